@@ -1,0 +1,115 @@
+#pragma once
+// The texts that more than one program must agree on: folder and file names, XML element
+// names, config.ini keys and defaults, the comparison query and its placeholders, the
+// product name and the user messages. Numbers that are settings defaults are kept as
+// text because they are handed to the ini reader as default text.
+
+namespace Velunor::Quillon::Common {
+
+// The product web site is under the reserved .example domain, so no address of this build
+// reaches a real host.
+inline constexpr wchar_t kProductFolderName[] = L"Zembrolite";
+inline constexpr wchar_t kDataFolderName[] = L"Hoxa\\Zembrolite";
+inline constexpr wchar_t kSummaryDataFileName[] = L"summarydata.xml";
+inline constexpr wchar_t kSummaryRootElement[] = L"xml";
+inline constexpr wchar_t kInstallDateElement[] = L"install_date";
+inline constexpr wchar_t kYearElement[] = L"year";
+inline constexpr wchar_t kMonthElement[] = L"month";
+inline constexpr wchar_t kUnitElement[] = L"unit";
+inline constexpr wchar_t kDateTimeElement[] = L"datetime";
+inline constexpr wchar_t kSendSizeElement[] = L"send_size";
+inline constexpr wchar_t kRecvSizeElement[] = L"recv_size";
+inline constexpr wchar_t kUnknownSizeElement[] = L"unknown_size";
+inline constexpr wchar_t kSysInfoFileName[] = L"sysinfo.xml";
+inline constexpr wchar_t kSysInfoRootElement[] = L"system_info";
+inline constexpr wchar_t kSysInfoVersionElement[] = L"version";
+inline constexpr wchar_t kUpdateCheckElement[] = L"update_chk";
+inline constexpr wchar_t kUpdateCheckDateElement[] = L"date";
+inline constexpr wchar_t kUpdateCheckVersionElement[] = L"version";
+inline constexpr wchar_t kUserInfoFileName[] = L"userinfo.xml";
+inline constexpr wchar_t kUserInfoRootElement[] = L"user_info";
+inline constexpr wchar_t kNotificationElement[] = L"notification";
+inline constexpr wchar_t kNotificationDateElement[] = L"date";
+inline constexpr wchar_t kNotificationCountElement[] = L"count";
+inline constexpr wchar_t kNotificationShowElement[] = L"show";
+inline constexpr wchar_t kUpdateElement[] = L"update";
+inline constexpr wchar_t kUpdateDateElement[] = L"date";
+inline constexpr wchar_t kUpdateVersionElement[] = L"version";
+inline constexpr wchar_t kUpdateCountElement[] = L"count";
+inline constexpr wchar_t kLogFolderName[] = L"Log";
+inline constexpr wchar_t kLogFileExtension[] = L".log";
+inline constexpr wchar_t kConfigFileName[] = L"config.ini";
+inline constexpr wchar_t kConfigSection[] = L"Config";
+inline constexpr wchar_t kKeyLogLevel[] = L"LogLevel";
+inline constexpr wchar_t kDefaultLogLevel[] = L"0";
+inline constexpr wchar_t kKeyBufferSize[] = L"BufferSize";
+inline constexpr wchar_t kDefaultBufferSize[] = L"64";
+inline constexpr wchar_t kKeyXMLWriteIntervalSec[] = L"XMLWriteIntervalSec";
+inline constexpr wchar_t kDefaultXMLWriteIntervalSec[] = L"600";
+inline constexpr wchar_t kKeyNicWatchIntervalSec[] = L"NicWatchIntervalSec";
+inline constexpr wchar_t kDefaultNicWatchIntervalSec[] = L"5";
+inline constexpr wchar_t kKeyExclusionListFileName[] = L"ExclusionListFileName";
+inline constexpr wchar_t kDefaultExclusionListFileName[] = L"exclusion.dat";
+inline constexpr wchar_t kKeyPeriodMonth[] = L"PeriodMonth";
+inline constexpr wchar_t kDefaultPeriodMonth[] = L"12";
+inline constexpr wchar_t kKeyBasicCharge[] = L"BasicCharge";
+inline constexpr wchar_t kDefaultBasicCharge[] = L"29400";
+inline constexpr wchar_t kKeyBasicChargeLimitSize[] = L"BasicChargeLimitSize";
+inline constexpr wchar_t kDefaultBasicChargeLimitSize[] = L"209715200";
+inline constexpr wchar_t kKeyPAYGUnitCharge[] = L"PAYGUnitCharge";
+inline constexpr wchar_t kDefaultPAYGUnitCharge[] = L"315";
+inline constexpr wchar_t kKeyPAYGUnitSize[] = L"PAYGUnitSize";
+inline constexpr wchar_t kDefaultPAYGUnitSize[] = L"10485760";
+inline constexpr wchar_t kKeyPAYGChargeLimitSize[] = L"PAYGChargeLimitSize";
+inline constexpr wchar_t kDefaultPAYGChargeLimitSize[] = L"1258291200";
+inline constexpr wchar_t kKeyVersionCheckIntervalDays[] = L"VersionCheckIntervalDays";
+inline constexpr wchar_t kDefaultVersionCheckIntervalDays[] = L"1";
+inline constexpr wchar_t kKeyGuidNotificationWndText01[] = L"GuidNotificationWndText01";
+inline constexpr wchar_t kDefaultGuidNotificationWndText01[] = L"";
+inline constexpr wchar_t kKeyUpdateNotificationWndText01[] = L"UpdateNotificationWndText01";
+inline constexpr wchar_t kDefaultUpdateNotificationWndText01[] = L"";
+inline constexpr wchar_t kLinePriceFileName[] = L"lineprice.xml";
+inline constexpr wchar_t kLinePriceVersionElement[] = L"version";
+inline constexpr wchar_t kPriceLogicElement[] = L"price_logic";
+inline constexpr wchar_t kLinePriceDownloadUrl[] = L"http://www.zembrolite.example/sorane/mervix_v2/lineprice.xml";
+inline constexpr wchar_t kLineSelectElement[] = L"lineselect";
+inline constexpr wchar_t kLineNameElement[] = L"name";
+inline constexpr wchar_t kZoneCountElement[] = L"zonecnt";
+inline constexpr wchar_t kLineIdElement[] = L"line_id";
+inline constexpr wchar_t kDescription1Element[] = L"description1";
+inline constexpr wchar_t kDescription2Element[] = L"description2";
+inline constexpr wchar_t kZoneElement[] = L"zone";
+inline constexpr wchar_t kZoneIndexElement[] = L"index";
+inline constexpr wchar_t kTrafficUnitElement[] = L"trafficunit";
+inline constexpr wchar_t kTrafficMinElement[] = L"trafficmin";
+inline constexpr wchar_t kTrafficMaxElement[] = L"trafficmax";
+inline constexpr wchar_t kSlopeElement[] = L"slope";
+inline constexpr wchar_t kConstPriceElement[] = L"constprice";
+inline constexpr wchar_t kLineSelectFileName[] = L"lineselect.xml";
+inline constexpr wchar_t kLineSelectVersionElement[] = L"version";
+inline constexpr wchar_t kLineSelectListElement[] = L"lineselect";
+inline constexpr wchar_t kLineSelectNameElement[] = L"name";
+inline constexpr wchar_t kReckonerExeName[] = L"CorvaneReckoner.exe";
+inline constexpr wchar_t kReckonerArgument[] = L"-fd";
+inline constexpr wchar_t kComparisonQueryTemplate[] = L"?pm_traffic=%TRAFFIC1%&pm_est_traffic=%EST_TRAFFIC1%&pm_price=%PRICE1%&lm_traffic=%TRAFFIC2%&lm_est_traffic=%EST_TRAFFIC2%&lm_price=%PRICE2%&blm_traffic=%TRAFFIC3%&blm_est_traffic=%EST_TRAFFIC3%&blm_price=%PRICE3%&line_id=%NAME%";
+inline constexpr wchar_t kTraffic1Placeholder[] = L"%TRAFFIC1%";
+inline constexpr wchar_t kEstTraffic1Placeholder[] = L"%EST_TRAFFIC1%";
+inline constexpr wchar_t kPrice1Placeholder[] = L"%PRICE1%";
+inline constexpr wchar_t kTraffic2Placeholder[] = L"%TRAFFIC2%";
+inline constexpr wchar_t kEstTraffic2Placeholder[] = L"%EST_TRAFFIC2%";
+inline constexpr wchar_t kPrice2Placeholder[] = L"%PRICE2%";
+inline constexpr wchar_t kTraffic3Placeholder[] = L"%TRAFFIC3%";
+inline constexpr wchar_t kEstTraffic3Placeholder[] = L"%EST_TRAFFIC3%";
+inline constexpr wchar_t kPrice3Placeholder[] = L"%PRICE3%";
+inline constexpr wchar_t kNamePlaceholder[] = L"%NAME%";
+inline constexpr wchar_t kProductName[] = L"ミルカナ ソラネ/ソラネプラス　ノルディカ";
+inline constexpr wchar_t kProductName2[] = L"ミルカナ ソラネ/ソラネプラス　ノルディカ";
+inline constexpr wchar_t kMsgUpdateFailedRestart[] = L"情報の更新に失敗しました。\r\nミルカナ ソラネ/ソラネプラス　ノルディカを再起動して下さい。";
+inline constexpr wchar_t kMsgStartFailedReinstall[] = L"ミルカナ ソラネ/ソラネプラス　ノルディカの起動に失敗しました。\r\n再度インストールを実施してください。";
+inline constexpr wchar_t kMsgUpdating[] = L"最新の情報に更新します。\r\n※お客様の環境によっては、処理に暫く時間が掛かる場合があります。";
+inline constexpr wchar_t kMsgUpdateFailedRetry[] = L"情報の更新に失敗しました。\r\n次回起動時に再度更新処理を行います。";
+inline constexpr wchar_t kMsgCannotStartUpdate[] = L"更新機能を起動できません。\r\nミルカナ ソラネ/ソラネプラス　ノルディカを再起動して下さい。";
+inline constexpr wchar_t kDownloadSuffix[] = L"_DL";
+inline constexpr wchar_t kInitialVersion[] = L"0.0.0";
+
+}  // namespace Velunor::Quillon::Common
