@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs the traffic meter on this machine and starts the capture service: Debian
+# packages, a release build below /opt/Hoxa/Zembrolite, the data folder with its default
+# files, and the service (through systemd where it runs the machine, otherwise through
+# our own service runner). Run as root from the source folder; safe to run again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. packaging/deps.sh
+# shellcheck disable=SC2086
+corvane_install_packages $CORVANE_BUILD_PACKAGES $CORVANE_RUNTIME_PACKAGES
+
+prefix=${CORVANE_PREFIX:-/opt/Hoxa/Zembrolite}
+data=${CORVANE_ROOT:-}/var/lib/Hoxa/Zembrolite
+
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build build/release -j"$(nproc)"
+cmake --install build/release >/dev/null
+
+# Files a user or administrator may have edited are placed only when missing.
+install -d -m 0755 "$data" "$data/Log"
+for file in packaging/defaults/*; do
+  [ -e "$file" ] || continue
+  target="$data/$(basename "$file")"
+  [ -e "$target" ] || install -m 0644 "$file" "$target"
+done
+[ -e "$prefix/config.ini" ] || install -m 0644 packaging/config.ini "$prefix/config.ini"
+[ -e "$prefix/exclusion.dat" ] || install -m 0644 packaging/exclusion.dat "$prefix/exclusion.dat"
+[ -e packaging/post-install.sh ] && . packaging/post-install.sh
+
+collector="$prefix/CorvaneCollector"
+if [ -x "$collector" ]; then
+  if [ -d /run/systemd/system ]; then
+    install -m 0644 packaging/corvan-service.service /etc/systemd/system/corvan-service.service
+    systemctl daemon-reload
+    systemctl enable corvan-service.service >/dev/null 2>&1
+    systemctl restart corvan-service.service
+    systemctl --no-pager status corvan-service.service | head -n 3
+  else
+    runner="$prefix/corvane-service-runner"
+    "$runner" stop corvan-service >/dev/null 2>&1 || true
+    "$runner" start corvan-service -- "$collector"
+    "$runner" status corvan-service
+  fi
+else
+  echo "installed to $prefix (no capture service in this build)"
+fi
