@@ -1,0 +1,314 @@
+#include "collector/SummaryFile.h"
+
+#include <tinyxml.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+#include <boost/filesystem.hpp>
+
+#include "collector/SummaryFileStore.h"
+#include "common/Constants.h"
+#include "common/LogMessage.h"
+#include "common/PathUtil.h"
+#include "common/StringUtil.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/DebugOutput.h"
+#include "platform/core/NativePath.h"
+#include "platform/core/TextCodec.h"
+
+namespace Velunor::Quillon {
+namespace {
+
+using Common::Log::kDebug;
+using Common::Log::kError;
+using Common::Log::WriteLog;
+using LoadResult = CSummaryFileStore::LoadResult;
+
+// Both operations run from the hidden control window's handlers and log under their names.
+constexpr wchar_t kWriteFunction[] = L"Velunor::Quillon::CCtrlHiddenWindow::DoWriteXML";
+constexpr wchar_t kRemoveFunction[] = L"Velunor::Quillon::CCtrlHiddenWindow::DoRemoveXML";
+
+// Suffixes of the names under which an old file is kept when a write would drop its data.
+constexpr char kKeepUnreadable[] = "unreadable";  // no root element: a new file is started
+constexpr char kKeepDamaged[] = "damaged";        // only the part before the damage is saved
+constexpr char kKeepReset[] = "no-install-date";  // the years are dropped with a new install date
+
+struct ElementNames {
+  std::string root, installDate, year, month, unit, dateTime, sendSize, recvSize, unknownSize;
+};
+
+const ElementNames& Names() {
+  static const ElementNames names = [] {
+    const auto utf8 = [](const wchar_t* name) { return Common::ToMultiByteString(name, Common::kUtf8CodePageFlag); };
+    return ElementNames{utf8(Common::kSummaryRootElement), utf8(Common::kInstallDateElement),
+                        utf8(Common::kYearElement),        utf8(Common::kMonthElement),
+                        utf8(Common::kUnitElement),        utf8(Common::kDateTimeElement),
+                        utf8(Common::kSendSizeElement),    utf8(Common::kRecvSizeElement),
+                        utf8(Common::kUnknownSizeElement)};
+  }();
+  return names;
+}
+
+std::string Digits(const char* format, int first, int second = 0, int third = 0) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, first, second, third);
+  return text;
+}
+
+// Children of one kind, as every reader of the file walks them: the first child element
+// with the name, then every following sibling element whatever its name.
+TiXmlElement* FirstOfKind(TiXmlElement* parent, const std::string& name) { return parent->FirstChildElement(name); }
+TiXmlElement* NextOfKind(TiXmlElement* element) { return element->NextSiblingElement(); }
+
+TiXmlElement* FindByText(TiXmlElement* parent, const std::string& name, const std::string& text) {
+  for (TiXmlElement* element = FirstOfKind(parent, name); element; element = NextOfKind(element)) {
+    const char* own = element->GetText();
+    if (own && text == own) return element;
+  }
+  return nullptr;
+}
+
+// The unit of a day: the day is the first two characters of datetime.
+TiXmlElement* FindUnitOfDay(TiXmlElement* month, const std::string& stamp) {
+  const ElementNames& names = Names();
+  for (TiXmlElement* unit = FirstOfKind(month, names.unit); unit; unit = NextOfKind(unit)) {
+    const TiXmlElement* dateTime = unit->FirstChildElement(names.dateTime);
+    const char* text = dateTime ? dateTime->GetText() : nullptr;
+    if (text && text[0] == stamp[0] && text[1] == stamp[1]) return unit;  // stamp[0] is a digit, so text[1] exists
+  }
+  return nullptr;
+}
+
+TiXmlElement* AppendElement(TiXmlNode* parent, const std::string& name, const std::string* text) {
+  auto element = std::make_unique<TiXmlElement>(name);
+  if (text) element->LinkEndChild(new TiXmlText(*text));
+  return static_cast<TiXmlElement*>(parent->LinkEndChild(element.release()));
+}
+
+std::string Shorten(const char* text) {
+  std::string shown(text);
+  return shown.size() > 40 ? shown.substr(0, 40) + "..." : shown;
+}
+
+// A size text: decimal digits only, within 64 bits.
+std::uint64_t ReadSize(const char* text) {
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  const char* digit = text;
+  for (; *digit >= '0' && *digit <= '9'; ++digit) {
+    const unsigned next = static_cast<unsigned>(*digit - '0');
+    if (value > (kMax - next) / 10) throw std::out_of_range("size beyond 64 bits: " + Shorten(text));
+    value = value * 10 + next;
+  }
+  if (digit == text || *digit != '\0') throw std::invalid_argument("size is not a number: " + Shorten(text));
+  return value;
+}
+
+// A year or month text: a signed 32-bit decimal number, at most a leading sign.
+std::int32_t ReadNumber(const char* text) {
+  const char* digit = text;
+  const bool negative = *digit == '-';
+  if (*digit == '-' || *digit == '+') ++digit;
+  std::int64_t value = 0;
+  const char* first = digit;
+  for (; *digit >= '0' && *digit <= '9'; ++digit) {
+    value = value * 10 + (*digit - '0');
+    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1)
+      throw std::out_of_range("number beyond 32 bits: " + Shorten(text));
+  }
+  if (digit == first || *digit != '\0') throw std::invalid_argument("not a number: " + Shorten(text));
+  if (negative) value = -value;
+  if (value > std::numeric_limits<std::int32_t>::max()) throw std::out_of_range("number beyond 32 bits: " + Shorten(text));
+  return static_cast<std::int32_t>(value);
+}
+
+// Adds delta to the unit's first size element of the name (a size element without text
+// counts as 0) and moves the result to the end of the unit.
+void AddToSize(TiXmlElement* unit, const std::string& name, std::uint64_t delta) {
+  std::uint64_t value = delta;
+  if (TiXmlElement* old = unit->FirstChildElement(name)) {
+    const char* text = old->GetText();
+    if (text) value = ReadSize(text) + delta;  // unsigned, so a sum past 64 bits wraps
+    unit->RemoveChild(old);
+  }
+  const std::string digits = std::to_string(value);
+  AppendElement(unit, name, &digits);
+}
+
+void StartDocument(TiXmlDocument& document) {
+  document.Clear();
+  document.ClearError();
+  document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
+  AppendElement(&document, Names().root, nullptr);
+}
+
+// The whole document on one line, for whoever watches the debug output.
+void PrintToDebugOutput(const TiXmlDocument& document) {
+  TiXmlPrinter printer;
+  printer.SetIndent("");
+  printer.SetLineBreak("");
+  document.Accept(&printer);
+  platform::OutputDebugString(Common::ToWideString(std::string(printer.CStr()), Common::kUtf8CodePageFlag));
+  platform::OutputDebugString(L"\n");
+}
+
+void ReportException(const std::exception& failure) {
+  platform::OutputDebugString(Common::ToWideString(std::string(failure.what()), Common::kUtf8CodePageFlag));
+}
+
+std::wstring Wide(const std::string& nativeText) { return platform::LocaleToWide(nativeText); }
+
+}  // namespace
+
+CSummaryFile::CSummaryFile(std::wstring path) : m_path(std::move(path)) {}
+
+std::string CSummaryFile::GetNativePath() const {
+  return platform::ToNativePathBytes(Common::ExpandPath(m_path.empty() ? Common::GetSummaryDataFilePath() : m_path));
+}
+
+void CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const {
+  WriteLog(kWriteFunction, __LINE__, L"DoWriteXML", kDebug);
+  try {
+    const ElementNames& names = Names();
+    const platform::DateTime now = platform::DateTime::Now();
+    const std::string year = Digits("%04d", now.GetYear());
+    const std::string month = Digits("%02d", now.GetMonth());
+    const std::string stamp = Digits("%02d%02d%02d", now.GetDay(), now.GetHour(), now.GetMinute());
+    const std::string today = Digits("%04d%02d%02d", now.GetYear(), now.GetMonth(), now.GetDay());
+
+    const CSummaryFileStore store(GetNativePath());
+    TiXmlDocument document;
+    std::string keepReason;
+    std::string error;
+    switch (store.Load(document, error)) {
+      case LoadResult::kMissing:
+        boost::filesystem::create_directories(store.GetFolder());
+        StartDocument(document);
+        break;
+      case LoadResult::kReadFailed:
+        WriteLog(kWriteFunction, __LINE__, L"cannot read the summary file: " + Wide(error), kError);
+        return;
+      case LoadResult::kNoRoot:
+        WriteLog(kWriteFunction, __LINE__, L"root = null", kDebug);
+        // Keep the unreadable file for whoever can mend it, and go on counting in a new one.
+        keepReason = kKeepUnreadable;
+        StartDocument(document);
+        break;
+      case LoadResult::kDamaged:
+        keepReason = kKeepDamaged;
+        break;
+      case LoadResult::kLoaded:
+        break;
+    }
+
+    TiXmlElement* root = document.RootElement();
+    if (!root->FirstChildElement(names.installDate)) {
+      // A file without install date starts again from today; its years go.
+      if (keepReason.empty() && root->FirstChildElement(names.year)) keepReason = kKeepReset;
+      while (TiXmlElement* oldYear = root->FirstChildElement(names.year)) root->RemoveChild(oldYear);
+      AppendElement(root, names.installDate, &today);
+    }
+
+    TiXmlElement* yearElement = FindByText(root, names.year, year);
+    if (!yearElement) yearElement = AppendElement(root, names.year, &year);
+    TiXmlElement* monthElement = FindByText(yearElement, names.month, month);
+    if (!monthElement) monthElement = AppendElement(yearElement, names.month, &month);
+    TiXmlElement* unit = FindUnitOfDay(monthElement, stamp);
+    if (!unit) unit = AppendElement(monthElement, names.unit, nullptr);
+
+    if (TiXmlElement* oldStamp = unit->FirstChildElement(names.dateTime)) unit->RemoveChild(oldStamp);
+    AppendElement(unit, names.dateTime, &stamp);
+    AddToSize(unit, names.sendSize, sent);
+    AddToSize(unit, names.recvSize, received);
+    AddToSize(unit, names.unknownSize, unknown);
+
+    PrintToDebugOutput(document);
+    if (!store.Save(document, keepReason, error)) {
+      WriteLog(kWriteFunction, __LINE__, L"cannot save the summary file: " + Wide(error), kError);
+    } else if (!keepReason.empty()) {
+      WriteLog(kWriteFunction, __LINE__,
+               L"the previous summary file was kept beside it (" + Wide(keepReason) + L")", kError);
+    }
+  } catch (const std::exception& failure) {
+    ReportException(failure);
+  }
+}
+
+void CSummaryFile::RemoveOldMonths() const {
+  WriteLog(kRemoveFunction, __LINE__, L"DoRemoveXML", kDebug);
+  try {
+    const ElementNames& names = Names();
+    const platform::DateTime now = platform::DateTime::Now();
+    const std::int64_t currentYear = now.GetYear();
+    const std::int64_t currentMonthIndex = currentYear * 12 + now.GetMonth() - 1;
+
+    const CSummaryFileStore store(GetNativePath());
+    store.RemoveLeftoverTemporaryFiles();
+    TiXmlDocument document;
+    std::string keepReason;
+    std::string error;
+    switch (store.Load(document, error)) {
+      case LoadResult::kMissing:
+        WriteLog(kRemoveFunction, __LINE__, L"ファイルが存在しない", kDebug);
+        return;
+      case LoadResult::kReadFailed:
+        WriteLog(kRemoveFunction, __LINE__, L"cannot read the summary file: " + Wide(error), kError);
+        return;
+      case LoadResult::kNoRoot:
+        WriteLog(kRemoveFunction, __LINE__, L"root = null", kDebug);
+        return;
+      case LoadResult::kDamaged:
+        keepReason = kKeepDamaged;
+        break;
+      case LoadResult::kLoaded:
+        break;
+    }
+
+    TiXmlElement* root = document.RootElement();
+    TiXmlElement* yearElement = FirstOfKind(root, names.year);
+    while (yearElement) {
+      const char* yearText = yearElement->GetText();
+      if (!yearText) {
+        yearElement = NextOfKind(yearElement);
+        continue;
+      }
+      const std::int64_t yearNumber = ReadNumber(yearText);
+      if (yearNumber < currentYear - 1) {
+        root->RemoveChild(yearElement);
+        yearElement = FirstOfKind(root, names.year);
+        continue;
+      }
+      if (yearNumber == currentYear - 1) {
+        TiXmlElement* monthElement = FirstOfKind(yearElement, names.month);
+        while (monthElement) {
+          const char* monthText = monthElement->GetText();
+          if (monthText && currentMonthIndex - (yearNumber * 12 + ReadNumber(monthText) - 1) > 12) {
+            yearElement->RemoveChild(monthElement);
+            monthElement = FirstOfKind(yearElement, names.month);
+          } else {
+            monthElement = NextOfKind(monthElement);
+          }
+        }
+      }
+      yearElement = NextOfKind(yearElement);
+    }
+
+    PrintToDebugOutput(document);
+    if (!store.Save(document, keepReason, error)) {
+      WriteLog(kRemoveFunction, __LINE__, L"cannot save the summary file: " + Wide(error), kError);
+    } else if (!keepReason.empty()) {
+      WriteLog(kRemoveFunction, __LINE__,
+               L"the previous summary file was kept beside it (" + Wide(keepReason) + L")", kError);
+    }
+  } catch (const std::exception& failure) {
+    ReportException(failure);
+  }
+}
+
+}  // namespace Velunor::Quillon
