@@ -1,0 +1,86 @@
+// The log writer as programs use it: from their own folder with their own config.ini,
+// two processes writing into one day file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/core/Clock.h"
+#include "tests/TestSandbox.h"
+
+using corvane_test::ScopedEnv;
+using corvane_test::TempFolder;
+namespace fs = boost::filesystem;
+
+namespace {
+
+struct Installation {
+  TempFolder root, install;
+  std::unique_ptr<ScopedEnv> env;
+  explicit Installation(const std::string& logLevel) {
+    env = std::make_unique<ScopedEnv>("CORVANE_ROOT", root.str());
+    corvane_test::WriteFile(install.path() / "config.ini", "[Config]\nLogLevel=" + logLevel + "\n");
+    fs::copy_file(FOUNDATION_PROBE, install.path() / "probe");
+  }
+  int Run(const std::string& arguments, const std::string& redirect = "") const {
+    return std::system(("CORVANE_DEBUG_OUTPUT=1 " + (install.path() / "probe").string() + " " + arguments + redirect).c_str());
+  }
+  fs::path LogFolder() const { return root.path() / "var/lib/Hoxa/Zembrolite/Log"; }
+  std::string TodayLog() const {
+    for (const auto& entry : fs::directory_iterator(LogFolder())) return corvane_test::ReadFile(entry.path());
+    return std::string();
+  }
+};
+
+int CountOf(const std::string& haystack, const std::string& needle) {
+  int count = 0;
+  for (auto at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
+  return count;
+}
+
+std::string Utf16(const std::string& ascii) {
+  std::string out;
+  for (char c : ascii) out += c, out += '\0';
+  return out;
+}
+
+}  // namespace
+
+TEST(LogProcess, LevelZeroWritesNothingAnywhere) {
+  Installation installation("0");
+  const auto err = installation.install.path() / "stderr.txt";
+  EXPECT_EQ(installation.Run("log 3 nothing", " 2>" + err.string()), 0);
+  EXPECT_FALSE(fs::exists(installation.LogFolder()));
+  EXPECT_EQ(corvane_test::ReadFile(err).find("nothing"), std::string::npos);
+}
+
+TEST(LogProcess, LevelThreeWritesErrorsAndInformationOnly) {
+  Installation installation("3");
+  for (const char* arguments : {"log 3 error-line", "log 6 info-line", "log 7 debug-line"}) {
+    ASSERT_EQ(installation.Run(arguments, " 2>/dev/null"), 0);
+  }
+  const std::string log = installation.TodayLog();
+  EXPECT_EQ(log.substr(0, 2), std::string("\xFF\xFE", 2));
+  EXPECT_EQ(CountOf(log, std::string("\xFF\xFE", 2)), 1);
+  EXPECT_NE(log.find(Utf16("[ERROR]")), std::string::npos);
+  EXPECT_NE(log.find(Utf16("info-line")), std::string::npos);
+  EXPECT_EQ(log.find(Utf16("debug-line")), std::string::npos);
+}
+
+TEST(LogProcess, TwoProcessesAppendWholeLines) {
+  Installation installation("3");
+  const std::string probe = (installation.install.path() / "probe").string();
+  ASSERT_EQ(std::system((probe + " log-lines 300 one & " + probe + " log-lines 300 two & wait").c_str()), 0);
+  const std::string log = installation.TodayLog();
+  EXPECT_EQ(CountOf(log, Utf16("\r\n")), 600);
+  EXPECT_EQ(CountOf(log, Utf16("one" + std::string(200, 'x') + "\r\n")), 300);
+  EXPECT_EQ(CountOf(log, Utf16("two" + std::string(200, 'x') + "\r\n")), 300);
+}
+
+TEST(LogProcess, UnwritableLogFolderLosesTheLineButNotTheCaller) {
+  Installation installation("3");
+  // A file where the data folder should be: no folder can be made below it, even as root.
+  corvane_test::WriteFile(installation.root.path() / "var/lib/Hoxa/Zembrolite", "not a folder");
+  const auto err = installation.install.path() / "stderr.txt";
+  EXPECT_EQ(installation.Run("log 3 still-reported", " 2>" + err.string()), 0);
+  EXPECT_NE(corvane_test::ReadFile(err).find("still-reported"), std::string::npos);
+}
