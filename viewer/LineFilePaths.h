@@ -1,0 +1,13 @@
+#pragma once
+// Where the price files lie: the machine-wide data folder, like the summary file. The
+// main window's path functions return these.
+#include <string>
+
+namespace Velunor::Quillon::Ui {
+
+// GetCommonAppDataFolder() + "Hoxa\Zembrolite\lineselect.xml", not yet expanded.
+std::wstring GetLineSelectFilePath();
+// GetCommonAppDataFolder() + "Hoxa\Zembrolite\lineprice.xml", not yet expanded.
+std::wstring GetLinePriceFilePath();
+
+}  // namespace Velunor::Quillon::Ui

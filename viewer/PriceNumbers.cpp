@@ -1,0 +1,96 @@
+#include "viewer/PriceNumbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace Velunor::Quillon::Ui {
+
+namespace {
+
+// The text as ASCII bytes; false for any character outside ASCII.
+bool ToAscii(const std::wstring& text, std::string& ascii) {
+  ascii.clear();
+  ascii.reserve(text.size());
+  for (const wchar_t ch : text) {
+    if (ch < 0 || ch > 0x7F) {
+      return false;
+    }
+    ascii.push_back(static_cast<char>(ch));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParsePriceUnsigned(const std::wstring& text, std::uint32_t& value) {
+  std::string ascii;
+  if (!ToAscii(text, ascii) || ascii.empty() || ascii[0] < '0' || ascii[0] > '9') {
+    return false;
+  }
+  std::uint32_t parsed = 0;
+  const char* end = ascii.data() + ascii.size();
+  const auto result = std::from_chars(ascii.data(), end, parsed);
+  if (result.ec != std::errc() || result.ptr != end) {
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+bool ParsePriceSigned(const std::wstring& text, int& value) {
+  std::string ascii;
+  if (!ToAscii(text, ascii) || ascii.empty()) {
+    return false;
+  }
+  const char* begin = ascii.data();
+  const char* end = begin + ascii.size();
+  if (*begin == '+') {
+    ++begin;  // from_chars takes a minus sign only
+    if (begin == end || *begin == '-') {
+      return false;
+    }
+  }
+  int parsed = 0;
+  const auto result = std::from_chars(begin, end, parsed);
+  if (result.ec != std::errc() || result.ptr != end) {
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+bool ParsePriceFloat(const std::wstring& text, float& value) {
+  std::string ascii;
+  if (!ToAscii(text, ascii) || ascii.empty()) {
+    return false;
+  }
+  const char* begin = ascii.data();
+  const char* end = begin + ascii.size();
+  if (*begin == '+') {
+    ++begin;
+    if (begin == end || *begin == '-') {
+      return false;
+    }
+  }
+  float parsed = 0.0f;
+  const auto result = std::from_chars(begin, end, parsed, std::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed)) {
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+std::uint32_t TruncatePrice(float price) {
+  if (!(price > 0.0f)) {
+    return 0;  // negative, zero and NaN
+  }
+  // 4294967296 is exactly representable; every float below it truncates into range.
+  if (price >= 4294967296.0f) {
+    return std::numeric_limits<std::uint32_t>::max();
+  }
+  return static_cast<std::uint32_t>(price);
+}
+
+}  // namespace Velunor::Quillon::Ui

@@ -1,0 +1,74 @@
+#include "viewer/SummaryUnit.h"
+
+#include <tinyxml.h>
+
+#include <exception>
+#include <string>
+
+#include "common/Constants.h"
+#include "viewer/SummaryNumbers.h"
+#include "viewer/XmlReading.h"
+
+namespace Velunor::Quillon::Ui {
+
+namespace {
+
+constexpr std::size_t kDateTimeLength = 6;  // DDHHMM
+
+// The first child element of that name must hold plain digits that fit 64 bits.
+bool ReadSize(const TiXmlElement* unit, const wchar_t* name, std::uint64_t& value) {
+  std::wstring text;
+  if (!GetElementText(unit->FirstChildElement(ToXmlName(name)), text) || !IsPlainDigits(text)) {
+    return false;
+  }
+  value = ReadDecimalSize(text);
+  return true;
+}
+
+}  // namespace
+
+void CSummaryUnit::Clear() {
+  m_year = 0;
+  m_month = 0;
+  m_day = 0;
+  m_sent = 0;
+  m_received = 0;
+  m_unknown = 0;
+}
+
+int CSummaryUnit::Parse(int year, int month, const TiXmlElement* element) {
+  try {
+    Clear();
+    m_year = year;
+    m_month = month;
+    if (element == nullptr) {
+      return 0;
+    }
+    return ParseChecked(element);
+  } catch (const std::exception& error) {
+    ReportToDebugOutput(error);
+    return 0;
+  }
+}
+
+int CSummaryUnit::ParseChecked(const TiXmlElement* element) {
+  std::wstring stamp;
+  if (!GetElementText(element->FirstChildElement(ToXmlName(Common::kDateTimeElement)), stamp) ||
+      Utf16Length(stamp) != kDateTimeLength) {
+    return 0;
+  }
+  // Only the day counts; hour and minute merely record the last write.
+  const int day = ReadDecimalInt(stamp.substr(0, 2));
+  if (day < 0 || day > 31) {
+    return 0;
+  }
+  m_day = day;
+  if (!ReadSize(element, Common::kSendSizeElement, m_sent) ||
+      !ReadSize(element, Common::kRecvSizeElement, m_received) ||
+      !ReadSize(element, Common::kUnknownSizeElement, m_unknown)) {
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace Velunor::Quillon::Ui
