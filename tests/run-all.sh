@@ -45,5 +45,5 @@ while read -r fuzzer; do
   fuzz_run=$((fuzz_run + 1))
   rm -rf "$work" "$work.log"
 done < build/fuzz/fuzzers.txt
-echo "fuzz: $((fuzz_run - fuzz_failed)) passed, $fuzz_failed failed"
+[ "$fuzz_run" -eq 0 ] || echo "fuzz: $((fuzz_run - fuzz_failed)) passed, $fuzz_failed failed"
 [ "$fuzz_failed" -eq 0 ]
