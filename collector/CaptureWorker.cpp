@@ -1,0 +1,245 @@
+#include "collector/CaptureWorker.h"
+
+#include <boost/thread/lock_guard.hpp>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include "collector/AddressText.h"
+#include "collector/ThreadPriority.h"
+#include "common/ConfigSettings.h"
+#include "common/LogMessage.h"
+#include "common/StringUtil.h"
+#include "platform/core/DebugOutput.h"
+
+namespace Velunor::Quillon {
+
+namespace {
+
+constexpr int kError = Common::Log::kError;
+constexpr int kDebug = Common::Log::kDebug;
+constexpr int kSnapshotLength = 65535;
+constexpr int kPromiscuousOff = 0;
+constexpr std::int64_t kBytesPerMB = 1000 * 1000;
+// A read that timed out without a frame is followed by this pause, so an idle adapter
+// does not spin.
+constexpr auto kIdlePause = std::chrono::milliseconds(10);
+
+constexpr wchar_t kOpenNicFunction[] = L"Velunor::Quillon::CaptureWorker::OpenNic";
+
+// The library's error text, each byte taken as one character.
+std::wstring ErrorText(const char* text) {
+  std::wstring wide;
+  for (; text != nullptr && *text != '\0'; ++text) {
+    wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
+  }
+  return wide;
+}
+
+}  // namespace
+
+bool IsTraceLogEnabled() { return Common::GetLogLevel() > 4; }
+
+bool IsFullTraceLogEnabled() { return Common::GetLogLevel() > 5; }
+
+CaptureWorker::CaptureWorker(CNicInfo nic, const IpFilterHeader& filter, int bufferMB, int readTimeoutMs)
+    : m_nic(std::move(nic)),
+      m_filter(filter),
+      m_bufferMB(bufferMB),
+      m_readTimeoutMs(readTimeoutMs),
+      m_traceLog(IsTraceLogEnabled()),
+      m_fullTraceLog(IsFullTraceLogEnabled()) {}
+
+CaptureWorker::~CaptureWorker() { Stop(); }
+
+void CaptureWorker::Start() {
+  if (m_started) {
+    return;
+  }
+  m_started = true;
+  try {
+    m_thread = std::make_unique<boost::thread>([this] { ThreadMain(); });
+  } catch (const boost::thread_resource_error&) {
+    // No thread, no capture: the worker stays listed with counters at 0, as one whose
+    // adapter could not be opened.
+    m_thread.reset();
+  }
+}
+
+void CaptureWorker::Stop() {
+  if (!m_thread) {
+    return;
+  }
+  SetStopFlag(1);
+  m_thread->join();
+  m_thread.reset();
+}
+
+void CaptureWorker::SetStopFlag(std::uint8_t value) {
+  boost::lock_guard<boost::mutex> lock(m_stopLock);
+  m_stop = value;
+}
+
+bool CaptureWorker::IsStopRequested() {
+  boost::lock_guard<boost::mutex> lock(m_stopLock);
+  return m_stop == 1;
+}
+
+void CaptureWorker::TakeCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown) {
+  std::uint64_t sentNow;
+  std::uint64_t receivedNow;
+  std::uint64_t unknownNow;
+  {
+    boost::lock_guard<boost::mutex> lock(m_countLock);
+    sentNow = m_sentBytes;
+    receivedNow = m_receivedBytes;
+    unknownNow = m_unknownBytes;
+  }
+  sent = sentNow - m_takenSent;
+  received = receivedNow - m_takenReceived;
+  unknown = unknownNow - m_takenUnknown;
+  m_takenSent = sentNow;
+  m_takenReceived = receivedNow;
+  m_takenUnknown = unknownNow;
+}
+
+int CaptureWorker::BufferBytes(int bufferMB) {
+  const std::int64_t bytes = static_cast<std::int64_t>(bufferMB) * kBytesPerMB;
+  if (bytes > INT_MAX) {
+    return INT_MAX;
+  }
+  if (bytes < 0) {
+    return 0;
+  }
+  return static_cast<int>(bytes);
+}
+
+void CaptureWorker::ThreadMain() {
+  // Capture threads run at the highest priority the process may give them, so bursts
+  // are taken off the ring before it fills.
+  RaiseCurrentThreadPriority();
+  LogCaptureStart();
+  if (pcap_t* handle = OpenNic()) {
+    ReceiveLoop(handle);
+    pcap_close(handle);
+  }
+  LogCaptureEnd();
+}
+
+pcap_t* CaptureWorker::OpenNic() {
+  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
+  const std::string deviceName = Common::ToMultiByteString(m_nic.GetName(), Common::kUtf8CodePageFlag);
+  pcap_t* handle = pcap_create(deviceName.c_str(), errorBuffer);
+  if (handle == nullptr) {
+    Common::Log::WriteLog(kOpenNicFunction, __LINE__,
+                          L"PcapのOpenに失敗しました。[" + ErrorText(errorBuffer) + L"]", kError);
+    return nullptr;
+  }
+  pcap_set_snaplen(handle, kSnapshotLength);
+  pcap_set_promisc(handle, kPromiscuousOff);
+  pcap_set_timeout(handle, m_readTimeoutMs);
+  // The kernel ring of the capture socket takes the driver buffer's place. There is no
+  // minimum-copy setting: the ring hands a block to the reader when it is full or when
+  // the read timeout passes, which keeps wake-ups as few as a minimum copy would.
+  const int bufferBytes = BufferBytes(m_bufferMB);
+  if (pcap_set_buffer_size(handle, bufferBytes) != 0) {
+    Common::Log::WriteLog(kOpenNicFunction, __LINE__,
+                          L"PcapのBufferSize設定に失敗しました。[" + std::to_wstring(bufferBytes) + L"Byte]",
+                          kDebug);
+  }
+  const int status = pcap_activate(handle);
+  if (status < 0) {
+    const char* reason = pcap_geterr(handle);
+    const std::wstring text =
+        ErrorText(reason != nullptr && reason[0] != '\0' ? reason : pcap_statustostr(status));
+    pcap_close(handle);
+    Common::Log::WriteLog(kOpenNicFunction, __LINE__, L"PcapのOpenに失敗しました。[" + text + L"]", kError);
+    return nullptr;
+  }
+  const int linkType = pcap_datalink(handle);
+  if (linkType != kLinkTypeEthernet && linkType != kLinkTypePPPoE) {
+    pcap_close(handle);
+    Common::Log::WriteLog(kOpenNicFunction, __LINE__,
+                          L"アダプタのdatalinkの種類が対応外です。[Ethernet (10Mb, 100Mb, 1000Mb, それ以上) "
+                          L"もしくはPPPoE以外]",
+                          kError);
+    return nullptr;
+  }
+  return handle;
+}
+
+void CaptureWorker::ReceiveLoop(pcap_t* handle) {
+  m_linkType = pcap_datalink(handle);
+  for (;;) {
+    if (IsStopRequested()) {
+      break;
+    }
+    const pcap_pkthdr* header = nullptr;
+    const std::uint8_t* data = nullptr;
+    std::uint32_t size = 0;
+    if (!NextPacket(handle, header, data, size)) {
+      platform::OutputDebugString(L"パケット受信に失敗しました。ERROR=[" + std::to_wstring(errno) + L"]\n");
+      break;
+    }
+    if (size != 0) {
+      DispatchFrame(*header, data, size);
+    } else {
+      boost::this_thread::sleep_for(boost::chrono::milliseconds(kIdlePause.count()));
+    }
+  }
+}
+
+bool CaptureWorker::NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const std::uint8_t*& data,
+                               std::uint32_t& size) {
+  size = 0;
+  if (handle == nullptr) {
+    return false;
+  }
+  pcap_pkthdr* nextHeader = nullptr;
+  const u_char* nextData = nullptr;
+  const int result = pcap_next_ex(handle, &nextHeader, &nextData);
+  if (result < 0) {
+    return false;
+  }
+  if (result == 1) {
+    header = nextHeader;
+    data = nextData;
+    size = nextHeader->caplen;
+  }
+  return true;
+}
+
+void CaptureWorker::LogCaptureStart() {
+  LogCaptureLines(L"Start", L"Velunor::Quillon::CaptureWorker::LogCaptureStart", __LINE__);
+}
+
+void CaptureWorker::LogCaptureEnd() {
+  LogCaptureLines(L"End", L"Velunor::Quillon::CaptureWorker::LogCaptureEnd", __LINE__);
+}
+
+void CaptureWorker::LogCaptureLines(const wchar_t* phase, const wchar_t* functionName, int sourceLine) {
+  if (!Common::Log::IsDebugLogEnabled()) {
+    return;
+  }
+  const std::wstring prefix = std::wstring(L"Capture ") + phase;
+  Common::Log::WriteLog(functionName, sourceLine, prefix + L" NIC=[" + m_nic.GetDescription() + L"]", kDebug);
+  if (!IsTraceLogEnabled()) {
+    return;
+  }
+  Common::Log::WriteLog(functionName, sourceLine, prefix + L" Name=[" + m_nic.GetName() + L"]", kDebug);
+  Common::Log::WriteLog(functionName, sourceLine,
+                        prefix + L" IPv4 Address=[" + FormatIPv4Text(m_nic.GetIPv4Address(), false) +
+                            L"] Netmask=[" + FormatIPv4Text(m_nic.GetNetmask(), false) + L"]",
+                        kDebug);
+  for (const NicIPv6Entry& entry : m_nic.IPv6Entries()) {
+    Common::Log::WriteLog(functionName, sourceLine,
+                          prefix + L" IPv6 Address=[" + FormatIPv6Text(entry.address) + L"] Netmask=[" +
+                              FormatIPv6Text(entry.netmask) + L"]",
+                          kDebug);
+  }
+}
+
+}  // namespace Velunor::Quillon

@@ -1,0 +1,306 @@
+// How the capture worker classifies and counts one frame.
+#include <arpa/inet.h>
+
+#include <boost/thread/lock_guard.hpp>
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+#include "collector/AddressText.h"
+#include "collector/CaptureWorker.h"
+#include "common/LogMessage.h"
+
+namespace Velunor::Quillon {
+
+namespace {
+
+using IPv6Address = IpFilterHeader::IPv6Address;
+
+constexpr std::uint16_t kEtherTypeIPv4 = 0x0800;
+constexpr std::uint16_t kEtherTypeIPv6 = 0x86DD;
+constexpr std::uint16_t kEtherTypePPPoESession = 0x8864;
+constexpr std::uint16_t kPPPProtocolIPv4 = 0x0021;
+constexpr std::uint16_t kPPPProtocolIPv6 = 0x0057;
+
+// Offsets from the start of an Ethernet frame.
+constexpr std::size_t kEtherTypeOffset = 12;
+constexpr std::size_t kIPv4SourceOffset = 26;
+constexpr std::size_t kIPv4DestinationOffset = 30;
+constexpr std::size_t kIPv6SourceOffset = 22;
+constexpr std::size_t kIPv6DestinationOffset = 38;
+constexpr std::size_t kPPPProtocolOffset = 20;
+constexpr std::size_t kPPPoEIPv4SourceOffset = 34;
+constexpr std::size_t kPPPoEIPv4DestinationOffset = 38;
+constexpr std::size_t kPPPoEIPv6SourceOffset = 30;
+constexpr std::size_t kPPPoEIPv6DestinationOffset = 46;
+constexpr std::size_t kEthernetHeaderLength = 14;
+constexpr std::size_t kPPPoECodeOffset = 15;
+constexpr std::uint8_t kPPPoESessionCode = 0x00;
+// The PPPoE header (6 bytes) and the PPP protocol field (2) are not traffic of the line.
+constexpr std::uint32_t kPPPoEOverhead = 8;
+
+// Frames of a PPPoE link carry no Ethernet header: they are read behind this one, which
+// makes them PPPoE session frames of the Ethernet layout and so counts their bytes the
+// same as on an Ethernet link.
+constexpr std::uint8_t kPPPoESessionHeader[kEthernetHeaderLength] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x88, 0x64};
+
+constexpr int kCounted = 2;
+constexpr int kNotCounted = 3;
+constexpr wchar_t kLocalLabel[] = L"Local Packet";
+constexpr wchar_t kMulticastLabel[] = L"Multicast Packet";
+constexpr wchar_t kExclusionLabel[] = L"Exclusion Packet";
+constexpr wchar_t kCountLabel[] = L"Count Packet";
+
+bool InRange(std::uint32_t hostOrder, std::uint32_t first, std::uint32_t last) {
+  return hostOrder >= first && hostOrder <= last;
+}
+
+constexpr std::uint32_t Address(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+  return (a << 24) | (b << 16) | (c << 8) | d;
+}
+
+bool ReadIPv6(const FrameView& frame, std::size_t offset, IPv6Address& address) {
+  return frame.ReadBytes(offset, address.data(), address.size());
+}
+
+}  // namespace
+
+void CaptureWorker::DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data, std::uint32_t size) {
+  const std::size_t readable = header.caplen < size ? header.caplen : size;
+  if (m_linkType == kLinkTypePPPoE) {
+    const FrameView frame(data, readable, kPPPoESessionHeader, sizeof kPPPoESessionHeader);
+    // Such a link also carries the discovery stage, whose frames hold no PPP payload.
+    std::uint8_t code = 0;
+    if (!frame.ReadBytes(kPPPoECodeOffset, &code, 1) || code != kPPPoESessionCode) {
+      return;
+    }
+    CountPPPoE(frame, size + static_cast<std::uint32_t>(kEthernetHeaderLength));
+    return;
+  }
+  const FrameView frame(data, readable);
+  std::uint16_t etherType = 0;
+  if (!frame.ReadU16(kEtherTypeOffset, etherType)) {
+    return;
+  }
+  switch (etherType) {
+    case kEtherTypeIPv4:
+      CountIPv4(frame, size);
+      break;
+    case kEtherTypeIPv6:
+      CountIPv6(frame, size);
+      break;
+    case kEtherTypePPPoESession:
+      CountPPPoE(frame, size);
+      break;
+    default:
+      break;
+  }
+}
+
+void CaptureWorker::AddToCounter(std::uint64_t& counter, std::uint32_t size) {
+  boost::lock_guard<boost::mutex> lock(m_countLock);
+  counter += size;
+}
+
+void CaptureWorker::CountIPv4(const FrameView& frame, std::uint32_t size) {
+  std::uint32_t source = 0;
+  std::uint32_t destination = 0;
+  if (!frame.ReadStored32(kIPv4SourceOffset, source) || !frame.ReadStored32(kIPv4DestinationOffset, destination)) {
+    return;
+  }
+  const wchar_t* label = kCountLabel;
+  if (IsLocalIPv4(source, destination)) {
+    label = kLocalLabel;
+  } else if (IsMulticastIPv4(source, destination)) {
+    label = kMulticastLabel;
+  } else if (m_filter.IsExcludedIPv4(source) || m_filter.IsExcludedIPv4(destination)) {
+    label = kExclusionLabel;
+  } else if (IsSentIPv4(source)) {
+    AddToCounter(m_sentBytes, size);
+  } else if (IsReceivedIPv4(destination)) {
+    AddToCounter(m_receivedBytes, size);
+  } else {
+    AddToCounter(m_unknownBytes, size);
+  }
+  const int kind = label == kCountLabel ? kCounted : kNotCounted;
+  if (IsDebugLineEnabled(kind)) {
+    DebugLog(kind, label, source, destination, size, 0);
+  }
+}
+
+void CaptureWorker::CountIPv6(const FrameView& frame, std::uint32_t size) {
+  IPv6Address source;
+  IPv6Address destination;
+  if (!ReadIPv6(frame, kIPv6SourceOffset, source) || !ReadIPv6(frame, kIPv6DestinationOffset, destination)) {
+    return;
+  }
+  const wchar_t* label = kCountLabel;
+  if (IsLocalIPv6(source, destination)) {
+    label = kLocalLabel;
+  } else if (IsMulticastIPv6(source, destination)) {
+    label = kMulticastLabel;
+  } else if (m_filter.IsExcludedIPv6(source) || m_filter.IsExcludedIPv6(destination)) {
+    label = kExclusionLabel;
+  } else if (IsSentIPv6(source)) {
+    AddToCounter(m_sentBytes, size);
+  } else if (IsReceivedIPv6(destination)) {
+    AddToCounter(m_receivedBytes, size);
+  } else {
+    AddToCounter(m_unknownBytes, size);
+  }
+  const int kind = label == kCountLabel ? kCounted : kNotCounted;
+  if (IsDebugLineEnabled(kind)) {
+    DebugLog(kind, label, source, destination, size, 0);
+  }
+}
+
+void CaptureWorker::CountPPPoE(const FrameView& frame, std::uint32_t size) {
+  std::uint16_t protocol = 0;
+  if (!frame.ReadU16(kPPPProtocolOffset, protocol)) {
+    return;
+  }
+  // Every frame that reaches here holds at least the Ethernet, PPPoE and PPP headers,
+  // so the size cannot drop below zero.
+  const std::uint32_t payloadSize = size - kPPPoEOverhead;
+  if (protocol == kPPPProtocolIPv4) {
+    std::uint32_t source = 0;
+    std::uint32_t destination = 0;
+    if (!frame.ReadStored32(kPPPoEIPv4SourceOffset, source) ||
+        !frame.ReadStored32(kPPPoEIPv4DestinationOffset, destination)) {
+      return;
+    }
+    const wchar_t* label = kCountLabel;
+    if (IsMulticastIPv4(source, destination)) {
+      label = kMulticastLabel;
+    } else if (m_filter.IsExcludedIPv4(source) || m_filter.IsExcludedIPv4(destination)) {
+      label = kExclusionLabel;
+    }
+    const int kind = label == kCountLabel ? kCounted : kNotCounted;
+    if (IsDebugLineEnabled(kind)) {
+      DebugLog(kind, label, source, destination, payloadSize, 1);
+    }
+    if (kind == kCounted) {
+      AddToCounter(m_unknownBytes, payloadSize);
+    }
+  } else if (protocol == kPPPProtocolIPv6) {
+    IPv6Address source;
+    IPv6Address destination;
+    if (!ReadIPv6(frame, kPPPoEIPv6SourceOffset, source) || !ReadIPv6(frame, kPPPoEIPv6DestinationOffset, destination)) {
+      return;
+    }
+    const wchar_t* label = kCountLabel;
+    if (IsMulticastIPv6(source, destination)) {
+      label = kMulticastLabel;
+    } else if (m_filter.IsExcludedIPv6(source) || m_filter.IsExcludedIPv6(destination)) {
+      label = kExclusionLabel;
+    }
+    const int kind = label == kCountLabel ? kCounted : kNotCounted;
+    if (IsDebugLineEnabled(kind)) {
+      DebugLog(kind, label, source, destination, payloadSize, 1);
+    }
+    if (kind == kCounted) {
+      AddToCounter(m_unknownBytes, payloadSize);
+    }
+  }
+}
+
+int CaptureWorker::IsLocalIPv4(std::uint32_t source, std::uint32_t destination) {
+  struct PrivateBlock {
+    std::uint32_t first;
+    std::uint32_t last;
+  };
+  static constexpr PrivateBlock kBlocks[] = {
+      {Address(10, 0, 0, 0), Address(10, 255, 255, 255)},
+      {Address(172, 16, 0, 0), Address(172, 31, 255, 255)},
+      {Address(192, 168, 0, 0), Address(192, 168, 255, 255)},
+  };
+  const std::uint32_t from = ntohl(source);
+  const std::uint32_t to = ntohl(destination);
+  for (const PrivateBlock& block : kBlocks) {
+    if (InRange(from, block.first, block.last) && InRange(to, block.first, block.last)) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int CaptureWorker::IsMulticastIPv4(std::uint32_t source, std::uint32_t destination) {
+  constexpr std::uint32_t kFirst = Address(224, 0, 0, 0);
+  constexpr std::uint32_t kLast = Address(239, 255, 255, 255);
+  return InRange(ntohl(source), kFirst, kLast) || InRange(ntohl(destination), kFirst, kLast) ? 1 : 0;
+}
+
+int CaptureWorker::IsLocalIPv6(const IPv6Address& source, const IPv6Address& destination) {
+  static constexpr std::uint8_t kLinkLocalPrefix[8] = {0xFE, 0x80, 0, 0, 0, 0, 0, 0};
+  return std::memcmp(source.data(), kLinkLocalPrefix, sizeof kLinkLocalPrefix) == 0 &&
+                 std::memcmp(destination.data(), kLinkLocalPrefix, sizeof kLinkLocalPrefix) == 0
+             ? 1
+             : 0;
+}
+
+int CaptureWorker::IsMulticastIPv6(const IPv6Address& source, const IPv6Address& destination) {
+  return source[0] == 0xFF || destination[0] == 0xFF ? 1 : 0;
+}
+
+int CaptureWorker::IsSentIPv4(std::uint32_t source) const { return source == m_nic.GetIPv4Address() ? 1 : 0; }
+
+int CaptureWorker::IsReceivedIPv4(std::uint32_t destination) const {
+  return destination == m_nic.GetIPv4Address() ? 1 : 0;
+}
+
+int CaptureWorker::IsOwnIPv6(const IPv6Address& address) const {
+  for (const NicIPv6Entry& entry : m_nic.IPv6Entries()) {
+    if (entry.address == address) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int CaptureWorker::IsSentIPv6(const IPv6Address& source) const { return IsOwnIPv6(source); }
+
+int CaptureWorker::IsReceivedIPv6(const IPv6Address& destination) const { return IsOwnIPv6(destination); }
+
+bool CaptureWorker::IsDebugLineEnabled(int kind) const {
+  return (kind == kCounted && m_traceLog) || (kind == kNotCounted && m_fullTraceLog);
+}
+
+namespace {
+
+std::wstring PacketLine(const wchar_t* label, const wchar_t* type, const std::wstring& source,
+                        const std::wstring& destination, std::uint32_t size, const std::wstring& nic) {
+  wchar_t sizeText[16];
+  std::swprintf(sizeText, sizeof sizeText / sizeof sizeText[0], L"%05u", static_cast<unsigned>(size));
+  return std::wstring(label) + L" type " + type + L" src " + source + L" dest " + destination + L" size " +
+         sizeText + L" nic " + nic;
+}
+
+constexpr wchar_t kDebugLogFunction[] = L"Velunor::Quillon::CaptureWorker::DebugLog";
+
+}  // namespace
+
+void CaptureWorker::DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
+                             std::uint32_t size, int pppoe) {
+  if (!IsDebugLineEnabled(kind)) {
+    return;
+  }
+  Common::Log::WriteLog(kDebugLogFunction, __LINE__,
+                        PacketLine(label, pppoe == 1 ? L"PPPoE(IPv4)" : L"IPv4", FormatIPv4Text(source, true),
+                                   FormatIPv4Text(destination, true), size, m_nic.GetDescription()),
+                        Common::Log::kDebug);
+}
+
+void CaptureWorker::DebugLog(int kind, const wchar_t* label, const IPv6Address& source,
+                             const IPv6Address& destination, std::uint32_t size, int pppoe) {
+  if (!IsDebugLineEnabled(kind)) {
+    return;
+  }
+  Common::Log::WriteLog(kDebugLogFunction, __LINE__,
+                        PacketLine(label, pppoe == 1 ? L"PPPoE(IPv6)" : L"IPv6", FormatIPv6Text(source),
+                                   FormatIPv6Text(destination), size, m_nic.GetDescription()),
+                        Common::Log::kDebug);
+}
+
+}  // namespace Velunor::Quillon

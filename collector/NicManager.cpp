@@ -1,0 +1,132 @@
+#include "collector/NicManager.h"
+
+#include <pcap/pcap.h>
+
+#include <cerrno>
+
+namespace Velunor::Quillon {
+
+namespace {
+
+// The last-error value a failed enumeration leaves behind.
+constexpr int kEnumerationFailedCode = 0x2001;
+
+}  // namespace
+
+CNicManager::CNicManager(int totalBufferMB, int timeoutMs, const IpFilterHeader& filter)
+    : m_filterRef(filter), m_totalBufferMB(totalBufferMB), m_timeoutMs(timeoutMs) {}
+
+CNicManager::~CNicManager() { StopAll(); }
+
+void CNicManager::StopAll() {
+  for (std::unique_ptr<CaptureWorker>& worker : m_workers) {
+    worker->Stop();
+    worker.reset();
+  }
+  m_workers.clear();
+}
+
+void CNicManager::WatchNics() {
+  std::vector<CNicInfo> list;
+  EnumerateNics(list);
+  RetireWorkers(list);
+  RegisterWorkers(list);
+}
+
+void CNicManager::EnumerateNics(std::vector<CNicInfo>& list) {
+  list.clear();
+  pcap_if_t* chain = nullptr;
+  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
+  if (pcap_findalldevs(&chain, errorBuffer) == -1) {
+    errno = kEnumerationFailedCode;
+    return;
+  }
+  for (const pcap_if_t* entry = chain; entry != nullptr; entry = entry->next) {
+    CNicInfo nic;
+    if (nic.SetFromPcapIf(entry) == 1) {
+      list.push_back(nic);
+      if (list.size() == kMaxAdapters) {
+        break;
+      }
+    }
+  }
+  pcap_freealldevs(chain);
+}
+
+void CNicManager::RetireWorkers(const std::vector<CNicInfo>& list) {
+  for (auto it = m_workers.begin(); it != m_workers.end();) {
+    const CNicInfo& running = (*it)->GetNic();
+    const CNicInfo* listed = nullptr;
+    for (const CNicInfo& nic : list) {
+      if (running.IsSameName(nic.GetName()) == 1) {
+        listed = &nic;
+        break;
+      }
+    }
+    if (listed != nullptr && running.IsSame(*listed) == 1) {
+      ++it;
+      continue;
+    }
+    std::unique_ptr<CaptureWorker> worker = std::move(*it);
+    it = m_workers.erase(it);
+    worker->Stop();
+    std::uint64_t sent = 0;
+    std::uint64_t received = 0;
+    std::uint64_t unknown = 0;
+    worker->TakeCounts(sent, received, unknown);
+    m_retiredSent += sent;
+    m_retiredReceived += received;
+    m_retiredUnknown += unknown;
+  }
+}
+
+int CNicManager::ComputeShare(int totalBufferMB, std::size_t adapterCount) {
+  if (adapterCount == 0) {
+    return totalBufferMB < 1 ? 1 : totalBufferMB;
+  }
+  const int share = totalBufferMB / static_cast<int>(adapterCount);
+  return share < 1 ? 1 : share;
+}
+
+bool CNicManager::HasWorkerFor(const std::wstring& name) const {
+  for (const std::unique_ptr<CaptureWorker>& worker : m_workers) {
+    if (worker->GetNic().IsSameName(name) == 1) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void CNicManager::RegisterWorkers(const std::vector<CNicInfo>& list) {
+  if (list.empty()) {
+    return;
+  }
+  const int share = ComputeShare(m_totalBufferMB, list.size());
+  for (const CNicInfo& nic : list) {
+    if (HasWorkerFor(nic.GetName())) {
+      continue;
+    }
+    m_workers.push_back(std::make_unique<CaptureWorker>(nic, m_filterRef, share, m_timeoutMs));
+    m_workers.back()->Start();
+  }
+}
+
+void CNicManager::CollectCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown) {
+  for (const std::unique_ptr<CaptureWorker>& worker : m_workers) {
+    std::uint64_t workerSent = 0;
+    std::uint64_t workerReceived = 0;
+    std::uint64_t workerUnknown = 0;
+    worker->TakeCounts(workerSent, workerReceived, workerUnknown);
+    m_retiredSent += workerSent;
+    m_retiredReceived += workerReceived;
+    m_retiredUnknown += workerUnknown;
+  }
+  sent = m_retiredSent;
+  received = m_retiredReceived;
+  unknown = m_retiredUnknown;
+  m_retiredSent = 0;
+  m_retiredReceived = 0;
+  m_retiredUnknown = 0;
+}
+
+}  // namespace Velunor::Quillon

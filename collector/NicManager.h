@@ -1,0 +1,57 @@
+#pragma once
+// Decides which adapters are captured and keeps one capture worker running for each,
+// retiring workers whose adapter vanished or changed, and collects the counted bytes.
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <vector>
+
+#include "collector/CaptureWorker.h"
+#include "collector/IpFilterHeader.h"
+#include "collector/NicInfo.h"
+
+namespace Velunor::Quillon {
+
+class CNicManager {
+ public:
+  // At most this many adapters are captured, the first ones the library lists.
+  static constexpr std::size_t kMaxAdapters = 10;
+
+  CNicManager(int totalBufferMB, int timeoutMs, const IpFilterHeader& filter);
+  ~CNicManager();
+  CNicManager(const CNicManager&) = delete;
+  CNicManager& operator=(const CNicManager&) = delete;
+
+  // Stops and deletes every worker; counts not yet collected are dropped.
+  void StopAll();
+  // One watch step: enumerate, retire gone or changed adapters' workers, start workers
+  // for adapters that have none.
+  void WatchNics();
+  // The bytes counted since the previous collection, retired workers' last counts
+  // included.
+  void CollectCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown);
+
+  // Buffer share in MB of each new worker when adapterCount adapters are listed: the
+  // total divided and truncated, never below 1.
+  static int ComputeShare(int totalBufferMB, std::size_t adapterCount);
+
+  // The workers in creation order.
+  const std::list<std::unique_ptr<CaptureWorker>>& GetWorkers() const { return m_workers; }
+
+ private:
+  void EnumerateNics(std::vector<CNicInfo>& list);
+  void RetireWorkers(const std::vector<CNicInfo>& list);
+  void RegisterWorkers(const std::vector<CNicInfo>& list);
+  bool HasWorkerFor(const std::wstring& name) const;
+
+  const IpFilterHeader& m_filterRef;
+  int m_totalBufferMB;
+  int m_timeoutMs;
+  std::uint64_t m_retiredSent = 0;
+  std::uint64_t m_retiredReceived = 0;
+  std::uint64_t m_retiredUnknown = 0;
+  std::list<std::unique_ptr<CaptureWorker>> m_workers;
+};
+
+}  // namespace Velunor::Quillon

@@ -1,0 +1,9 @@
+# Capture: adapters, exclusion list, capture workers and frame classification.
+add_library(collector_capture STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/CaptureWorker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CaptureWorkerClassification.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IpFilterHeader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NicInfo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NicManager.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ThreadPriority.cpp)
+target_link_libraries(collector_capture PUBLIC corvane_common PkgConfig::PCAP Boost::thread)
