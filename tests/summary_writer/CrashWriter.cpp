@@ -1,0 +1,34 @@
+// Test helper: starts like the collector (pruning), then adds intervals of 1, 2 and 3
+// bytes to the summary file as fast as it can and reports every finished write with one
+// byte on standard output, until it is killed or has made its count of writes.
+// Arguments: number of the first write, count of writes. Write n happens at a pinned
+// time 6 hours after write n - 1, the first at 1 January 2016 00:00.
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "collector/SummaryFile.h"
+#include "platform/core/Clock.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  const long long first = std::atoll(argv[1]);
+  const long long count = std::atoll(argv[2]);
+  constexpr long long kStepSeconds = 6 * 3600;
+
+  platform::LocalTime start;
+  start.year = 2016;
+  start.month = 1;
+  start.day = 1;
+  platform::Clock::Pin(start);
+  platform::Clock::Advance(first * kStepSeconds);
+
+  const Velunor::Quillon::CSummaryFile file;
+  file.RemoveOldMonths();
+  for (long long i = 0; i < count; ++i) {
+    file.WriteInterval(1, 2, 3);
+    if (::write(STDOUT_FILENO, "w", 1) != 1) return 3;
+    platform::Clock::Advance(kStepSeconds);
+  }
+  return 0;
+}
