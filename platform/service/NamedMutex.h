@@ -1,0 +1,44 @@
+#pragma once
+// Named mutexes as lock files, visible to every process that opens the same name.
+//
+// A name beginning with "Global\" is machine-wide: <CORVANE_ROOT>/run/lock/corvane-<name>.lock.
+// Any other name (a leading "Local\" is dropped) is the user's own:
+// $XDG_RUNTIME_DIR/corvane/<name>.lock, or /tmp/corvane-<uid>/<name>.lock without it.
+// The mutex exists while some handle to it is open; a handle is held until it is closed
+// or its process ends, however it ends. The name is encoded into the file name, so no
+// name can reach outside its folder.
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class NamedMutex {
+ public:
+  // Opens the named mutex, creating it when no handle to it is open anywhere. When this
+  // call creates it and initialOwner is true the caller owns it. Null on failure (errno
+  // tells why).
+  static std::unique_ptr<NamedMutex> Create(const std::wstring& name, bool initialOwner);
+  // Closes the handle; ownership ends with it.
+  ~NamedMutex();
+  NamedMutex(const NamedMutex&) = delete;
+  NamedMutex& operator=(const NamedMutex&) = delete;
+
+  // True when another handle to the mutex was open when this one was made.
+  bool AlreadyExisted() const { return m_alreadyExisted; }
+  bool IsOwned() const { return m_owned; }
+  // Gives up ownership; false when this handle did not own the mutex.
+  bool Release();
+
+  // The lock file that stands for a name.
+  static std::string LockFilePath(const std::wstring& name);
+
+ private:
+  NamedMutex(int descriptor, bool alreadyExisted, bool owned)
+      : m_descriptor(descriptor), m_alreadyExisted(alreadyExisted), m_owned(owned) {}
+
+  int m_descriptor;
+  bool m_alreadyExisted;
+  bool m_owned;
+};
+
+}  // namespace platform

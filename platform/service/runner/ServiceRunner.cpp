@@ -1,0 +1,502 @@
+#include "platform/service/runner/ServiceRunner.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "platform/core/SpecialFolders.h"
+#include "platform/core/TextCodec.h"
+
+namespace platform {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr std::size_t kLongestName = 64;
+constexpr std::size_t kLargestDatagram = 4096;
+constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
+// The stopper waits this much longer than the supervisor's own stop timeout.
+constexpr int kStopWaitMarginSeconds = 30;
+
+bool MakeDirectories(const std::string& path) {
+  std::size_t position = 0;
+  while (position != std::string::npos) {
+    position = path.find('/', position + 1);
+    const std::string partial = path.substr(0, position);
+    if (partial.empty()) continue;
+    struct stat status {};
+    if (stat(partial.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) continue;
+    if (mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+// Start time of a process in clock ticks since boot, "" when it does not exist. Tells a
+// recorded supervisor from a later process that got the same pid.
+std::string ProcessStartTime(long pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto end = text.rfind(')');
+  if (end == std::string::npos) return std::string();
+  std::istringstream fields(text.substr(end + 1));
+  std::string field;
+  // Field 22 of the line; fields after the name start with field 3.
+  for (int index = 3; index <= 22 && fields >> field; ++index) {
+    if (index == 22) return field;
+  }
+  return std::string();
+}
+
+void WriteAll(int descriptor, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = write(descriptor, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    done += static_cast<std::size_t>(written);
+  }
+}
+
+long ParseNumber(const std::string& text, long fallback) {
+  if (text.empty()) return fallback;
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  return errno == 0 && end && *end == '\0' ? value : fallback;
+}
+
+bool IsFinal(const std::string& state) { return state == "stopped" || state == "failed"; }
+
+// What the supervisor knows about the service, written whole on every change.
+class StateRecord {
+ public:
+  StateRecord(std::string path) : m_path(std::move(path)) {}
+  void Set(const std::string& key, const std::string& value) {
+    for (auto& entry : m_entries) {
+      if (entry.first == key) {
+        entry.second = value;
+        return;
+      }
+    }
+    m_entries.emplace_back(key, value);
+  }
+  std::string Get(const std::string& key) const {
+    for (const auto& entry : m_entries) {
+      if (entry.first == key) return entry.second;
+    }
+    return std::string();
+  }
+  void Save() const {
+    std::string text;
+    for (const auto& entry : m_entries) text += entry.first + "=" + entry.second + "\n";
+    const std::string temporary = m_path + ".tmp";
+    const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (descriptor < 0) return;
+    WriteAll(descriptor, text);
+    close(descriptor);
+    rename(temporary.c_str(), m_path.c_str());
+  }
+
+ private:
+  std::string m_path;
+  std::vector<std::pair<std::string, std::string>> m_entries;
+};
+
+std::string Describe(const std::map<std::string, std::string>& state) {
+  auto value = [&](const char* key) {
+    auto it = state.find(key);
+    return it == state.end() ? std::string() : it->second;
+  };
+  if (value("result") == "exited") return "exit status " + value("exit_status");
+  if (value("result") == "killed") return "killed by signal " + value("signal");
+  if (value("result") == "spawn-failed") return "could not be started";
+  return value("result");
+}
+
+}  // namespace
+
+ServiceRunner::ServiceRunner() : m_stateFolder(WideToLocale(MachineRoot()) + "/run/corvane") {}
+
+ServiceRunner::ServiceRunner(std::string stateFolder) : m_stateFolder(std::move(stateFolder)) {}
+
+bool ServiceRunner::IsValidName(const std::string& name) {
+  if (name.empty() || name.size() > kLongestName || name[0] == '.') return false;
+  for (char ch : name) {
+    const bool allowed = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') ||
+                         ch == '.' || ch == '_' || ch == '-' || ch == '@';
+    if (!allowed) return false;
+  }
+  return true;
+}
+
+std::string ServiceRunner::PathOf(const std::string& name, const char* suffix) const {
+  return m_stateFolder + "/" + name + suffix;
+}
+
+std::map<std::string, std::string> ServiceRunner::ReadState(const std::string& name) const {
+  std::map<std::string, std::string> state;
+  if (!IsValidName(name)) return state;
+  std::ifstream file(PathOf(name, ".state"));
+  std::string line;
+  while (std::getline(file, line)) {
+    const auto equals = line.find('=');
+    if (equals != std::string::npos) state[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return state;
+}
+
+bool ServiceRunner::SupervisorAlive(const std::map<std::string, std::string>& state) const {
+  auto it = state.find("supervisor");
+  if (it == state.end()) return false;
+  const long pid = ParseNumber(it->second, 0);
+  if (pid <= 0) return false;
+  auto start = state.find("supervisor_start");
+  return start != state.end() && !start->second.empty() && ProcessStartTime(pid) == start->second;
+}
+
+int ServiceRunner::Start(const std::string& name, const std::vector<std::string>& command,
+                         const StartOptions& options) {
+  if (!IsValidName(name) || command.empty()) {
+    std::cerr << "usage: a service name of letters, digits, '.', '_', '-', '@' and a command" << std::endl;
+    return kUsage;
+  }
+  if (!MakeDirectories(m_stateFolder)) {
+    std::cerr << name << ": cannot create " << m_stateFolder << ": " << std::strerror(errno) << std::endl;
+    return kFailed;
+  }
+  const auto previous = ReadState(name);
+  if (previous.count("state") && !IsFinal(previous.at("state")) && SupervisorAlive(previous)) {
+    std::cout << name << ": already running (pid " << previous.at("pid") << ")" << std::endl;
+    return kSuccess;
+  }
+  if (PathOf(name, ".notify").size() >= sizeof(sockaddr_un::sun_path)) {
+    std::cerr << name << ": the state folder path is too long for a notify socket" << std::endl;
+    return kFailed;
+  }
+
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return kFailed;
+  std::cout.flush();
+  std::cerr.flush();
+  const pid_t supervisor = fork();
+  if (supervisor < 0) {
+    std::cerr << name << ": cannot fork: " << std::strerror(errno) << std::endl;
+    return kFailed;
+  }
+  if (supervisor == 0) {
+    close(report[0]);
+    setsid();
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+      dup2(null, STDIN_FILENO);
+      dup2(null, STDOUT_FILENO);
+      dup2(null, STDERR_FILENO);
+      if (null > STDERR_FILENO) close(null);
+    }
+    Supervise(name, command, options, report[1]);
+  }
+  close(report[1]);
+  std::string answer;
+  char buffer[512];
+  for (;;) {
+    const ssize_t got = read(report[0], buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    answer.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(report[0]);
+  if (answer.rfind("ready", 0) == 0) {
+    std::cout << name << ": started (pid " << answer.substr(6, answer.find('\n') - 6) << ")" << std::endl;
+    return kSuccess;
+  }
+  const std::string reason = answer.rfind("failed ", 0) == 0 ? answer.substr(7) : "the supervisor ended\n";
+  std::cerr << name << ": failed: " << reason << std::flush;
+  return kFailed;
+}
+
+void ServiceRunner::Supervise(const std::string& name, const std::vector<std::string>& command,
+                              const StartOptions& options, int reportDescriptor) {
+  signal(SIGPIPE, SIG_IGN);
+  StateRecord record(PathOf(name, ".state"));
+  record.Set("state", "starting");
+  record.Set("supervisor", std::to_string(getpid()));
+  record.Set("supervisor_start", ProcessStartTime(getpid()));
+  record.Set("stop_timeout", std::to_string(options.stopTimeoutSeconds));
+  bool reported = false;
+  auto reportToStarter = [&](const std::string& text) {
+    if (reported) return;
+    reported = true;
+    WriteAll(reportDescriptor, text);
+    close(reportDescriptor);
+  };
+  auto fail = [&](const std::string& result, const std::string& reason) {
+    record.Set("state", "failed");
+    record.Set("result", result);
+    record.Save();
+    reportToStarter("failed " + reason + "\n");
+    _exit(1);
+  };
+
+  sigset_t handled;
+  sigemptyset(&handled);
+  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGCHLD}) sigaddset(&handled, signalNumber);
+  sigprocmask(SIG_BLOCK, &handled, nullptr);
+  const int signals = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
+
+  const std::string socketPath = PathOf(name, ".notify");
+  unlink(socketPath.c_str());
+  const int socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size());
+  const int on = 1;
+  if (signals < 0 || socket < 0 || bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+      setsockopt(socket, SOL_SOCKET, SO_PASSCRED, &on, sizeof(on)) != 0) {
+    fail("resources", std::string("cannot make the notify socket: ") + std::strerror(errno));
+  }
+  // Anyone may write to it; the sender's pid decides whether a message counts.
+  chmod(socketPath.c_str(), 0666);
+  const int messages = open(PathOf(name, ".messages").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+
+  int execReport[2];
+  if (pipe2(execReport, O_CLOEXEC) != 0) fail("resources", std::strerror(errno));
+  const pid_t child = fork();
+  if (child < 0) fail("resources", std::string("cannot fork: ") + std::strerror(errno));
+  if (child == 0) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_DFL);
+    setenv("NOTIFY_SOCKET", socketPath.c_str(), 1);
+    const int output = open(PathOf(name, ".output").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (output >= 0) {
+      dup2(output, STDOUT_FILENO);
+      dup2(output, STDERR_FILENO);
+      close(output);
+    }
+    std::vector<char*> arguments;
+    for (const auto& argument : command) arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+    execvp(arguments[0], arguments.data());
+    const int error = errno;
+    const ssize_t ignored = write(execReport[1], &error, sizeof(error));
+    (void)ignored;
+    _exit(127);
+  }
+  close(execReport[1]);
+  int execError = 0;
+  ssize_t got;
+  do {
+    got = read(execReport[0], &execError, sizeof(execError));
+  } while (got < 0 && errno == EINTR);
+  close(execReport[0]);
+  if (got == static_cast<ssize_t>(sizeof(execError))) {
+    waitpid(child, nullptr, 0);
+    fail("spawn-failed", "cannot start " + command[0] + ": " + std::strerror(execError));
+  }
+
+  record.Set("pid", std::to_string(child));
+  record.Save();
+
+  std::string state = "starting";
+  bool deadlineSet = true;
+  bool killSent = false;
+  auto deadline = SteadyClock::now() + std::chrono::seconds(options.startTimeoutSeconds);
+  auto beginStop = [&](const char* reason) {
+    if (state == "stopping" || killSent) return;
+    state = "stopping";
+    record.Set("state", state);
+    if (reason) record.Set("result", reason);
+    record.Save();
+    kill(child, SIGTERM);
+    deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
+    deadlineSet = true;
+  };
+
+  for (;;) {
+    int timeoutMs = -1;
+    if (deadlineSet) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+      timeoutMs = left > 0 ? static_cast<int>(std::min<long long>(left, 60000)) : 0;
+    }
+    pollfd waits[2] = {{signals, POLLIN, 0}, {socket, POLLIN, 0}};
+    if (poll(waits, 2, timeoutMs) < 0 && errno != EINTR) break;
+
+    if (waits[1].revents & POLLIN) {
+      for (;;) {
+        char data[kLargestDatagram + 1];
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+        iovec vector{data, kLargestDatagram};
+        msghdr header{};
+        header.msg_iov = &vector;
+        header.msg_iovlen = 1;
+        header.msg_control = control;
+        header.msg_controllen = sizeof(control);
+        const ssize_t size = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+        if (size < 0) break;
+        pid_t sender = 0;
+        for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
+          if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS) {
+            ucred credentials{};
+            std::memcpy(&credentials, CMSG_DATA(item), sizeof(credentials));
+            sender = credentials.pid;
+          }
+        }
+        if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
+        std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
+        std::string line;
+        while (std::getline(lines, line)) {
+          const auto equals = line.find('=');
+          if (equals == std::string::npos) continue;
+          if (messages >= 0) WriteAll(messages, line + "\n");
+          const std::string key = line.substr(0, equals);
+          const std::string value = line.substr(equals + 1);
+          if (key == "READY" && value == "1" && state == "starting") {
+            state = "running";
+            record.Set("state", state);
+            deadlineSet = false;
+            reportToStarter("ready " + std::to_string(child) + "\n");
+          } else if (key == "STOPPING" && value == "1" && state != "stopping") {
+            state = "stopping";
+            record.Set("state", state);
+            deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
+            deadlineSet = true;
+          } else if (key == "STATUS") {
+            record.Set("status", value);
+          } else if (key == "ERRNO") {
+            record.Set("errno", value);
+          } else if (key == "EXTEND_TIMEOUT_USEC" && deadlineSet && !killSent) {
+            const long long microseconds = std::strtoll(value.c_str(), nullptr, 10);
+            const auto extended = SteadyClock::now() + std::chrono::microseconds(microseconds > 0 ? microseconds : 0);
+            if (extended > deadline) deadline = extended;
+          }
+        }
+        record.Save();
+      }
+    }
+
+    bool ended = false;
+    if (waits[0].revents & POLLIN) {
+      signalfd_siginfo information{};
+      while (read(signals, &information, sizeof(information)) == static_cast<ssize_t>(sizeof(information))) {
+        if (information.ssi_signo == SIGCHLD) continue;
+        beginStop(nullptr);
+      }
+      int status = 0;
+      if (waitpid(child, &status, WNOHANG) == child) {
+        if (WIFEXITED(status)) {
+          if (record.Get("result").empty()) record.Set("result", "exited");
+          record.Set("exit_status", std::to_string(WEXITSTATUS(status)));
+        } else if (WIFSIGNALED(status)) {
+          if (record.Get("result") != "timeout") record.Set("result", "killed");
+          record.Set("signal", std::to_string(WTERMSIG(status)));
+        }
+        const bool clean = record.Get("result") == "exited" && record.Get("exit_status") == "0";
+        record.Set("state", clean ? "stopped" : "failed");
+        if (state == "starting") {
+          reportToStarter("failed the service ended before it was ready (" +
+                          Describe({{"result", record.Get("result")},
+                                    {"exit_status", record.Get("exit_status")},
+                                    {"signal", record.Get("signal")}}) +
+                          ")\n");
+        }
+        ended = true;
+      }
+    }
+    if (ended) break;
+
+    if (deadlineSet && SteadyClock::now() >= deadline) {
+      if (state == "starting") {
+        reportToStarter("failed not ready within " + std::to_string(options.startTimeoutSeconds) + " s\n");
+        beginStop("timeout");
+      } else if (!killSent) {
+        record.Set("result", "timeout");
+        record.Save();
+        kill(child, SIGKILL);
+        killSent = true;
+        deadlineSet = false;
+      }
+    }
+  }
+  unlink(socketPath.c_str());
+  record.Save();
+  reportToStarter("failed the supervisor stopped\n");
+  _exit(0);
+}
+
+int ServiceRunner::Stop(const std::string& name) {
+  if (!IsValidName(name)) {
+    std::cerr << "usage: stop <name>" << std::endl;
+    return kUsage;
+  }
+  auto state = ReadState(name);
+  if (state.empty()) {
+    std::cerr << name << ": no such service" << std::endl;
+    return kUnknownService;
+  }
+  if (IsFinal(state["state"])) {
+    std::cout << name << ": not running (" << state["state"] << ", " << Describe(state) << ")" << std::endl;
+    return kSuccess;
+  }
+  if (!SupervisorAlive(state)) {
+    std::cerr << name << ": its supervisor is gone; the service state is unknown" << std::endl;
+    return kFailed;
+  }
+  kill(static_cast<pid_t>(ParseNumber(state["supervisor"], 0)), SIGTERM);
+  const auto limit = SteadyClock::now() + std::chrono::seconds(ParseNumber(state["stop_timeout"], 90) +
+                                                               kStopWaitMarginSeconds);
+  while (SteadyClock::now() < limit) {
+    state = ReadState(name);
+    if (IsFinal(state["state"])) break;
+    if (!SupervisorAlive(state)) {
+      state = ReadState(name);
+      break;
+    }
+    std::this_thread::sleep_for(kStopPollInterval);
+  }
+  if (!IsFinal(state["state"])) {
+    std::cerr << name << ": did not stop" << std::endl;
+    return kFailed;
+  }
+  std::cout << name << ": stopped, " << Describe(state) << std::endl;
+  return state["state"] == "stopped" ? kSuccess : kFailed;
+}
+
+int ServiceRunner::Status(const std::string& name) {
+  if (!IsValidName(name)) {
+    std::cerr << "usage: status <name>" << std::endl;
+    return kUsage;
+  }
+  auto state = ReadState(name);
+  if (state.empty()) {
+    std::cout << name << ": no such service" << std::endl;
+    return kUnknownService;
+  }
+  const bool alive = SupervisorAlive(state);
+  std::string current = state["state"];
+  if (!IsFinal(current) && !alive) current = "unknown (supervisor gone)";
+  std::cout << name << ": " << current;
+  if (!IsFinal(current) && alive) std::cout << " (pid " << state["pid"] << ")";
+  std::cout << std::endl;
+  if (!state["status"].empty()) std::cout << "status: " << state["status"] << std::endl;
+  if (IsFinal(current)) std::cout << "ended: " << Describe(state) << std::endl;
+  return alive && !IsFinal(current) ? kSuccess : kNotRunning;
+}
+
+}  // namespace platform

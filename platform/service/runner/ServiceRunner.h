@@ -1,0 +1,60 @@
+#pragma once
+// A small service manager for machines where systemd does not run the system
+// (containers, build machines): it starts a program with a notify socket of its own,
+// waits for READY=1, keeps a supervisor process beside it that records what the program
+// reports, stops it with SIGTERM and records how it ended.
+//
+// Everything about a service lives in <CORVANE_ROOT>/run/corvane/:
+//   <name>.state     key=value lines: state (starting, running, stopping, stopped,
+//                    failed), pid, supervisor, status, errno, result, exit_status, signal
+//   <name>.notify    the notify socket while the service runs
+//   <name>.messages  every notify line the service sent, in order
+//   <name>.output    the service's standard output and error
+#include <map>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class ServiceRunner {
+ public:
+  struct StartOptions {
+    int startTimeoutSeconds = 90;
+    int stopTimeoutSeconds = 90;
+    bool acceptNotifyFromAnyProcess = false;  // else only from the started process
+  };
+
+  // Exit codes of the commands.
+  static constexpr int kSuccess = 0;
+  static constexpr int kFailed = 1;
+  static constexpr int kUsage = 2;
+  static constexpr int kNotRunning = 3;
+  static constexpr int kUnknownService = 4;
+
+  ServiceRunner();  // state folder below CORVANE_ROOT
+  explicit ServiceRunner(std::string stateFolder);
+
+  // Letters, digits and ".", "_", "-", "@", at most 64, not starting with a dot.
+  static bool IsValidName(const std::string& name);
+
+  // Returns once the service is ready (kSuccess), or has failed to get there (kFailed).
+  int Start(const std::string& name, const std::vector<std::string>& command, const StartOptions& options);
+  // Sends the stop and waits for the end; kSuccess when the service ended with status 0.
+  int Stop(const std::string& name);
+  // Prints the state; kSuccess while it runs, kNotRunning after, kUnknownService when the
+  // name has never run.
+  int Status(const std::string& name);
+
+  // The recorded state of a service; empty when there is none.
+  std::map<std::string, std::string> ReadState(const std::string& name) const;
+
+ private:
+  std::string PathOf(const std::string& name, const char* suffix) const;
+  bool SupervisorAlive(const std::map<std::string, std::string>& state) const;
+  [[noreturn]] void Supervise(const std::string& name, const std::vector<std::string>& command,
+                              const StartOptions& options, int reportDescriptor);
+
+  std::string m_stateFolder;
+};
+
+}  // namespace platform
