@@ -1,0 +1,253 @@
+// The HTTP fetch and the version file against a real server on 127.0.0.1:80, inside a
+// network namespace of this test process's own.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/ConfigSettings.h"
+#include "platform/core/TextCodec.h"
+#include "platform/net/HttpError.h"
+#include "platform/net/HttpSession.h"
+#include "tests/tray_data/LoopbackHttpServer.h"
+#include "tests/tray_data/OwnNetworkNamespace.h"
+#include "tests/tray_data/TrayDataSupport.h"
+#include "tray/GetHttpFile.h"
+#include "tray/VersionFile.h"
+
+using tray_data_test::DebugOutputCapture;
+using tray_data_test::HeaderValue;
+using tray_data_test::LoopbackHttpServer;
+using tray_data_test::Response;
+using Velunor::Quillon::Resident::CGetHttpFile;
+using Velunor::Quillon::Resident::CVersionFile;
+
+namespace {
+
+std::wstring Code(unsigned error) { return L"code[" + std::to_wstring(error) + L"]"; }
+
+std::string FirstLine(const std::string& head) { return head.substr(0, head.find("\r\n")); }
+
+class HttpFetch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string reason;
+    if (!tray_data_test::EnterOwnNetworkNamespace(reason)) {
+      GTEST_SKIP() << "needs a network namespace of its own (root or CAP_SYS_ADMIN) for port 80: " << reason;
+    }
+    // Only the proxy a test sets itself may be used.
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
+                             "no_proxy", "NO_PROXY"}) {
+      unsetenv(name);
+    }
+  }
+
+  // Serves response at 127.0.0.1:port for every request.
+  void Serve(const std::string& response, unsigned short port = 80) {
+    server = std::make_unique<LoopbackHttpServer>([response](const std::string&) { return response; });
+    std::string error;
+    ASSERT_TRUE(server->Start(port, error)) << error;
+  }
+
+  void SetVersionCheckUrl(const std::string& url) {
+    corvane_test::WriteFile(tray_data_test::MachineRoot().path() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt",
+                            "http://download.example/\n" + url + "\n");
+    Velunor::Quillon::Common::LoadDebugUrlTest();
+  }
+
+  std::unique_ptr<LoopbackHttpServer> server;
+};
+
+}  // namespace
+
+TEST_F(HttpFetch, FetchesTheBodyWhateverTheStatus) {
+  const std::string version = "<?xml version=\"1.0\"?>\n<version_info><version>1.0.4</version></version_info>\n";
+  const std::string megabyte(CGetHttpFile::kMaxBodySize, 'a');
+  struct Case {
+    const char* name;
+    std::wstring url;
+    std::string response;
+    int result;
+    std::wstring body;
+    std::wstring message;  // the one log line, empty for none
+    const char* requestLine;
+  } cases[] = {
+      {"VersionFile", L"http://127.0.0.1/sorane/ver_check/version.xml", Response("HTTP/1.1 200 OK", version), 1,
+       platform::Utf8ToWide(version), L"", "GET /sorane/ver_check/version.xml HTTP/1.1"},
+      {"HttpsIsPlainHttpOnPort80", L"https://127.0.0.1/v.xml", Response("HTTP/1.1 200 OK", "x"), 1, L"x", L"",
+       "GET /v.xml HTTP/1.1"},
+      {"HostOnlyAsksForTheEmptyPath", L"http://127.0.0.1", Response("HTTP/1.1 200 OK", "root"), 1, L"root", L"",
+       "GET / HTTP/1.1"},
+      {"QueryAndBlanksInThePath", L"http://127.0.0.1/a b/v.xml?x=1", Response("HTTP/1.1 200 OK", "q"), 1, L"q", L"",
+       "GET /a%20b/v.xml?x=1 HTTP/1.1"},
+      {"ContentLengthZero", L"http://127.0.0.1/empty", Response("HTTP/1.1 200 OK", ""), 1, L"", L"",
+       "GET /empty HTTP/1.1"},
+      {"NotFoundPageIsTheBody", L"http://127.0.0.1/missing", Response("HTTP/1.1 404 Not Found", "<h1>Not Found</h1>"),
+       1, L"<h1>Not Found</h1>", L"", "GET /missing HTTP/1.1"},
+      {"Utf8Body", L"http://127.0.0.1/u", Response("HTTP/1.1 200 OK", "\xE7\x89\x88 1.0.4"), 1, L"\u7248 1.0.4", L"",
+       "GET /u HTTP/1.1"},
+      {"BodyEndsAtAZeroByte", L"http://127.0.0.1/z", Response("HTTP/1.1 200 OK", std::string("ab\0cd", 5)), 1, L"ab",
+       L"", "GET /z HTTP/1.1"},
+      {"ShortBodyIsWhatCame", L"http://127.0.0.1/short",
+       "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nConnection: close\r\n\r\nabcd", 1, L"abcd", L"",
+       "GET /short HTTP/1.1"},
+      {"BodyAtTheCap", L"http://127.0.0.1/big", Response("HTTP/1.1 200 OK", megabyte), 1,
+       std::wstring(megabyte.begin(), megabyte.end()), L"", "GET /big HTTP/1.1"},
+      {"ChunkedWithoutLength", L"http://127.0.0.1/chunked",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n3\r\nabc\r\n0\r\n\r\n", 0, L"",
+       L"HttpQueryInfo ERROR " + Code(platform::kHttpErrorHeaderNotFound), "GET /chunked HTTP/1.1"},
+      {"LengthOfTenDigits", L"http://127.0.0.1/ten",
+       "HTTP/1.1 200 OK\r\nContent-Length: 1000000000\r\nConnection: close\r\n\r\nabc", 0, L"",
+       L"HttpQueryInfo ERROR " + Code(platform::kHttpErrorInsufficientBuffer), "GET /ten HTTP/1.1"},
+      // Refused before any memory is taken for it, however much the server sends.
+      {"BodyOverTheCap", L"http://127.0.0.1/huge", Response("HTTP/1.1 200 OK", megabyte + "a"), 0, L"",
+       L"InternetReadFile ERROR " + Code(platform::kHttpErrorBodyTooLarge), "GET /huge HTTP/1.1"},
+      {"NineDigitLengthOverTheCap", L"http://127.0.0.1/nine",
+       "HTTP/1.1 200 OK\r\nContent-Length: 999999999\r\nConnection: close\r\n\r\nabc", 0, L"",
+       L"InternetReadFile ERROR " + Code(platform::kHttpErrorBodyTooLarge), "GET /nine HTTP/1.1"},
+      {"NotHttp", L"http://127.0.0.1/junk", "SSH-2.0-OpenSSH\r\n", 0, L"",
+       L"HttpSendRequest ERROR " + Code(platform::kHttpErrorInvalidResponse), "GET /junk HTTP/1.1"},
+      {"NoAnswer", L"http://127.0.0.1/closed", "", 0, L"",
+       L"HttpSendRequest ERROR " + Code(platform::kHttpErrorConnectionAborted), "GET /closed HTTP/1.1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Serve(c.response);
+    DebugOutputCapture capture;
+    CGetHttpFile http;
+    EXPECT_EQ(http.GetFile(c.url), c.result);
+    EXPECT_EQ(http.GetBodyText(), c.body);
+    if (c.message.empty()) {
+      EXPECT_TRUE(capture.Entries().empty()) << platform::WideToUtf8(capture.Entries()[0].message);
+    } else {
+      ASSERT_EQ(capture.Entries().size(), 1u);
+      EXPECT_EQ(capture.Entries()[0].severity, L"ERROR");
+      EXPECT_EQ(capture.Entries()[0].message, c.message);
+    }
+    server->Stop();
+    auto heads = server->RequestHeads();
+    ASSERT_EQ(heads.size(), 1u);
+    EXPECT_EQ(FirstLine(heads[0]), c.requestLine);
+    EXPECT_EQ(HeaderValue(heads[0], "Host"), "127.0.0.1");
+    EXPECT_EQ(HeaderValue(heads[0], "User-Agent"), "Zembrolite");
+    EXPECT_EQ(HeaderValue(heads[0], "Referer"), platform::WideToUtf8(c.url));
+    EXPECT_EQ(HeaderValue(heads[0], "Accept"), "");
+  }
+}
+
+TEST_F(HttpFetch, NoServerOnPort80FailsWhenSending) {
+  DebugOutputCapture capture;
+  CGetHttpFile http;
+  EXPECT_EQ(http.GetFile(L"http://127.0.0.1/version.xml"), 0);
+  ASSERT_EQ(capture.Entries().size(), 1u);
+  EXPECT_EQ(capture.Entries()[0].function, L"Velunor::Quillon::Resident::CGetHttpFile::Request");
+  EXPECT_EQ(capture.Entries()[0].message, L"HttpSendRequest ERROR " + Code(platform::kHttpErrorCannotConnect));
+}
+
+TEST_F(HttpFetch, AHostWithAPortFailsAtConnectAndNothingIsSent) {
+  Serve(Response("HTTP/1.1 200 OK", "never"), 8080);
+  DebugOutputCapture capture;
+  CGetHttpFile http;
+  EXPECT_EQ(http.GetFile(L"http://127.0.0.1:8080/version.xml"), 0);
+  ASSERT_EQ(capture.Entries().size(), 1u);
+  EXPECT_EQ(capture.Entries()[0].message, L"InternetConnect ERROR " + Code(platform::kHttpErrorInvalidHostName));
+  server->Stop();
+  EXPECT_TRUE(server->RequestHeads().empty());
+}
+
+TEST_F(HttpFetch, AFailedFetchDropsThePreviousBody) {
+  Serve(Response("HTTP/1.1 200 OK", "first"));
+  CGetHttpFile http;
+  ASSERT_EQ(http.GetFile(L"http://127.0.0.1/a"), 1);
+  EXPECT_EQ(http.GetBodyText(), L"first");
+  server->Stop();
+  EXPECT_EQ(http.GetFile(L"http://127.0.0.1/a"), 0);
+  EXPECT_EQ(http.GetBodyText(), L"");
+}
+
+TEST_F(HttpFetch, TheProxyVariableIsHonoured) {
+  Serve(Response("HTTP/1.1 200 OK", "via proxy"), 3128);
+  corvane_test::ScopedEnv proxy("http_proxy", "http://127.0.0.1:3128");
+  CGetHttpFile http;
+  // The name is never resolved here: the proxy gets the whole address.
+  EXPECT_EQ(http.GetFile(L"http://version.example/ver_check/version.xml"), 1);
+  EXPECT_EQ(http.GetBodyText(), L"via proxy");
+  server->Stop();
+  auto heads = server->RequestHeads();
+  ASSERT_EQ(heads.size(), 1u);
+  EXPECT_EQ(FirstLine(heads[0]).rfind("GET http://version.example", 0), 0u) << heads[0];
+  EXPECT_NE(FirstLine(heads[0]).find("/ver_check/version.xml HTTP/1.1"), std::string::npos) << heads[0];
+}
+
+TEST_F(HttpFetch, TheLayerHandsTheBodyOverInPieces) {
+  Serve(Response("HTTP/1.1 200 OK", "abcdefgh"));
+  auto session = platform::HttpSession::Open(L"Zembrolite");
+  ASSERT_TRUE(session);
+  auto connection = session->Connect(L"127.0.0.1", 80);
+  ASSERT_TRUE(connection);
+  auto request = connection->OpenGetRequest(L"x", L"");
+  ASSERT_TRUE(request);
+  char buffer[16] = {};
+  std::size_t read = 99;
+  EXPECT_FALSE(request->Read(buffer, 3, read));
+  EXPECT_EQ(platform::HttpGetLastError(), platform::kHttpErrorInvalidState);
+  ASSERT_TRUE(request->Send());
+  EXPECT_FALSE(request->Send());
+  std::wstring length;
+  EXPECT_FALSE(request->QueryContentLength(length, 1));
+  EXPECT_EQ(platform::HttpGetLastError(), platform::kHttpErrorInsufficientBuffer);
+  ASSERT_TRUE(request->QueryContentLength(length, 2));
+  EXPECT_EQ(length, L"8");
+  ASSERT_TRUE(request->Read(buffer, 3, read));
+  EXPECT_EQ(std::string(buffer, read), "abc");
+  ASSERT_TRUE(request->Read(buffer, sizeof buffer, read));
+  EXPECT_EQ(std::string(buffer, read), "defgh");
+  ASSERT_TRUE(request->Read(buffer, sizeof buffer, read));
+  EXPECT_EQ(read, 0u);
+  server->Stop();
+  EXPECT_EQ(HeaderValue(server->RequestHeads().at(0), "Referer"), "");
+}
+
+TEST_F(HttpFetch, TheVersionFileComesFromTheVersionCheckAddress) {
+  struct Case {
+    const char* name;
+    std::string body;
+    int result;
+    const wchar_t* lastMessage;
+  } cases[] = {
+      {"Standard", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><version_info><version>1.0.4</version></version_info>", 1,
+       L"Version Check successful"},
+      {"OtherRootName", "<info><version>1.0.4</version></info>", 1, L"Version Check successful"},
+      {"NotADirectChild", "<version_info><a><version>1.0.4</version></a></version_info>", 0,
+       L"Version Check invlid version element xml"},
+      {"ErrorPage", "Not Found", 0, L"Version Check invlid root xml"},
+  };
+  SetVersionCheckUrl("http://127.0.0.1/ver_check/version.xml");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Serve(Response("HTTP/1.1 200 OK", c.body));
+    DebugOutputCapture capture;
+    CVersionFile file;
+    EXPECT_EQ(file.Load(), c.result);
+    if (c.result == 1) {
+      EXPECT_EQ(file.GetVersion().GetMajor(), L"1");
+      EXPECT_EQ(file.GetVersion().GetMinor(), L"0");
+      EXPECT_EQ(file.GetVersion().GetBuild(), L"4");
+    }
+    EXPECT_EQ(capture.Messages(), (std::vector<std::wstring>{
+                                      L"Version Check Start url[http://127.0.0.1/ver_check/version.xml]",
+                                      c.lastMessage}));
+    server->Stop();
+    EXPECT_EQ(server->RequestHeads().size(), 1u);
+  }
+}
+
+TEST_F(HttpFetch, AnUnreachableSiteIsAFailedAccess) {
+  SetVersionCheckUrl("http://127.0.0.1/ver_check/version.xml");
+  DebugOutputCapture capture;
+  CVersionFile file;
+  EXPECT_EQ(file.Load(), 0);
+  EXPECT_EQ(capture.Messages(), (std::vector<std::wstring>{
+                                    L"Version Check Start url[http://127.0.0.1/ver_check/version.xml]",
+                                    L"HttpSendRequest ERROR " + Code(platform::kHttpErrorCannotConnect),
+                                    L"Version Check access Failed"}));
+}
