@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "collector/AddressText.h"
 #include "collector/ThreadPriority.h"
@@ -187,7 +188,7 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
     if (size != 0) {
       DispatchFrame(*header, data, size);
     } else {
-      boost::this_thread::sleep_for(boost::chrono::milliseconds(kIdlePause.count()));
+      std::this_thread::sleep_for(kIdlePause);
     }
   }
 }
