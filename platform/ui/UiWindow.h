@@ -1,0 +1,205 @@
+#pragma once
+// Windows of the windowed programs: dialogs made from resource templates and their
+// child controls, with the message numbers, flags and ids the programs were written
+// against. Qt stays behind this header.
+//
+// UI windows live on the thread that runs the UI (the first one that made a window).
+// PostMessage may be called from any thread; everything else belongs to the UI thread.
+// The collector's toolkit-free hidden windows (platform/service) are a different kind
+// of window with their own handle type, so both sets of functions can be linked into
+// one program.
+#include <cstdint>
+#include <string>
+
+#include "platform/service/WindowMessages.h"
+
+namespace platform {
+
+// Names a UI window. Handles are never reused; a handle whose window has gone is
+// invalid and every call on it fails harmlessly.
+class UiWindow {
+ public:
+  constexpr UiWindow() = default;
+  constexpr explicit UiWindow(std::uint64_t value) : value_(value) {}
+  constexpr std::uint64_t Value() const { return value_; }
+  constexpr explicit operator bool() const { return value_ != 0; }
+  friend constexpr bool operator==(UiWindow a, UiWindow b) { return a.value_ == b.value_; }
+  friend constexpr bool operator!=(UiWindow a, UiWindow b) { return a.value_ != b.value_; }
+
+ private:
+  std::uint64_t value_ = 0;
+};
+
+struct UiMessage {
+  UiWindow window;
+  unsigned int message = WM_NULL;
+  WParam wParam = 0;
+  LParam lParam = 0;
+};
+
+// Rectangles are (left, top, right, bottom) with right and bottom outside.
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  friend bool operator==(const Rect& a, const Rect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  }
+  friend bool operator!=(const Rect& a, const Rect& b) { return !(a == b); }
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+};
+
+// Left and top inside, right and bottom outside.
+inline bool PtInRect(const Rect& rect, Point point) {
+  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
+}
+
+// Messages of the windowed programs beyond those of the message queues.
+inline constexpr unsigned int WM_SETTEXT = 0x000C;
+inline constexpr unsigned int WM_GETTEXT = 0x000D;
+inline constexpr unsigned int WM_MOUSEACTIVATE = 0x0021;
+inline constexpr unsigned int WM_SETICON = 0x0080;
+inline constexpr unsigned int WM_KEYDOWN = 0x0100;
+inline constexpr unsigned int WM_KEYUP = 0x0101;
+inline constexpr unsigned int WM_RBUTTONDBLCLK = 0x0206;
+inline constexpr unsigned int WM_MBUTTONDOWN = 0x0207;
+inline constexpr unsigned int WM_MBUTTONUP = 0x0208;
+inline constexpr unsigned int WM_MBUTTONDBLCLK = 0x0209;
+inline constexpr unsigned int BM_CLICK = 0x00F5;
+
+// WM_ACTIVATE states (low word of wParam).
+inline constexpr unsigned int WA_INACTIVE = 0;
+inline constexpr unsigned int WA_ACTIVE = 1;
+inline constexpr unsigned int WA_CLICKACTIVE = 2;
+// WM_MOUSEACTIVATE results.
+inline constexpr LResult MA_ACTIVATE = 1;
+inline constexpr LResult MA_ACTIVATEANDEAT = 2;
+inline constexpr LResult MA_NOACTIVATE = 3;
+inline constexpr LResult MA_NOACTIVATEANDEAT = 4;
+inline constexpr int HTCLIENT = 1;
+
+// Key flags in wParam of mouse messages.
+inline constexpr unsigned int MK_LBUTTON = 0x0001;
+inline constexpr unsigned int MK_RBUTTON = 0x0002;
+inline constexpr unsigned int MK_SHIFT = 0x0004;
+inline constexpr unsigned int MK_CONTROL = 0x0008;
+inline constexpr unsigned int MK_MBUTTON = 0x0010;
+
+// Virtual keys (wParam of WM_KEYDOWN) the dialogs know about.
+inline constexpr unsigned int VK_TAB = 0x09;
+inline constexpr unsigned int VK_RETURN = 0x0D;
+inline constexpr unsigned int VK_ESCAPE = 0x1B;
+inline constexpr unsigned int VK_SPACE = 0x20;
+
+// Button notification in the high word of WM_COMMAND's wParam; dialog command ids.
+inline constexpr unsigned int BN_CLICKED = 0;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
+// WM_SETICON selectors.
+inline constexpr WParam ICON_SMALL = 0;
+inline constexpr WParam ICON_BIG = 1;
+
+// ShowWindow commands.
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOW = 5;
+inline constexpr int SW_SHOWDEFAULT = 10;
+
+// SetWindowPos: placement in the Z order and flags.
+enum class ZOrder { Unchanged, Top, TopMost, NoTopMost };
+inline constexpr unsigned int SWP_NOSIZE = 0x0001;
+inline constexpr unsigned int SWP_NOMOVE = 0x0002;
+inline constexpr unsigned int SWP_NOZORDER = 0x0004;
+inline constexpr unsigned int SWP_NOREDRAW = 0x0008;
+inline constexpr unsigned int SWP_NOACTIVATE = 0x0010;
+inline constexpr unsigned int SWP_SHOWWINDOW = 0x0040;
+
+// RedrawWindow flags.
+inline constexpr unsigned int RDW_INVALIDATE = 0x0001;
+inline constexpr unsigned int RDW_ERASE = 0x0004;
+inline constexpr unsigned int RDW_UPDATENOW = 0x0100;
+
+// Cursor ids.
+inline constexpr int IDC_ARROW = 32512;
+inline constexpr int IDC_HAND = 32649;
+
+constexpr WParam MakeWParam(unsigned int low, unsigned int high) {
+  return static_cast<WParam>((low & 0xFFFF) | ((high & 0xFFFF) << 16));
+}
+// Client coordinates travel as signed 16-bit halves of lParam.
+constexpr LParam MakeLParam(int x, int y) {
+  return static_cast<LParam>(static_cast<std::uint32_t>((static_cast<std::uint32_t>(x) & 0xFFFF) |
+                                                        ((static_cast<std::uint32_t>(y) & 0xFFFF) << 16)));
+}
+constexpr int XFromLParam(LParam value) { return static_cast<std::int16_t>(value & 0xFFFF); }
+constexpr int YFromLParam(LParam value) { return static_cast<std::int16_t>((value >> 16) & 0xFFFF); }
+
+// Sends to the window's procedure (and its dialog's default handling) and returns the
+// result; 0 for an invalid window. From another thread it waits for the UI thread.
+LResult SendMessage(UiWindow window, unsigned int message, WParam wParam = 0, LParam lParam = 0);
+// Queues the message for the UI thread's loop; safe from any thread. WM_QUIT posted
+// to a window ends the loop with wParam. False for an invalid window.
+bool PostMessage(UiWindow window, unsigned int message, WParam wParam = 0, LParam lParam = 0);
+
+// Sends WM_DESTROY, then removes the window, its children and its toolkit widgets.
+bool DestroyWindow(UiWindow window);
+bool IsWindow(UiWindow window);
+UiWindow GetDlgItem(UiWindow dialog, int controlId);
+int GetDlgCtrlID(UiWindow window);
+UiWindow GetParent(UiWindow window);
+
+bool SetWindowText(UiWindow window, const std::wstring& text);
+std::wstring GetWindowText(UiWindow window);
+// Returns whether the window was disabled before.
+bool EnableWindow(UiWindow window, bool enable);
+bool IsWindowEnabled(UiWindow window);
+bool ShowWindow(UiWindow window, int showCommand);
+bool IsWindowVisible(UiWindow window);
+
+// Top-level windows: position and size of the whole window in screen coordinates
+// (frame and menu bar included). Children: relative to the parent's client area.
+bool MoveWindow(UiWindow window, int x, int y, int width, int height, bool repaint);
+bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int height, unsigned int flags);
+bool IsTopMost(UiWindow window);
+bool GetWindowRect(UiWindow window, Rect& rect);   // screen coordinates
+bool GetClientRect(UiWindow window, Rect& rect);   // left and top are 0
+bool ScreenToClient(UiWindow window, Point& point);
+bool ClientToScreen(UiWindow window, Point& point);
+
+// Adds the rectangle (null: the whole client area) to the region waiting to be painted.
+// erase asks for WM_ERASEBKGND before the next WM_PAINT.
+bool InvalidateRect(UiWindow window, const Rect* rect, bool erase);
+// Paints the waiting region now, if there is one.
+bool UpdateWindow(UiWindow window);
+bool RedrawWindow(UiWindow window, const Rect* rect, unsigned int flags);
+
+// Mouse capture: all mouse messages of the program go to this window until released.
+UiWindow SetCapture(UiWindow window);
+bool ReleaseCapture();
+UiWindow GetCapture();
+
+// Cursors: LoadCursor gives a handle for IDC_ARROW or IDC_HAND (0 for other ids);
+// SetCursor shows it over the window that has the mouse (or the capture) and returns
+// the previous one.
+using CursorHandle = int;
+CursorHandle LoadCursor(int cursorId);
+CursorHandle SetCursor(CursorHandle cursor);
+CursorHandle GetCursor();
+
+// Brings one of this program's windows to the front and activates it.
+bool SetForegroundWindow(UiWindow window);
+UiWindow GetActiveWindow();
+
+// The primary screen's area without panels and docks, in screen coordinates.
+Rect GetWorkArea();
+Rect GetScreenRect();
+
+}  // namespace platform
