@@ -11,40 +11,25 @@
 
 using platform::DateTime;
 using tray_data_test::DebugOutputCapture;
+using tray_data_test::kBom;
+using tray_data_test::kDeclaration;
+using tray_data_test::Lines;
+using tray_data_test::Version;
 using Velunor::Quillon::Resident::CSysInfoFile;
 using Velunor::Quillon::Resident::CVersionNumber;
 namespace fs = boost::filesystem;
 
 namespace {
 
-const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
-const char kBom[] = "\xEF\xBB\xBF";
-
-std::string Lines(std::initializer_list<std::string> lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
-
-CVersionNumber Version(const wchar_t* text) {
-  CVersionNumber version;
-  EXPECT_EQ(version.Parse(text), 1);
-  return version;
-}
-
 const std::vector<std::string> kCheckRecord = {"    <update_chk>", "        <date>20160316</date>",
                                                "        <version>1.2.0</version>", "    </update_chk>"};
 
-class SysInfoFile : public ::testing::Test {
+class SysInfoFile : public tray_data_test::StateFileTest {
  protected:
-  fs::path Path() const { return folder.path() / "Hoxa" / "Zembrolite" / "sysinfo.xml"; }
-  std::wstring WidePath() const { return platform::Utf8ToWide(Path().string()); }
-  void Write(const std::string& bytes) const { corvane_test::WriteFile(Path(), bytes); }
-  std::string Read() const { return corvane_test::ReadFile(Path()); }
+  SysInfoFile() : StateFileTest("sysinfo.xml") {}
   // A check on 16 March 2016 (late in the day) that found 1.2.0.
   int Check() const { return CSysInfoFile(WidePath()).SetUpdateCheck(DateTime(2016, 3, 16, 23, 59, 59), Version(L"1.2.0")); }
 
-  corvane_test::TempFolder folder;
   DebugOutputCapture capture;
 };
 
@@ -68,12 +53,8 @@ TEST_F(SysInfoFile, ACheckIsAppendedInTheSavedLayout) {
 }
 
 TEST_F(SysInfoFile, AWriteReplacesTheCheckRecordAndKeepsTheRest) {
-  auto with = [](std::vector<std::string> head, std::vector<std::string> tail) {
-    std::string text;
-    for (const auto& line : head) text += line + "\r\n";
-    for (const auto& line : kCheckRecord) text += line + "\r\n";
-    for (const auto& line : tail) text += line + "\r\n";
-    return text;
+  auto with = [](const std::vector<std::string>& head, const std::vector<std::string>& tail) {
+    return Lines(head) + Lines(kCheckRecord) + Lines(tail);
   };
   struct Case {
     const char* name;

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "platform/core/DebugOutput.h"
+#include "platform/core/TextCodec.h"
 #include "tests/TestSandbox.h"
+#include "tray/VersionNumber.h"
 
 namespace tray_data_test {
 
@@ -91,6 +93,37 @@ class DebugOutputCapture {
 
   std::vector<LogEntry> entries_;
   std::vector<std::wstring> others_;
+};
+
+inline Velunor::Quillon::Resident::CVersionNumber Version(const std::wstring& text) {
+  Velunor::Quillon::Resident::CVersionNumber version;
+  EXPECT_EQ(version.Parse(text), 1) << "not a version: " << platform::WideToUtf8(text);
+  return version;
+}
+
+inline const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
+inline const char kBom[] = "\xEF\xBB\xBF";
+
+// Each line followed by CR LF, as the file writer puts them.
+inline std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// One state file below folders that do not exist yet, in a folder of the test's own.
+class StateFileTest : public ::testing::Test {
+ protected:
+  explicit StateFileTest(const char* fileName) : fileName_(fileName) {}
+  boost::filesystem::path Path() const { return folder.path() / "Hoxa" / "Zembrolite" / fileName_; }
+  std::wstring WidePath() const { return platform::Utf8ToWide(Path().string()); }
+  void Write(const std::string& bytes) const { corvane_test::WriteFile(Path(), bytes); }
+  std::string Read() const { return corvane_test::ReadFile(Path()); }
+
+  corvane_test::TempFolder folder;
+
+ private:
+  const char* fileName_;
 };
 
 }  // namespace tray_data_test

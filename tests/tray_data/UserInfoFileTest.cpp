@@ -11,39 +11,21 @@
 
 using platform::DateTime;
 using tray_data_test::DebugOutputCapture;
+using tray_data_test::kBom;
+using tray_data_test::kDeclaration;
+using tray_data_test::Lines;
+using tray_data_test::Version;
 using Velunor::Quillon::Resident::CUserInfoFile;
 using Velunor::Quillon::Resident::CVersionNumber;
 namespace fs = boost::filesystem;
 
 namespace {
 
-const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
-const char kBom[] = "\xEF\xBB\xBF";
-
-// Each line followed by CR LF, as the file writer puts them.
-std::string Lines(std::initializer_list<std::string> lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
-
-CVersionNumber Version(const wchar_t* text) {
-  CVersionNumber version;
-  EXPECT_EQ(version.Parse(text), 1);
-  return version;
-}
-
 const char kBadNumberText[] = "bad lexical cast: source type value could not be interpreted as target";
 
-class UserInfoFile : public ::testing::Test {
+class UserInfoFile : public tray_data_test::StateFileTest {
  protected:
-  // Below folders that do not exist yet.
-  fs::path Path() const { return folder.path() / "Hoxa" / "Zembrolite" / "userinfo.xml"; }
-  std::wstring WidePath() const { return platform::Utf8ToWide(Path().string()); }
-  void Write(const std::string& bytes) const { corvane_test::WriteFile(Path(), bytes); }
-  std::string Read() const { return corvane_test::ReadFile(Path()); }
-
-  corvane_test::TempFolder folder;
+  UserInfoFile() : StateFileTest("userinfo.xml") {}
 };
 
 }  // namespace
@@ -245,12 +227,8 @@ TEST_F(UserInfoFile, AWriteReplacesItsOwnRecordAndKeepsEverythingElse) {
   const std::string update = "<update><date>201601010000</date><version>1.0.0</version><count>2</count></update>";
   const std::vector<std::string> notification = {"    <notification>", "        <date>201603161234</date>",
                                                  "        <count>1</count>", "    </notification>"};
-  auto with = [&](std::vector<std::string> head, std::vector<std::string> tail) {
-    std::string text;
-    for (const auto& line : head) text += line + "\r\n";
-    for (const auto& line : notification) text += line + "\r\n";
-    for (const auto& line : tail) text += line + "\r\n";
-    return text;
+  auto with = [&](const std::vector<std::string>& head, const std::vector<std::string>& tail) {
+    return Lines(head) + Lines(notification) + Lines(tail);
   };
   struct Case {
     const char* name;

@@ -12,16 +12,7 @@
 using Velunor::Quillon::Resident::CVersionFile;
 using Velunor::Quillon::Resident::CVersionNumber;
 using tray_data_test::DebugOutputCapture;
-
-namespace {
-
-CVersionNumber Version(const std::wstring& text) {
-  CVersionNumber version;
-  EXPECT_EQ(version.Parse(text), 1) << "bad test version " << std::string(text.begin(), text.end());
-  return version;
-}
-
-}  // namespace
+using tray_data_test::Version;
 
 TEST(VersionNumber, ParsesTheFirstThreeDottedPieces) {
   struct Case {
