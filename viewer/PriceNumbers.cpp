@@ -21,6 +21,21 @@ bool ToAscii(const std::wstring& text, std::string& ascii) {
   return true;
 }
 
+// The text as ASCII without one leading plus sign, which from_chars does not take; false
+// for a text that is empty after it or that puts another sign after it.
+bool ToAsciiWithoutPlus(const std::wstring& text, std::string& ascii) {
+  if (!ToAscii(text, ascii) || ascii.empty()) {
+    return false;
+  }
+  if (ascii[0] == '+') {
+    ascii.erase(0, 1);
+    if (ascii.empty() || ascii[0] == '-' || ascii[0] == '+') {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParsePriceUnsigned(const std::wstring& text, std::uint32_t& value) {
@@ -40,19 +55,12 @@ bool ParsePriceUnsigned(const std::wstring& text, std::uint32_t& value) {
 
 bool ParsePriceSigned(const std::wstring& text, int& value) {
   std::string ascii;
-  if (!ToAscii(text, ascii) || ascii.empty()) {
+  if (!ToAsciiWithoutPlus(text, ascii)) {
     return false;
   }
-  const char* begin = ascii.data();
-  const char* end = begin + ascii.size();
-  if (*begin == '+') {
-    ++begin;  // from_chars takes a minus sign only
-    if (begin == end || *begin == '-') {
-      return false;
-    }
-  }
+  const char* end = ascii.data() + ascii.size();
   int parsed = 0;
-  const auto result = std::from_chars(begin, end, parsed);
+  const auto result = std::from_chars(ascii.data(), end, parsed);
   if (result.ec != std::errc() || result.ptr != end) {
     return false;
   }
@@ -62,19 +70,12 @@ bool ParsePriceSigned(const std::wstring& text, int& value) {
 
 bool ParsePriceFloat(const std::wstring& text, float& value) {
   std::string ascii;
-  if (!ToAscii(text, ascii) || ascii.empty()) {
+  if (!ToAsciiWithoutPlus(text, ascii)) {
     return false;
   }
-  const char* begin = ascii.data();
-  const char* end = begin + ascii.size();
-  if (*begin == '+') {
-    ++begin;
-    if (begin == end || *begin == '-') {
-      return false;
-    }
-  }
+  const char* end = ascii.data() + ascii.size();
   float parsed = 0.0f;
-  const auto result = std::from_chars(begin, end, parsed, std::chars_format::general);
+  const auto result = std::from_chars(ascii.data(), end, parsed, std::chars_format::general);
   if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed)) {
     return false;
   }

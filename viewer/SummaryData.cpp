@@ -8,8 +8,7 @@
 #include "common/Constants.h"
 #include "common/PathUtil.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/SummaryNumbers.h"
-#include "viewer/XmlReading.h"
+#include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -85,14 +84,10 @@ bool CSummaryData::ReadDocument(const TiXmlDocument& document) {
     Reset();
     return false;
   }
-  for (const TiXmlElement* child = root->FirstChildElement(ToXmlName(Common::kYearElement));
-       child != nullptr; child = child->NextSiblingElement()) {
-    auto record = std::make_unique<CSummaryYear>();
-    if (record->Parse(child) == 1 && m_years.count(record->GetYear()) == 0) {
-      const int number = record->GetYear();
-      m_years.emplace(number, std::move(record));
-    }
-  }
+  KeepFirstValidChildren(
+      root, Common::kYearElement, m_years,
+      [](CSummaryYear& year, const TiXmlElement* child) { return year.Parse(child); },
+      &CSummaryYear::GetYear);
   return true;
 }
 

@@ -2,12 +2,8 @@
 
 #include <tinyxml.h>
 
-#include <exception>
-#include <string>
-
 #include "common/Constants.h"
-#include "viewer/SummaryNumbers.h"
-#include "viewer/XmlReading.h"
+#include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -26,40 +22,20 @@ const CSummaryUnit* CSummaryMonth::FindDay(int day) const {
 }
 
 int CSummaryMonth::Parse(int year, const TiXmlElement* element) {
-  try {
+  return ParseGuarded([&] {
     Clear();
     m_year = year;
-    if (element == nullptr) {
+    if (element == nullptr || !ReadRecordNumber(element, kMonthTextLength, 1, 12, m_month)) {
       return 0;
     }
-    return ParseChecked(element);
-  } catch (const std::exception& error) {
-    ReportToDebugOutput(error);
-    return 0;
-  }
-}
-
-int CSummaryMonth::ParseChecked(const TiXmlElement* element) {
-  std::wstring text;
-  if (!GetElementText(element, text) || Utf16Length(text) != kMonthTextLength) {
-    return 0;
-  }
-  const int month = ReadDecimalInt(text);
-  if (month < 1 || month > 12) {
-    return 0;
-  }
-  m_month = month;
-  // The first unit element, then every following sibling whatever its name: the walk
-  // the writer uses too. The first valid unit of a day wins.
-  for (const TiXmlElement* child = element->FirstChildElement(ToXmlName(Common::kUnitElement));
-       child != nullptr; child = child->NextSiblingElement()) {
-    auto unit = std::make_unique<CSummaryUnit>();
-    if (unit->Parse(m_year, m_month, child) == 1 && m_units.count(unit->GetDay()) == 0) {
-      const int day = unit->GetDay();
-      m_units.emplace(day, std::move(unit));
-    }
-  }
-  return 1;
+    KeepFirstValidChildren(
+        element, Common::kUnitElement, m_units,
+        [this](CSummaryUnit& unit, const TiXmlElement* child) {
+          return unit.Parse(m_year, m_month, child);
+        },
+        &CSummaryUnit::GetDay);
+    return 1;
+  });
 }
 
 }  // namespace Velunor::Quillon::Ui

@@ -26,8 +26,6 @@ class CSummaryMonth {
   std::size_t GetUnitCount() const { return m_units.size(); }
 
  private:
-  int ParseChecked(const TiXmlElement* element);
-
   int m_year = 0;
   int m_month = 0;
   std::map<int, std::unique_ptr<CSummaryUnit>> m_units;

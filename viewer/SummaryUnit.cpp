@@ -2,12 +2,10 @@
 
 #include <tinyxml.h>
 
-#include <exception>
 #include <string>
 
 #include "common/Constants.h"
-#include "viewer/SummaryNumbers.h"
-#include "viewer/XmlReading.h"
+#include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -37,18 +35,12 @@ void CSummaryUnit::Clear() {
 }
 
 int CSummaryUnit::Parse(int year, int month, const TiXmlElement* element) {
-  try {
+  return ParseGuarded([&] {
     Clear();
     m_year = year;
     m_month = month;
-    if (element == nullptr) {
-      return 0;
-    }
-    return ParseChecked(element);
-  } catch (const std::exception& error) {
-    ReportToDebugOutput(error);
-    return 0;
-  }
+    return element != nullptr ? ParseChecked(element) : 0;
+  });
 }
 
 int CSummaryUnit::ParseChecked(const TiXmlElement* element) {

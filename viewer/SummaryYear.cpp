@@ -2,12 +2,8 @@
 
 #include <tinyxml.h>
 
-#include <exception>
-#include <string>
-
 #include "common/Constants.h"
-#include "viewer/SummaryNumbers.h"
-#include "viewer/XmlReading.h"
+#include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -28,37 +24,18 @@ const CSummaryMonth* CSummaryYear::FindMonth(int month) const {
 }
 
 int CSummaryYear::Parse(const TiXmlElement* element) {
-  try {
+  return ParseGuarded([&] {
     Clear();
-    if (element == nullptr) {
+    if (element == nullptr || !ReadRecordNumber(element, kYearTextLength, kFirstYear, kLastYear, m_year)) {
       return 0;
     }
-    return ParseChecked(element);
-  } catch (const std::exception& error) {
-    ReportToDebugOutput(error);
-    return 0;
-  }
-}
-
-int CSummaryYear::ParseChecked(const TiXmlElement* element) {
-  std::wstring text;
-  if (!GetElementText(element, text) || Utf16Length(text) != kYearTextLength) {
-    return 0;
-  }
-  const int year = ReadDecimalInt(text);
-  if (year < kFirstYear || year > kLastYear) {
-    return 0;
-  }
-  m_year = year;
-  for (const TiXmlElement* child = element->FirstChildElement(ToXmlName(Common::kMonthElement));
-       child != nullptr; child = child->NextSiblingElement()) {
-    auto month = std::make_unique<CSummaryMonth>();
-    if (month->Parse(m_year, child) == 1 && m_months.count(month->GetMonth()) == 0) {
-      const int number = month->GetMonth();
-      m_months.emplace(number, std::move(month));
-    }
-  }
-  return 1;
+    // An empty year is kept.
+    KeepFirstValidChildren(
+        element, Common::kMonthElement, m_months,
+        [this](CSummaryMonth& month, const TiXmlElement* child) { return month.Parse(m_year, child); },
+        &CSummaryMonth::GetMonth);
+    return 1;
+  });
 }
 
 }  // namespace Velunor::Quillon::Ui

@@ -26,8 +26,6 @@ class CSummaryYear {
   std::size_t GetMonthCount() const { return m_months.size(); }
 
  private:
-  int ParseChecked(const TiXmlElement* element);
-
   int m_year = 0;
   std::map<int, std::unique_ptr<CSummaryMonth>> m_months;
 };

@@ -3,7 +3,7 @@ add_library(viewer_models STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DayUsage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MonthUsage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/XmlReading.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SummaryNumbers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SummaryReading.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SummaryUnit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SummaryMonth.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SummaryYear.cpp
