@@ -85,7 +85,7 @@ void WriteRecord(const std::wstring& filePath, const wchar_t* recordName, const 
   }
 }
 
-// The record named recordName of the file, or nothing (keeps document alive for it).
+// The first record named recordName in the file, or nothing; it lives in document.
 const TiXmlElement* FindRecord(TiXmlDocument& document, const std::wstring& filePath, const wchar_t* recordName) {
   std::string nativePath = platform::ToNativePathBytes(Common::ExpandPath(filePath));
   if (!boost::filesystem::exists(boost::filesystem::path(nativePath))) return nullptr;
