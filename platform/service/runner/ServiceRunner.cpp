@@ -359,6 +359,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
           }
         }
         if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
+        bool becameReady = false;
         std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
         std::string line;
         while (std::getline(lines, line)) {
@@ -371,7 +372,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
             state = "running";
             record.Set("state", state);
             deadlineSet = false;
-            reportToStarter("ready " + std::to_string(child) + "\n");
+            becameReady = true;
           } else if (key == "STOPPING" && value == "1" && state != "stopping") {
             state = "stopping";
             record.Set("state", state);
@@ -388,6 +389,8 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
           }
         }
         record.Save();
+        // Only once the whole datagram is on record, so the starter sees all of it.
+        if (becameReady) reportToStarter("ready " + std::to_string(child) + "\n");
       }
     }
 

@@ -1,0 +1,301 @@
+#include "platform/service/MessageQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "platform/core/Process.h"
+
+namespace {
+
+using namespace platform;
+
+// A window of the calling thread that records what its procedure gets.
+struct RecordingWindow {
+  struct Call {
+    unsigned int message;
+    WParam wParam;
+    long threadId;
+  };
+  RecordingWindow() {
+    handle = CreateMessageWindow([this](WindowHandle, unsigned int message, WParam wParam, LParam lParam) {
+      calls.push_back(Call{message, wParam, CurrentThreadId()});
+      return static_cast<LResult>(wParam) + lParam;
+    });
+  }
+  ~RecordingWindow() { DiscardWindow(handle); }
+  std::vector<unsigned int> Messages() const {
+    std::vector<unsigned int> messages;
+    for (const auto& call : calls) messages.push_back(call.message);
+    return messages;
+  }
+  WindowHandle handle;
+  std::vector<Call> calls;
+};
+
+// Fetches and dispatches until nothing is waiting; returns the fetched messages.
+std::vector<Message> PumpWaiting() {
+  std::vector<Message> fetched;
+  Message message;
+  while (PeekMessage(message, WindowHandle(), 0, 0, PM_REMOVE)) {
+    fetched.push_back(message);
+    DispatchMessage(message);
+  }
+  return fetched;
+}
+
+constexpr unsigned int kFirst = WM_APP + 1;
+constexpr unsigned int kSecond = WM_APP + 2;
+constexpr unsigned int kThird = WM_USER + 7;
+
+// Tests share the thread's queue when run in one process; each leaves it empty.
+class MessageQueueTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    platform::Message message;
+    while (platform::PeekMessage(message, platform::WindowHandle(), 0, 0, platform::PM_REMOVE)) {
+    }
+  }
+};
+
+TEST_F(MessageQueueTest, PostedMessagesComeInOrderAndTheQuitRequestAfterThem) {
+  RecordingWindow window;
+  ASSERT_TRUE(PostMessage(window.handle, kFirst, 1, 0));
+  ASSERT_TRUE(PostMessage(window.handle, kSecond, 2, 0));
+  PostQuitMessage(7);
+  ASSERT_TRUE(PostMessage(window.handle, kThird, 3, 0));
+
+  std::vector<unsigned int> fetched;
+  Message message;
+  int result;
+  while ((result = GetMessage(message)) > 0) {
+    fetched.push_back(message.message);
+    DispatchMessage(message);
+  }
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(message.message, WM_QUIT);
+  EXPECT_EQ(message.wParam, 7u);
+  EXPECT_EQ(fetched, (std::vector<unsigned int>{kFirst, kSecond, kThird}));
+  EXPECT_EQ(window.Messages(), fetched);
+}
+
+TEST_F(MessageQueueTest, APostedQuitMessageEndsTheLoopLikeAQuitRequest) {
+  RecordingWindow window;
+  PostMessage(window.handle, kFirst);
+  PostMessage(window.handle, WM_QUIT);
+  Message message;
+  EXPECT_EQ(GetMessage(message), 1);
+  EXPECT_EQ(GetMessage(message), 0);
+  EXPECT_EQ(message.window, window.handle);
+}
+
+TEST_F(MessageQueueTest, FiltersPeekWithoutRemovingAndRejectForeignFilterWindows) {
+  RecordingWindow first, second;
+  PostMessage(first.handle, kFirst);
+  PostMessage(second.handle, kSecond);
+  PostMessage(WindowHandle(), kThird);  // to the thread itself
+
+  Message message;
+  ASSERT_TRUE(PeekMessage(message, second.handle, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(message.message, kSecond);
+  ASSERT_TRUE(PeekMessage(message, WindowHandle(), kThird, kThird, PM_REMOVE));
+  EXPECT_FALSE(message.window);
+  EXPECT_FALSE(PeekMessage(message, WindowHandle(), kThird, kThird, PM_REMOVE));
+  EXPECT_EQ(GetMessage(message, second.handle), 1);
+  EXPECT_EQ(message.message, kSecond);
+  EXPECT_EQ(GetMessage(message), 1);
+  EXPECT_EQ(message.message, kFirst);
+
+  EXPECT_EQ(GetMessage(message, WindowHandle(0xDEADBEEF)), -1);
+  WindowHandle foreign;
+  std::thread([&] { foreign = CreateMessageWindow([](WindowHandle, unsigned int, WParam, LParam) { return 0; }); })
+      .join();
+  EXPECT_EQ(GetMessage(message, foreign), -1) << "a window of another thread is no filter for this queue";
+}
+
+TEST_F(MessageQueueTest, SendingOnTheSameThreadCallsTheProcedureAtOnce) {
+  RecordingWindow window;
+  PostMessage(window.handle, kFirst);
+  EXPECT_EQ(SendMessage(window.handle, kSecond, 40, 2), 42);
+  EXPECT_EQ(window.Messages(), std::vector<unsigned int>{kSecond});
+  PumpWaiting();
+  EXPECT_EQ(window.Messages(), (std::vector<unsigned int>{kSecond, kFirst}));
+}
+
+TEST_F(MessageQueueTest, SendingToAnotherThreadRunsOnThatThreadAndWaitsForTheResult) {
+  std::atomic<WindowHandle> target{WindowHandle()};
+  std::atomic<long> ownerThread{0};
+  std::atomic<long> handledOn{0};
+  std::thread owner([&] {
+    WindowHandle window = CreateMessageWindow([&](WindowHandle self, unsigned int message, WParam wParam, LParam) {
+      if (message == WM_CLOSE) {
+        DiscardWindow(self);
+        PostQuitMessage(0);
+        return LResult(0);
+      }
+      handledOn = CurrentThreadId();
+      return static_cast<LResult>(wParam * 2);
+    });
+    ownerThread = CurrentThreadId();
+    target = window;
+    Message message;
+    while (GetMessage(message) > 0) DispatchMessage(message);
+  });
+  while (!target.load()) std::this_thread::yield();
+
+  EXPECT_EQ(SendMessage(target.load(), kFirst, 21), 42);
+  EXPECT_EQ(handledOn.load(), ownerThread.load());
+  EXPECT_NE(handledOn.load(), CurrentThreadId());
+  SendMessage(target.load(), WM_CLOSE);
+  owner.join();
+}
+
+TEST_F(MessageQueueTest, TwoThreadsSendingToEachOtherDoNotWaitForEver) {
+  RecordingWindow mine;
+  std::atomic<WindowHandle> theirs{WindowHandle()};
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    const WindowHandle window =
+        CreateMessageWindow([&](WindowHandle, unsigned int, WParam wParam, LParam) {
+          // Handling our send, it sends back to us while we wait.
+          return SendMessage(mine.handle, kSecond, wParam + 1) + 1;
+        });
+    theirs = window;
+    Message message;
+    while (!done) {
+      if (PeekMessage(message, WindowHandle(), 0, 0, PM_REMOVE)) DispatchMessage(message);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    DiscardWindow(window);
+  });
+  while (!theirs.load()) std::this_thread::yield();
+  EXPECT_EQ(SendMessage(theirs.load(), kFirst, 10), 12);
+  ASSERT_EQ(mine.calls.size(), 1u);
+  EXPECT_EQ(mine.calls[0].message, kSecond);
+  EXPECT_EQ(mine.calls[0].threadId, CurrentThreadId());
+  done = true;
+  other.join();
+}
+
+TEST_F(MessageQueueTest, ASendToAThreadThatEndsWithoutServingItGivesZero) {
+  std::atomic<WindowHandle> target{WindowHandle()};
+  std::atomic<bool> release{false};
+  std::thread owner([&] {
+    target = CreateMessageWindow([](WindowHandle, unsigned int, WParam, LParam) { return LResult(99); });
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  while (!target.load()) std::this_thread::yield();
+  std::thread releaser([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    release = true;
+  });
+  EXPECT_EQ(SendMessage(target.load(), kFirst), 0);
+  owner.join();
+  releaser.join();
+  EXPECT_FALSE(IsWindow(target.load())) << "a thread's windows end with it";
+  EXPECT_FALSE(PostMessage(target.load(), kFirst));
+}
+
+TEST_F(MessageQueueTest, StaleHandlesAreInvalidAndThreadMessagesNeedAQueue) {
+  WindowHandle window = CreateMessageWindow([](WindowHandle, unsigned int, WParam, LParam) { return LResult(5); });
+  EXPECT_TRUE(DestroyWindow(window));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(PostMessage(window, kFirst));
+  EXPECT_EQ(SendMessage(window, kFirst), 0);
+  EXPECT_FALSE(DestroyWindow(window));
+
+  EXPECT_TRUE(PostThreadMessage(CurrentThreadId(), kThird, 4));
+  Message message;
+  ASSERT_TRUE(PeekMessage(message, WindowHandle(), 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, kThird);
+  EXPECT_FALSE(message.window);
+  EXPECT_EQ(DispatchMessage(message), 0);
+
+  long endedThread = 0;
+  std::thread([&] {
+    endedThread = CurrentThreadId();
+    PostMessage(WindowHandle(), kFirst);  // gives the thread a queue
+  }).join();
+  EXPECT_FALSE(PostThreadMessage(endedThread, kFirst));
+}
+
+TEST_F(MessageQueueTest, DestroyWindowSendsDestroyThenFinalMessage) {
+  RecordingWindow window;
+  EXPECT_TRUE(DestroyWindow(window.handle));
+  EXPECT_EQ(window.Messages(), (std::vector<unsigned int>{WM_DESTROY, WM_NCDESTROY}));
+}
+
+TEST_F(MessageQueueTest, TimersDeliverTheirIdsAndStopWhenKilled) {
+  RecordingWindow window;
+  ASSERT_NE(SetTimer(window.handle, 1000, 10), 0u);
+  ASSERT_NE(SetTimer(window.handle, 1100, 30), 0u);
+  int fastTicks = 0, slowTicks = 0;
+  Message message;
+  while (fastTicks < 3 || slowTicks < 1) {
+    ASSERT_EQ(GetMessage(message), 1);
+    ASSERT_EQ(message.message, WM_TIMER);
+    ASSERT_EQ(message.window, window.handle);
+    ASSERT_TRUE(message.wParam == 1000 || message.wParam == 1100) << message.wParam;
+    (message.wParam == 1000 ? fastTicks : slowTicks)++;
+  }
+  EXPECT_TRUE(KillTimer(window.handle, 1000));
+  EXPECT_FALSE(KillTimer(window.handle, 1000));
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(GetMessage(message), 1);
+    EXPECT_EQ(message.wParam, 1100u);
+  }
+}
+
+TEST_F(MessageQueueTest, ASlowLoopSeesOneTimerMessageAndPostedMessagesFirst) {
+  RecordingWindow window;
+  SetTimer(window.handle, 7, 10);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  PostMessage(window.handle, kFirst);
+  const auto fetched = PumpWaiting();
+  ASSERT_EQ(fetched.size(), 2u);
+  EXPECT_EQ(fetched[0].message, kFirst);
+  EXPECT_EQ(fetched[1].message, WM_TIMER);
+  EXPECT_EQ(fetched[1].wParam, 7u);
+}
+
+TEST_F(MessageQueueTest, SettingATimerAgainRestartsIt) {
+  RecordingWindow window;
+  SetTimer(window.handle, 3, 600000);
+  SetTimer(window.handle, 3, 10);
+  Message message;
+  ASSERT_EQ(GetMessage(message), 1);  // would wait ten minutes with two timers
+  EXPECT_EQ(message.message, WM_TIMER);
+  EXPECT_EQ(message.wParam, 3u);
+}
+
+TEST_F(MessageQueueTest, TimersNeedAWindowOfThisThreadAndEndWithIt) {
+  WindowHandle foreign;
+  std::thread([&] { foreign = CreateMessageWindow([](WindowHandle, unsigned int, WParam, LParam) { return 0; }); })
+      .join();
+  EXPECT_EQ(SetTimer(foreign, 1, 10), 0u);
+  EXPECT_EQ(SetTimer(WindowHandle(), 1, 10), 0u);
+
+  WindowHandle window = CreateMessageWindow([](WindowHandle, unsigned int, WParam, LParam) { return 0; });
+  SetTimer(window, 1, 10);
+  DestroyWindow(window);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  Message message;
+  EXPECT_FALSE(PeekMessage(message, WindowHandle(), 0, 0, PM_REMOVE));
+}
+
+TEST_F(MessageQueueTest, RegisteredNamesGetOneNumberEach) {
+  const unsigned int taskbar = RegisterWindowMessage(L"TaskbarCreated");
+  EXPECT_GE(taskbar, kFirstRegisteredMessage);
+  EXPECT_LE(taskbar, kLastRegisteredMessage);
+  EXPECT_EQ(RegisterWindowMessage(L"taskbarcreated"), taskbar);
+  unsigned int fromOtherThread = 0;
+  std::thread([&] { fromOtherThread = RegisterWindowMessage(L"TASKBARCREATED"); }).join();
+  EXPECT_EQ(fromOtherThread, taskbar);
+  EXPECT_NE(RegisterWindowMessage(L"SomethingElse"), taskbar);
+  EXPECT_EQ(RegisterWindowMessage(L""), 0u);
+}
+
+}  // namespace

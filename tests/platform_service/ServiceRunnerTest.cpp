@@ -1,0 +1,157 @@
+#include "platform/service/runner/ServiceRunner.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/TestSandbox.h"
+#include "tests/platform_service/ProgramRun.h"
+
+namespace {
+
+using corvane_test::ProgramResult;
+using corvane_test::RunProgram;
+using platform::ServiceRunner;
+
+const std::string kRunner = CORVANE_RUNNER_PATH;
+const std::string kService = CORVANE_NOTIFYING_SERVICE_PATH;
+
+class ServiceRunnerTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    // Never leave a service behind, whatever the test did.
+    for (const char* name : {"svc", "other"}) {
+      auto state = Runner().ReadState(name);
+      if (!state.empty() && state["state"] != "stopped" && state["state"] != "failed") Run({"stop", name});
+    }
+  }
+  ProgramResult Run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), kRunner);
+    return RunProgram(arguments);
+  }
+  ProgramResult Start(const std::vector<std::string>& options, const std::vector<std::string>& command,
+                      const std::string& name = "svc") {
+    std::vector<std::string> arguments{"start"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    arguments.push_back(name);
+    arguments.push_back("--");
+    arguments.insert(arguments.end(), command.begin(), command.end());
+    return Run(arguments);
+  }
+  ServiceRunner Runner() const { return ServiceRunner(root.str() + "/run/corvane"); }
+  std::string StateFile(const char* suffix) const {
+    return corvane_test::ReadFile(root.path() / "run/corvane" / (std::string("svc") + suffix));
+  }
+  // Waits for the supervisor to record the end.
+  std::map<std::string, std::string> FinalState() {
+    for (int i = 0; i < 1000; ++i) {
+      auto state = Runner().ReadState("svc");
+      if (state["state"] == "stopped" || state["state"] == "failed") return state;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return Runner().ReadState("svc");
+  }
+
+  corvane_test::TempFolder root;
+  corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
+};
+
+TEST_F(ServiceRunnerTest, StartsWhenReadyAndStopsWithSigterm) {
+  const ProgramResult started = Start({}, {kService, "ready", "0"});
+  ASSERT_EQ(started.exitStatus, 0) << started.output;
+  EXPECT_NE(started.output.find("svc: started (pid "), std::string::npos);
+  auto state = Runner().ReadState("svc");
+  EXPECT_EQ(state["state"], "running");
+  EXPECT_EQ(state["status"], "Running");
+  EXPECT_EQ(kill(std::stoi(state["pid"]), 0), 0);
+
+  const ProgramResult status = Run({"status", "svc"});
+  EXPECT_EQ(status.exitStatus, ServiceRunner::kSuccess);
+  EXPECT_NE(status.output.find("svc: running (pid " + state["pid"] + ")"), std::string::npos);
+
+  const ProgramResult again = Start({}, {kService, "ready", "0"});
+  EXPECT_EQ(again.exitStatus, 0);
+  EXPECT_NE(again.output.find("already running (pid " + state["pid"] + ")"), std::string::npos);
+
+  const ProgramResult stopped = Run({"stop", "svc"});
+  EXPECT_EQ(stopped.exitStatus, 0) << stopped.output;
+  EXPECT_NE(stopped.output.find("svc: stopped, exit status 0"), std::string::npos);
+  EXPECT_EQ(Run({"status", "svc"}).exitStatus, ServiceRunner::kNotRunning);
+  EXPECT_EQ(Run({"stop", "svc"}).exitStatus, 0) << "stopping a stopped service is no error";
+
+  const std::string messages = StateFile(".messages");
+  EXPECT_NE(messages.find("READY=1\n"), std::string::npos);
+  EXPECT_NE(messages.find("STOPPING=1\n"), std::string::npos);
+  EXPECT_LT(messages.find("READY=1\n"), messages.find("STOPPING=1\n"));
+  EXPECT_EQ(StateFile(".output"), "service output\n");
+  EXPECT_FALSE(boost::filesystem::exists(root.path() / "run/corvane/svc.notify"));
+}
+
+TEST_F(ServiceRunnerTest, RecordsHowAServiceEnded) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    std::vector<std::string> command;
+    int startStatus;
+    const char* startOutput;
+    bool stop;
+    const char* result;
+    const char* detailKey;
+    const char* detail;
+  } cases[] = {
+      {"stopped with an exit code", {}, {kService, "ready", "5"}, 0, "started", true, "exited", "exit_status", "5"},
+      {"ended before it was ready", {}, {kService, "exit", "3"}, 1, "ended before it was ready (exit status 3)",
+       false, "exited", "exit_status", "3"},
+      {"cannot be started", {}, {"/nonexistent/program"}, 1, "cannot start /nonexistent/program", false,
+       "spawn-failed", "state", "failed"},
+      {"never ready", {"--timeout", "1", "--stop-timeout", "1"}, {kService, "never-ready"}, 1,
+       "not ready within 1 s", false, "timeout", "signal", "9"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    const ProgramResult started = Start(test.options, test.command);
+    EXPECT_EQ(started.exitStatus, test.startStatus) << started.output;
+    EXPECT_NE(started.output.find(test.startOutput), std::string::npos) << started.output;
+    if (test.stop) {
+      EXPECT_EQ(Run({"stop", "svc"}).exitStatus, ServiceRunner::kFailed);
+    }
+    auto state = FinalState();
+    EXPECT_EQ(state["state"], "failed");
+    EXPECT_EQ(state["result"], test.result);
+    EXPECT_EQ(state[test.detailKey], test.detail);
+  }
+  EXPECT_EQ(Runner().ReadState("svc")["state"], "failed");
+}
+
+TEST_F(ServiceRunnerTest, AnExtendedStartTimeoutIsHonoured) {
+  const ProgramResult started = Start({"--timeout", "1"}, {kService, "slow-start", "1500", "4000"});
+  EXPECT_EQ(started.exitStatus, 0) << started.output;
+  EXPECT_EQ(Run({"stop", "svc"}).exitStatus, 0);
+}
+
+TEST_F(ServiceRunnerTest, NotificationsFromOtherProcessesDoNotCount) {
+  const ProgramResult started = Start({}, {kService, "stray-ready"});
+  ASSERT_EQ(started.exitStatus, 0) << started.output;
+  EXPECT_EQ(Runner().ReadState("svc")["status"], "Running");
+  EXPECT_EQ(StateFile(".messages").find("from-child"), std::string::npos);
+  EXPECT_EQ(Run({"stop", "svc"}).exitStatus, 0);
+}
+
+TEST_F(ServiceRunnerTest, RefusesBadNamesAndUsage) {
+  for (const char* name : {"../escape", "a/b", ".hidden", "", "with space"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Start({}, {kService, "ready", "0"}, name).exitStatus, ServiceRunner::kUsage);
+    EXPECT_EQ(Run({"status", name}).exitStatus, ServiceRunner::kUsage);
+  }
+  EXPECT_EQ(Run({"start", "svc", kService}).exitStatus, ServiceRunner::kUsage) << "no -- before the command";
+  EXPECT_EQ(Run({"start", "svc", "--"}).exitStatus, ServiceRunner::kUsage);
+  EXPECT_EQ(Run({"start", "--timeout", "soon", "svc", "--", kService}).exitStatus, ServiceRunner::kUsage);
+  EXPECT_EQ(Run({"restart", "svc"}).exitStatus, ServiceRunner::kUsage);
+  EXPECT_EQ(Run({"status", "other"}).exitStatus, ServiceRunner::kUnknownService);
+  EXPECT_EQ(Run({"stop", "other"}).exitStatus, ServiceRunner::kUnknownService);
+  EXPECT_FALSE(boost::filesystem::exists(root.path() / "run/escape.state"));
+}
+
+}  // namespace
