@@ -23,6 +23,7 @@ namespace Velunor::Quillon {
 namespace {
 
 constexpr char kTemporaryInfix[] = ".tmp-";
+constexpr std::size_t kParsePadding = 16;
 
 std::string ErrorText(const std::string& what, int error) { return what + ": " + std::strerror(error); }
 
@@ -115,19 +116,28 @@ CSummaryFileStore::LoadResult CSummaryFileStore::Load(TiXmlDocument& document, s
     error = m_path + ": not a regular file";
     return LoadResult::kReadFailed;
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(m_path.c_str(), "rb"), &std::fclose);
-  if (!file) {
+  std::string bytes;
+  if (!ReadWholeFile(m_path, bytes)) {
     if (errno == ENOENT) return LoadResult::kMissing;
     error = ErrorText(m_path, errno);
     return LoadResult::kReadFailed;
   }
-  document.LoadFile(file.get());
-  // The library reports a failed read of an opened file as an opening error; an empty
-  // file or one without any element is a document without root.
-  if (document.ErrorId() == TiXmlBase::TIXML_ERROR_OPENING_FILE) {
-    error = m_path + ": read error";
-    return LoadResult::kReadFailed;
+  // The text as the library's own file loading prepares it (up to the first NUL, line
+  // ends made LF), then NUL padding: the library's parser can step a few bytes past the
+  // terminator after an incomplete multi-byte character, and must find NULs there
+  // instead of whatever lies behind the buffer.
+  std::string text;
+  text.reserve(bytes.size() + kParsePadding);
+  for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\0'; ++i) {
+    if (bytes[i] == '\r') {
+      text += '\n';
+      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      text += bytes[i];
+    }
   }
+  text.append(kParsePadding, '\0');
+  document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
   if (!document.RootElement()) return LoadResult::kNoRoot;
   return document.Error() ? LoadResult::kDamaged : LoadResult::kLoaded;
 }

@@ -244,6 +244,20 @@ TEST_F(SummaryWriterTest, DroppedYearsAreKeptAside) {
   EXPECT_TRUE(OtherFiles().empty());
 }
 
+// The XML library can step past the end of its text after an incomplete multi-byte
+// character; what lies behind the end (here: behind a NUL) must never be read as content.
+TEST_F(SummaryWriterTest, NothingBehindTheEndOfTheTextIsRead) {
+  PlaceBytes(std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<xml><install_date>20160301</install_date>"
+                         "<note>a\xef") +
+             '\0' + "X<year>2015<month>01</month></year></note></xml>\n");
+  WriteAt(At(2016, 3, 16, 12, 30), 1, 2, 3);
+  const std::string outline = OutlineOfFile(SummaryPath());
+  EXPECT_EQ(outline.find("2015"), std::string::npos) << outline;
+  EXPECT_NE(outline.find("year:2016(month:03(unit(datetime:161230 send_size:1 recv_size:2 unknown_size:3)))"),
+            std::string::npos)
+      << outline;
+}
+
 // A size that does not read as a number stops every write of that day and changes
 // nothing; the next day is written normally.
 TEST_F(SummaryWriterTest, UnreadableSizeStopsOnlyThatDay) {
