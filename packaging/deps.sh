@@ -3,7 +3,7 @@
 CORVANE_BUILD_PACKAGES="build-essential cmake pkg-config clang libclang-rt-14-dev
   libboost-filesystem-dev libboost-regex-dev libboost-thread-dev libboost-date-time-dev
   libtinyxml-dev libpcap-dev libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev
-  libbenchmark-dev"
+  libbenchmark-dev libxcb1-dev"
 CORVANE_RUNTIME_PACKAGES="iproute2 fonts-ipafont-gothic xdg-utils"
 CORVANE_TEST_PACKAGES="faketime tcpdump iperf3 xvfb xauth x11-utils python3 procps"
 

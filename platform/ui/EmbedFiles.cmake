@@ -1,4 +1,5 @@
 # Writes OUTPUT: one byte array per file of INPUTS (see corvane_embed_files).
+string(REPLACE "|" ";" INPUTS "${INPUTS}")
 set(text "// Generated from resource files; do not edit.\n#include <cstddef>\n\n")
 foreach(input ${INPUTS})
   get_filename_component(stem ${input} NAME_WE)

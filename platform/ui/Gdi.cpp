@@ -105,6 +105,7 @@ int EmForCellHeight(const QFont& base, int cellHeight) {
 }
 
 QFont MakeFont(const LogFont& description) {
+  ui_detail::EnsureUi();
   std::wstring face = description.faceName.substr(0, 31);
   QFont font(QString::fromStdWString(SubstituteFontFace(face)));
   int weight = description.weight <= 0 ? FW_NORMAL : std::min(description.weight, 1000);
@@ -250,6 +251,7 @@ bool EndPaint(UiWindow window, const PaintStruct& paint) {
 }
 
 DcHandle CreateCompatibleDC(DcHandle) {
+  ui_detail::EnsureUi();
   DeviceContext* dc = NewContext();
   dc->defaultBitmap = std::make_unique<GdiObject>();
   dc->defaultBitmap->kind = GdiKind::Bitmap;

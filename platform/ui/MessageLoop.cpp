@@ -96,7 +96,7 @@ void MessageLoop::RunIdleHandlers() {
 
 void StartUi(int& argc, char** argv) {
   if (QCoreApplication::instance() == nullptr) {
-    QApplication::setQuitOnLastWindowClosed(false);
+    ui_detail::ChooseDisplayPlatform();
     new QApplication(argc, argv);
   }
   ui_detail::EnsureUi();

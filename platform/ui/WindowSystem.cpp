@@ -338,13 +338,18 @@ unsigned int KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
   return flags;
 }
 
+void ChooseDisplayPlatform() {
+  // Without any display the toolkit would abort; draw off screen instead.
+  auto unset = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr || *value == 0;
+  };
+  if (unset("QT_QPA_PLATFORM") && unset("DISPLAY") && unset("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
 bool EnsureUi() {
   if (QCoreApplication::instance() == nullptr) {
-    // Without any display the toolkit would abort; draw off screen instead.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
-        std::getenv("WAYLAND_DISPLAY") == nullptr) {
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    ChooseDisplayPlatform();
     static int argc = 1;
     static char name[] = "corvane";
     static char* argv[] = {name, nullptr};

@@ -56,6 +56,8 @@ struct WindowRecord {
   std::intptr_t modalResult = 0;
 };
 
+// Picks the off-screen platform when no display is there at all.
+void ChooseDisplayPlatform();
 // Starts the toolkit if needed; false when it cannot run on this thread.
 bool EnsureUi();
 WindowRecord* FindRecord(UiWindow window);

@@ -1,0 +1,148 @@
+// Top-level windows of another program, found by title and by process on an X display
+// that the test starts itself (Xvfb, no window manager).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+#include "platform/core/TextCodec.h"
+#include "platform/ui/ChildProcess.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/ExternalWindows.h"
+#include "platform/ui/MessageLoop.h"
+#include "tests/TestSandbox.h"
+
+namespace {
+
+using namespace platform;
+using corvane_test::ReadFile;
+using corvane_test::ScopedEnv;
+using corvane_test::TempFolder;
+
+std::string FindOnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    std::size_t end = folders.find(':', start);
+    std::string candidate = folders.substr(start, end == std::string::npos ? std::string::npos : end - start) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return std::string();
+}
+
+bool AwaitText(const boost::filesystem::path& path, std::string& text) {
+  for (int i = 0; i < 1000; ++i) {
+    if (boost::filesystem::exists(path)) {
+      text = ReadFile(path);
+      if (!text.empty() && text.back() == '\n') return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// An X server of the test's own, gone with the object.
+class VirtualDisplay {
+ public:
+  bool Start(const TempFolder& folder) {
+    std::string xvfb = FindOnPath("Xvfb");
+    if (xvfb.empty()) return false;
+    boost::filesystem::path numberFile = folder.path() / "display.txt";
+    server_ = ChildProcess::Start("/bin/sh", {"-c", "exec \"" + xvfb + "\" -displayfd 3 -nolisten tcp -screen 0 800x600x24 3>\"" +
+                                                        numberFile.string() + "\" 2>/dev/null"});
+    std::string number;
+    if (!server_ || !AwaitText(numberFile, number)) return false;
+    name_ = ":" + number.substr(0, number.size() - 1);
+    return true;
+  }
+  ~VirtualDisplay() {
+    if (server_) {
+      ::kill(static_cast<pid_t>(server_->ProcessId()), SIGTERM);
+      server_->Wait(5000);
+    }
+  }
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::optional<ChildProcess> server_;
+  std::string name_;
+};
+
+TEST(ExternalWindows, AnotherProgramsWindowIsFoundByTitleAndProcess) {
+  TempFolder folder;
+  VirtualDisplay display;
+  if (!display.Start(folder)) GTEST_SKIP() << "Xvfb is not installed or did not start (package xvfb)";
+  ScopedEnv displayName("DISPLAY", display.Name());
+
+  const std::string title = "ミルカナ ソラネ/ソラネプラス　ノルディカ";
+  std::optional<ChildProcess> host;
+  {
+    ScopedEnv platformName("QT_QPA_PLATFORM", "xcb");
+    host = ChildProcess::Start(WINDOW_HOST_PATH, {title, (folder.path() / "ready.txt").string()});
+  }
+  ASSERT_TRUE(host);
+  std::string ready;
+  ASSERT_TRUE(AwaitText(folder.path() / "ready.txt", ready)) << "the host window did not come up";
+
+  std::optional<TopLevelWindow> byTitle;
+  for (int i = 0; i < 200 && !byTitle; ++i) {
+    byTitle = FindTopLevelWindow(Utf8ToWide(title));
+    if (!byTitle) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(byTitle);
+  EXPECT_EQ(byTitle->processId, host->ProcessId());
+  EXPECT_NE(byTitle->x11Window, 0u);
+  EXPECT_FALSE(byTitle->own);
+
+  std::optional<TopLevelWindow> byProcess = FindTopLevelWindowOfProcess(host->ProcessId());
+  ASSERT_TRUE(byProcess);
+  EXPECT_EQ(byProcess->x11Window, byTitle->x11Window);
+  EXPECT_TRUE(SetForegroundWindow(*byProcess));
+
+  EXPECT_FALSE(FindTopLevelWindow(L"ミルカナ"));
+  EXPECT_FALSE(FindTopLevelWindowOfProcess(host->ProcessId() + 100000));
+
+  ::kill(static_cast<pid_t>(host->ProcessId()), SIGTERM);
+  ASSERT_TRUE(host->Wait(5000));
+  bool gone = false;
+  for (int i = 0; i < 200 && !gone; ++i) {
+    gone = !FindTopLevelWindow(Utf8ToWide(title));
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(gone);
+}
+
+class TitledDialog : public Dialog {
+ protected:
+  bool ProcessWindowMessage(UiWindow, unsigned int, WParam, LParam, LResult&) override { return false; }
+};
+
+TEST(ExternalWindows, WithoutAnXDisplayOnlyOwnWindowsAreSeen) {
+  ScopedEnv platformName("QT_QPA_PLATFORM", "offscreen");
+  ScopedEnv displayName("DISPLAY", "");
+  ResourceModule module;
+  DialogTemplate dialog;
+  dialog.id = 7;
+  dialog.caption = L"自分のウィンドウ";
+  dialog.style = WS_POPUP | WS_CAPTION;
+  dialog.width = 50;
+  dialog.height = 50;
+  module.dialogs.push_back(dialog);
+  TitledDialog window;
+  ASSERT_TRUE(window.Create(&module, 7));
+  EXPECT_FALSE(FindTopLevelWindow(L"自分のウィンドウ")) << "a hidden window does not count";
+  ShowWindow(window.Handle(), SW_SHOW);
+  std::optional<TopLevelWindow> found = FindTopLevelWindow(L"自分のウィンドウ");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->own, window.Handle());
+  EXPECT_EQ(found->processId, static_cast<std::uint32_t>(getpid()));
+  EXPECT_TRUE(FindTopLevelWindowOfProcess(static_cast<std::uint32_t>(getpid())));
+}
+
+}  // namespace
