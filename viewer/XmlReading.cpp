@@ -35,6 +35,38 @@ std::string NormaliseLineEnds(std::string bytes) {
   return result;
 }
 
+// How many bytes TinyXML steps over for a UTF-8 lead byte (1 for anything else).
+std::size_t Utf8StepOf(unsigned char byte) {
+  if (byte >= 0xC2 && byte <= 0xDF) return 2;
+  if (byte >= 0xE0 && byte <= 0xEF) return 3;
+  if (byte >= 0xF0 && byte <= 0xF4) return 4;
+  return 1;
+}
+
+// TinyXML steps over a whole UTF-8 sequence at its lead byte without looking at the
+// bytes it skips, so a lead byte just before the end makes it read past the buffer. A
+// lead byte whose sequence is cut short becomes '?'; every step then stays inside the
+// text. Well-formed UTF-8 is left as it is.
+void RepairCutUtf8Sequences(std::string& bytes) {
+  const std::size_t size = bytes.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t step = Utf8StepOf(static_cast<unsigned char>(bytes[i]));
+    if (step == 1) {
+      continue;
+    }
+    std::size_t continuation = 1;
+    while (continuation < step && i + continuation < size &&
+           (static_cast<unsigned char>(bytes[i + continuation]) & 0xC0) == 0x80) {
+      ++continuation;
+    }
+    if (continuation < step) {
+      bytes[i] = '?';
+    } else {
+      i += step - 1;
+    }
+  }
+}
+
 }  // namespace
 
 bool XmlFileExists(const std::wstring& path) {
@@ -101,7 +133,13 @@ void ParseXmlBytes(TiXmlDocument& document, std::string bytes) {
     platform::OutputDebugString(L"XML text too large, not read");
     return;
   }
+  // The parser reads a C string: nothing after the first NUL counts.
+  const std::size_t end = bytes.find('\0');
+  if (end != std::string::npos) {
+    bytes.resize(end);
+  }
   bytes = NormaliseLineEnds(std::move(bytes));
+  RepairCutUtf8Sequences(bytes);
   if (NestsDeeperThan(bytes, kMaxXmlDepth)) {
     platform::OutputDebugString(L"XML elements nested too deeply, not read");
     return;

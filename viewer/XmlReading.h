@@ -22,6 +22,8 @@ bool XmlFileExists(const std::wstring& path);
 // does (line ends normalised, encoding detected by the library). A file that cannot be
 // read, is larger than kMaxXmlFileBytes or nests elements deeper than kMaxXmlDepth
 // leaves the document without a root element; the reason goes to the debugger output.
+// A UTF-8 sequence cut short (which would make TinyXML read past the text) has its lead
+// byte replaced by '?' first.
 void LoadXmlFile(TiXmlDocument& document, const std::wstring& path);
 // The same for bytes already in memory (the fuzz targets feed these).
 void ParseXmlBytes(TiXmlDocument& document, std::string bytes);

@@ -301,6 +301,23 @@ TEST_F(SummaryDataTest, HostileFilesAreNotLoaded) {
   }
 }
 
+// TinyXML steps over a UTF-8 lead byte's whole sequence; one cut short at the end of the
+// file made it read past the text. The reader still gets everything before it.
+TEST_F(SummaryDataTest, UtfSequenceCutShortAtTheEnd) {
+  const std::string head = "<xml><install_date>20160301</install_date><year>2016<month>03" +
+                           UnitXml("051200", "55") + "<unit><datetime>061200</datetime><send_size>6";
+  const std::string tails[] = {std::string("\xC7", 1), std::string("\xE3\x81", 2),
+                               std::string("\xF0\x9F\x98", 3), std::string("\xC7\0\xE3", 3)};
+  for (const std::string& tail : tails) {
+    WriteDataFile(kSummaryFile, head + tail);
+    CSummaryData data;
+    data.Load();
+    EXPECT_EQ(data.IsLoaded(), 1);
+    EXPECT_EQ(SentOf(data, 2016, 3, 5), 55);
+    EXPECT_EQ(SentOf(data, 2016, 3, 6), -1);
+  }
+}
+
 TEST_F(SummaryDataTest, OddButReadableFilesAreLoaded) {
   std::string nested = "<xml><install_date>20160301</install_date><year>2016<month>03" +
                        UnitXml("051200", "55");
