@@ -7,6 +7,7 @@
 
 #include <tinyxml.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <random>
@@ -51,10 +52,17 @@ Totals SumFile(const std::string& path) {
   return totals;
 }
 
-// Runs the writer, kills it after the delay and returns how many writes it reported.
-long RunAndKill(long long firstWrite, std::chrono::microseconds delay) {
+// One run of the writer: it is killed at a random moment inside its write number
+// killInWrite (0 = during the start-up pruning or the first write); writeTime is the
+// running estimate of one write's duration, which each run refines.
+struct Run {
+  long reported = -1;  // writes the writer reported as finished; -1: it did not start
+};
+
+Run RunAndKill(long long firstWrite, int killInWrite, std::mt19937& random, std::chrono::microseconds& writeTime) {
+  Run run;
   int channel[2];
-  if (::pipe(channel) != 0) return -1;
+  if (::pipe(channel) != 0) return run;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, channel[1], STDOUT_FILENO);
@@ -70,18 +78,37 @@ long RunAndKill(long long firstWrite, std::chrono::microseconds delay) {
   ::close(channel[1]);
   if (spawned != 0) {
     ::close(channel[0]);
-    return -1;
+    return run;
   }
-  std::this_thread::sleep_for(delay);
+  const auto readOne = [&](char& byte) {
+    ssize_t got = 0;
+    while ((got = ::read(channel[0], &byte, 1)) < 0 && errno == EINTR) {
+    }
+    return got == 1;
+  };
+  // Wait for the start, then for the writes before the one to interrupt.
+  char byte = 0;
+  bool started = readOne(byte) && byte == 's';
+  long seen = 0;
+  auto last = std::chrono::steady_clock::now();
+  while (started && seen < killInWrite && readOne(byte)) {
+    ++seen;
+    const auto now = std::chrono::steady_clock::now();
+    writeTime = (3 * writeTime + std::chrono::duration_cast<std::chrono::microseconds>(now - last)) / 4;
+    last = now;
+  }
+  // Anywhere inside the next write, or just after it.
+  std::uniform_int_distribution<long> delay(0, writeTime.count() * 3 / 2);
+  std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
   ::kill(child, SIGKILL);
   int status = 0;
   ::waitpid(child, &status, 0);
-  long reported = 0;
   char buffer[256];
   ssize_t got = 0;
-  while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0) reported += got;
+  while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0) seen += got;
   ::close(channel[0]);
-  return reported;
+  if (started) run.reported = seen;
+  return run;
 }
 
 class SummaryCrashTest : public summary_test::SummarySandbox {};
@@ -90,15 +117,16 @@ TEST_F(SummaryCrashTest, KilledWriterLeavesAWholeFileWithEveryFinishedWrite) {
   const unsigned seed = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> delayMicroseconds(200, 20000);
+  std::uniform_int_distribution<int> killInWrite(0, 8);
+  std::chrono::microseconds writeTime(2000);
 
   const auto started = std::chrono::steady_clock::now();
   long reportedTotal = 0;
   std::uint64_t landed = 0;  // writes found in the file
   int runs = 0;
-  while (reportedTotal < 400 && runs < 1000 && std::chrono::steady_clock::now() - started < std::chrono::seconds(40)) {
+  while (reportedTotal < 400 && runs < 1000 && std::chrono::steady_clock::now() - started < std::chrono::seconds(60)) {
     ++runs;
-    const long reported = RunAndKill(static_cast<long long>(landed), std::chrono::microseconds(delayMicroseconds(random)));
+    const long reported = RunAndKill(static_cast<long long>(landed), killInWrite(random), random, writeTime).reported;
     ASSERT_GE(reported, 0) << "the writer could not be started";
     reportedTotal += reported;
 

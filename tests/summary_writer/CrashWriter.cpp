@@ -1,6 +1,7 @@
 // Test helper: starts like the collector (pruning), then adds intervals of 1, 2 and 3
 // bytes to the summary file as fast as it can and reports every finished write with one
-// byte on standard output, until it is killed or has made its count of writes.
+// byte on standard output, until it is killed or has made its count of writes. Before
+// the pruning it reports that it has started.
 // Arguments: number of the first write, count of writes. Write n happens at a pinned
 // time 6 hours after write n - 1, the first at 1 January 2016 00:00.
 #include <unistd.h>
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
   platform::Clock::Pin(start);
   platform::Clock::Advance(first * kStepSeconds);
 
+  // Ready: the kill moments are counted from here, so a slow start does not eat them.
+  if (::write(STDOUT_FILENO, "s", 1) != 1) return 3;
   const Velunor::Quillon::CSummaryFile file;
   file.RemoveOldMonths();
   for (long long i = 0; i < count; ++i) {
