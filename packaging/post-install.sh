@@ -1,0 +1,18 @@
+# Sourced by packaging/install.sh after the programs and default files are in place
+# ($prefix: the program folder, $data: the data folder).
+
+# CorvaneReckoner, run by whoever uses the viewer, rewrites lineselect.xml in place when
+# the user picks a line. Every desktop user may write that one file; the folder and the
+# other data files stay the administrator's.
+if [ -e "$data/lineselect.xml" ]; then
+  chown root:root "$data/lineselect.xml" 2>/dev/null || true
+  chmod 0666 "$data/lineselect.xml"
+fi
+chmod 0644 "$data/lineprice.xml" 2>/dev/null || true
+
+# The viewer's menu entry, pointing at this installation's program folder.
+applications=${CORVANE_APPLICATIONS_DIR:-/usr/share/applications}
+install -d -m 0755 "$applications"
+install -m 0644 resources/viewer/images/icon_109.png "$prefix/CorvaneViewer.png"
+sed -e "s|/opt/Hoxa/Zembrolite|$prefix|g" packaging/corvane-viewer.desktop >"$applications/corvane-viewer.desktop"
+chmod 0644 "$applications/corvane-viewer.desktop"

@@ -1,0 +1,50 @@
+#include "reckoner/Reckoner.h"
+
+#include <vector>
+
+#include "common/Constants.h"
+#include "platform/ui/MessageBox.h"
+#include "reckoner/LineChooser.h"
+#include "reckoner/PriceFiles.h"
+
+namespace Velunor::Quillon::Reckoner {
+
+namespace {
+
+namespace Common = Velunor::Quillon::Common;
+
+void ShowError(const wchar_t* text) {
+  platform::MessageBox(platform::UiWindow(), text, Common::kProductName, platform::MB_OK | platform::MB_ICONERROR);
+}
+
+int CheckFiles() {
+  switch (CPriceFiles::Check()) {
+    case PriceFileState::Ready: return kReady;
+    case PriceFileState::Missing:
+      ShowError(Common::kMsgStartFailedReinstall);
+      return kFilesMissing;
+    case PriceFileState::Unreadable:
+      ShowError(Common::kMsgUpdateFailedRestart);
+      return kFilesUnreadable;
+  }
+  return kFilesUnreadable;
+}
+
+int ChooseLine() {
+  std::vector<LineEntry> lines;
+  if (!CPriceFiles::ReadLines(lines) || lines.empty()) {
+    ShowError(Common::kMsgCannotStartUpdate);
+    return kCancelled;
+  }
+  CLineChooser chooser(std::move(lines), CPriceFiles::ReadSelectedName());
+  return chooser.Run() == CLineChooser::kChosen ? kReady : kCancelled;
+}
+
+}  // namespace
+
+int ReckonerMain(const std::wstring& arguments) {
+  if (arguments == Common::kReckonerArgument) return ChooseLine();
+  return CheckFiles();
+}
+
+}  // namespace Velunor::Quillon::Reckoner

@@ -1,0 +1,82 @@
+#include "viewer/WinMain.h"
+
+#include <memory>
+#include <optional>
+
+#include "common/ConfigSettings.h"
+#include "common/Constants.h"
+#include "common/LogMessage.h"
+#include "platform/service/NamedMutex.h"
+#include "platform/ui/ChildProcess.h"
+#include "platform/ui/ExternalWindows.h"
+#include "platform/ui/MessageLoop.h"
+#include "resources/viewer/ViewerResources.h"
+#include "viewer/MainWnd.h"
+
+namespace Velunor::Quillon::Ui {
+
+int ShowPreviousMonth = 0;
+
+namespace {
+
+namespace Common = Velunor::Quillon::Common;
+namespace Log = Velunor::Quillon::Common::Log;
+
+platform::ModuleHandle moduleInstance = nullptr;
+
+// Held until the process ends, so a viewer started during any phase of this one stops.
+std::unique_ptr<platform::NamedMutex>& InstanceMutex() {
+  static std::unique_ptr<platform::NamedMutex> mutex;
+  return mutex;
+}
+
+}  // namespace
+
+platform::ModuleHandle GetModuleInstance() { return moduleInstance != nullptr ? moduleInstance : GetViewerResources(); }
+
+int WinMain(platform::ModuleHandle instance, platform::ModuleHandle, const std::wstring& commandLine, int showCommand) {
+  // Lock files carry no access list: every user who can reach the name may open it.
+  std::unique_ptr<platform::NamedMutex> mutex = platform::NamedMutex::Create(kViewerMutexName, false);
+  if (!mutex) {
+    Log::WriteLog(L"Velunor::Quillon::Ui::WinMain", __LINE__, L"cannot create the instance mutex", Log::kError);
+    return 0;
+  }
+  if (mutex->AlreadyExisted()) return 0;
+  InstanceMutex() = std::move(mutex);
+
+  if (commandLine == kPreviousMonthArgument) ShowPreviousMonth = 1;
+  moduleInstance = instance;
+  int result = RunMainWindow(commandLine, showCommand);
+  moduleInstance = nullptr;
+  return result;
+}
+
+int RunMainWindow(const std::wstring&, int showCommand) {
+  if (platform::FindTopLevelWindow(Common::kProductName)) return -1;
+  int code = RunReckoner();
+  if (code != 0) return code;
+
+  platform::MessageLoop loop;
+  CMainWnd window(ShowPreviousMonth);
+  if (!window.Create(GetModuleInstance(), kMainDialogId)) return -1;
+  platform::ShowWindow(window.Handle(), showCommand);
+  int result = loop.Run();
+  return result;
+}
+
+int RunReckoner() {
+  std::wstring commandLine = Common::GetModuleFolder() + Common::kReckonerExeName;
+  std::optional<platform::ChildProcess> child = platform::ChildProcess::Start(commandLine);
+  if (!child) {
+    Log::WriteLog(L"Velunor::Quillon::Ui::RunReckoner", __LINE__, L"cannot start " + commandLine, Log::kError);
+    return -1;
+  }
+  child->Wait();
+  switch (child->ExitCode()) {
+    case 3: return -3;
+    case 2: return -2;
+    default: return 0;
+  }
+}
+
+}  // namespace Velunor::Quillon::Ui

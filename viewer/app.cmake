@@ -1,0 +1,14 @@
+# The viewer's window and start-up, and the CorvaneViewer program.
+if(CORVANE_BUILD_UI)
+  add_library(viewer_app STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/LineUpdate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainWnd.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainWndLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WinMain.cpp)
+  target_link_libraries(viewer_app PUBLIC viewer_graph viewer_widgets viewer_models viewer_resources
+    corvane_common platform_ui platform_service Threads::Threads)
+
+  add_executable(CorvaneViewer ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+  target_link_libraries(CorvaneViewer PRIVATE viewer_app)
+  install(TARGETS CorvaneViewer DESTINATION ${CORVANE_INSTALL_BINDIR})
+endif()
