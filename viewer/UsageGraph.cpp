@@ -26,13 +26,12 @@ bool GetGraphClientRect(platform::UiWindow mainWindow, platform::Rect& client) {
   return control && platform::GetClientRect(control, client);
 }
 
-// A model without measured days, for a graph built without one.
-const CMonthUsage& EmptyMonth() {
-  static const CMonthUsage empty;
-  return empty;
-}
-
 }  // namespace
+
+const CMonthUsage& CUsageGraph::Month() const {
+  static const CMonthUsage empty;
+  return m_month != nullptr ? *m_month : empty;
+}
 
 platform::Point CUsageGraph::GetOrigin(const platform::Rect& client) {
   return platform::Point{client.left + 30, client.bottom - 25};
@@ -86,7 +85,7 @@ void CUsageGraph::DrawBackground(platform::UiWindow mainWindow, platform::DcHand
 void CUsageGraph::DrawColumns(platform::UiWindow mainWindow, platform::DcHandle dc) {
   platform::Rect client;
   if (!GetGraphClientRect(mainWindow, client)) return;
-  const CMonthUsage& month = m_month != nullptr ? *m_month : EmptyMonth();
+  const CMonthUsage& month = Month();
   const platform::Point origin = GetOrigin(client);
   const int plotHeight = GetRowHeight(client) * kRows;
   const int columnWidth = GetColumnWidth(client);
@@ -108,7 +107,7 @@ void CUsageGraph::DrawColumns(platform::UiWindow mainWindow, platform::DcHandle 
 void CUsageGraph::DrawAxes(platform::UiWindow mainWindow, platform::DcHandle dc) {
   platform::Rect client;
   if (!GetGraphClientRect(mainWindow, client)) return;
-  const CMonthUsage& month = m_month != nullptr ? *m_month : EmptyMonth();
+  const CMonthUsage& month = Month();
   const platform::Point origin = GetOrigin(client);
   const int rowHeight = GetRowHeight(client);
   const int columnWidth = GetColumnWidth(client);
@@ -148,7 +147,7 @@ void CUsageGraph::DrawAxes(platform::UiWindow mainWindow, platform::DcHandle dc)
 void CUsageGraph::DrawBars(platform::UiWindow mainWindow, platform::DcHandle dc) {
   platform::Rect client;
   if (!GetGraphClientRect(mainWindow, client)) return;
-  const CMonthUsage& month = m_month != nullptr ? *m_month : EmptyMonth();
+  const CMonthUsage& month = Month();
   const platform::Point origin = GetOrigin(client);
   const int plotHeight = GetRowHeight(client) * kRows;
   const int columnWidth = GetColumnWidth(client);

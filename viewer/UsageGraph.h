@@ -45,6 +45,9 @@ class CUsageGraph {
   static void DrawCenteredText(platform::DcHandle dc, const std::wstring& text, platform::Rect rect);
 
  private:
+  // The month drawn; an empty one when the graph was built without.
+  const CMonthUsage& Month() const;
+
   const CMonthUsage* m_month;
 };
 
