@@ -188,7 +188,7 @@ void CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
     std::string error;
     switch (store.Load(document, error)) {
       case LoadResult::kMissing:
-        boost::filesystem::create_directories(store.GetFolder());
+        boost::filesystem::create_directories(boost::filesystem::path(store.GetPath()).parent_path());
         StartDocument(document);
         break;
       case LoadResult::kReadFailed:

@@ -1,0 +1,193 @@
+#include "common/XmlFile.h"
+
+#include <sys/stat.h>
+
+#include <tinyxml.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "common/StringUtil.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/NativePath.h"
+
+namespace Velunor::Quillon::Common {
+namespace {
+
+// NULs behind the text: a last line of defence should a parser step still go past it.
+constexpr std::size_t kParsePadding = 16;
+
+bool StartsWithAt(const std::string& text, std::size_t position, const char* prefix) {
+  return text.compare(position, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// How many bytes the parser steps over for a UTF-8 lead byte (1 for anything else).
+std::size_t Utf8StepOf(unsigned char byte) {
+  if (byte >= 0xC2 && byte <= 0xDF) return 2;
+  if (byte >= 0xE0 && byte <= 0xEF) return 3;
+  if (byte >= 0xF0 && byte <= 0xF4) return 4;
+  return 1;
+}
+
+// The parser steps over a whole UTF-8 sequence at its lead byte without looking at the
+// bytes it skips. A lead byte whose sequence is cut short becomes '?', so every step
+// stays inside the text. Well-formed UTF-8 is left as it is.
+void RepairCutUtf8Sequences(std::string& bytes) {
+  const std::size_t size = bytes.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t step = Utf8StepOf(static_cast<unsigned char>(bytes[i]));
+    if (step == 1) continue;
+    std::size_t continuation = 1;
+    while (continuation < step && i + continuation < size &&
+           (static_cast<unsigned char>(bytes[i + continuation]) & 0xC0) == 0x80) {
+      ++continuation;
+    }
+    if (continuation < step) {
+      bytes[i] = '?';
+    } else {
+      i += step - 1;
+    }
+  }
+}
+
+// Up to the first NUL, CR LF and lone CR made LF, as the library's file loading does.
+std::string PrepareText(const std::string& bytes) {
+  std::string text;
+  text.reserve(bytes.size() + kParsePadding);
+  for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\0'; ++i) {
+    if (bytes[i] == '\r') {
+      text += '\n';
+      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      text += bytes[i];
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+bool NestsDeeperThan(const std::string& text, std::size_t limit) {
+  std::size_t depth = 0;
+  std::size_t i = 0;
+  const std::size_t size = text.size();
+  while (i < size) {
+    i = text.find('<', i);
+    if (i == std::string::npos) break;
+    std::size_t end = std::string::npos;
+    if (StartsWithAt(text, i, "<!--")) {
+      end = text.find("-->", i + 4);
+      i = end == std::string::npos ? size : end + 3;
+      continue;
+    }
+    if (StartsWithAt(text, i, "<![CDATA[")) {
+      end = text.find("]]>", i + 9);
+      i = end == std::string::npos ? size : end + 3;
+      continue;
+    }
+    if (i + 1 < size && (text[i + 1] == '?' || text[i + 1] == '!')) {
+      end = text.find('>', i + 1);
+      i = end == std::string::npos ? size : end + 1;
+      continue;
+    }
+    if (i + 1 < size && text[i + 1] == '/') {
+      if (depth > 0) --depth;
+      end = text.find('>', i + 2);
+      i = end == std::string::npos ? size : end + 1;
+      continue;
+    }
+    // A start tag: its end is the first '>' outside quoted attribute values.
+    std::size_t j = i + 1;
+    while (j < size && text[j] != '>') {
+      if (text[j] == '"' || text[j] == '\'') {
+        const std::size_t close = text.find(text[j], j + 1);
+        j = close == std::string::npos ? size : close + 1;
+      } else {
+        ++j;
+      }
+    }
+    // An unfinished tag still counts: the parser may descend into it before it fails.
+    const bool selfClosing = j < size && text[j - 1] == '/';
+    if (!selfClosing && ++depth > limit) return true;
+    i = j < size ? j + 1 : size;
+  }
+  return false;
+}
+
+void ParseXmlBytes(TiXmlDocument& document, std::string bytes) {
+  if (bytes.size() > kMaxXmlFileBytes) return;
+  std::string text = PrepareText(bytes);
+  RepairCutUtf8Sequences(text);
+  if (NestsDeeperThan(text, kMaxXmlDepth)) return;
+  text.append(kParsePadding, '\0');
+  document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+}
+
+XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error) {
+  const auto fail = [error](XmlLoadResult result, const std::string& why) {
+    if (error != nullptr) *error = why;
+    return result;
+  };
+  struct stat status {};
+  if (::stat(nativePath.c_str(), &status) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return XmlLoadResult::kMissing;
+    return fail(XmlLoadResult::kReadFailed, nativePath + ": " + std::strerror(errno));
+  }
+  // A folder or a pipe at the path is no document, and must not block the caller.
+  if (!S_ISREG(status.st_mode)) return fail(XmlLoadResult::kReadFailed, nativePath + ": not a regular file");
+  if (static_cast<unsigned long long>(status.st_size) > kMaxXmlFileBytes) {
+    return fail(XmlLoadResult::kNoRoot, nativePath + ": too large to be one of our files");
+  }
+  std::string bytes;
+  if (!platform::ReadWholeFile(nativePath, bytes)) {
+    if (errno == ENOENT) return XmlLoadResult::kMissing;
+    return fail(XmlLoadResult::kReadFailed, nativePath + ": " + std::strerror(errno));
+  }
+  ParseXmlBytes(document, std::move(bytes));
+  if (document.RootElement() == nullptr) return fail(XmlLoadResult::kNoRoot, nativePath + ": no root element");
+  return document.Error() ? XmlLoadResult::kDamaged : XmlLoadResult::kLoaded;
+}
+
+XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error) {
+  return LoadXmlFile(document, platform::ToNativePathBytes(path), error);
+}
+
+std::string RenderXmlDocument(const TiXmlDocument& document) {
+  // The library's own file printer gives the layout; only the line ends are ours.
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* stream = ::open_memstream(&buffer, &size);
+  if (stream == nullptr) throw std::bad_alloc();
+  document.SaveFile(stream);
+  std::fclose(stream);
+  const std::unique_ptr<char, void (*)(void*)> owner(buffer, &std::free);
+  std::string bytes;
+  bytes.reserve(size + size / 8 + 2);
+  for (std::size_t i = 0; i < size; ++i) {
+    if (buffer[i] == '\n') bytes += '\r';
+    bytes += buffer[i];
+  }
+  return bytes;
+}
+
+bool SaveXmlFile(const TiXmlDocument& document, const std::string& nativePath, std::string& error) {
+  return platform::ReplaceFileAtomically(nativePath, RenderXmlDocument(document), error);
+}
+
+bool GetElementText(const TiXmlElement* element, std::wstring& text) {
+  text.clear();
+  if (element == nullptr) return false;
+  const TiXmlNode* first = element->FirstChild();
+  const TiXmlText* node = first != nullptr ? first->ToText() : nullptr;
+  if (node == nullptr) return false;
+  text = ToWideString(std::string(node->Value()), kUtf8CodePageFlag);
+  return true;
+}
+
+std::string ToXmlName(const wchar_t* name) { return ToMultiByteString(name, kUtf8CodePageFlag); }
+
+}  // namespace Velunor::Quillon::Common

@@ -1,0 +1,58 @@
+#pragma once
+// Loading and saving the system's XML files with TinyXML, safely: the library's parser
+// can step past the end of its text on a cut-short UTF-8 sequence and recurses once per
+// nesting level, so every file is read into a buffer of ours, checked and repaired
+// before the library sees it. Saving renders with CR LF line ends and replaces the file
+// atomically.
+#include <cstddef>
+#include <string>
+
+class TiXmlDocument;
+class TiXmlElement;
+
+namespace Velunor::Quillon::Common {
+
+// Deeper nesting than any of our files has by far, and shallow enough that the
+// library's recursive parser and destructor stay well inside a thread's stack.
+inline constexpr std::size_t kMaxXmlDepth = 128;
+// Far above the size any of our files reaches; a larger file is not read into memory.
+inline constexpr std::size_t kMaxXmlFileBytes = 64u * 1024u * 1024u;
+
+enum class XmlLoadResult {
+  kMissing,     // no file at the path
+  kReadFailed,  // there is something at the path, but its bytes could not be read
+  kNoRoot,      // read, but no root element (empty, not XML, too large, too deep)
+  kDamaged,     // a root element, but the parse stopped early; the tree holds what was read
+  kLoaded,
+};
+
+// Parses the file at a Linux path into document as the library's own file loading
+// would (text up to the first NUL, line ends made LF, encoding detected by the library).
+// error (when given) says what went wrong for the first three results.
+XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error = nullptr);
+// The same for a Windows-form path of the programs.
+XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error = nullptr);
+// The same for bytes already in memory (the fuzz targets feed these).
+void ParseXmlBytes(TiXmlDocument& document, std::string bytes);
+
+// True when the elements of text nest deeper than limit. Errs on the deep side for
+// malformed text, so anything it passes is safe to hand to the library.
+bool NestsDeeperThan(const std::string& text, std::size_t limit);
+
+// The document as the library's file writer prints it (one node per line, four spaces
+// per level, the text of an element on its start tag's line, a UTF-8 byte-order mark
+// when one was read), with CR LF line ends.
+std::string RenderXmlDocument(const TiXmlDocument& document);
+
+// RenderXmlDocument, then platform::ReplaceFileAtomically. False (file untouched, error
+// set) when it cannot be saved.
+bool SaveXmlFile(const TiXmlDocument& document, const std::string& nativePath, std::string& error);
+
+// The element's text (its first child when that is a text node) from UTF-8; false and
+// empty text when there is none.
+bool GetElementText(const TiXmlElement* element, std::wstring& text);
+
+// A wide element or attribute name constant as the UTF-8 text the library works with.
+std::string ToXmlName(const wchar_t* name);
+
+}  // namespace Velunor::Quillon::Common

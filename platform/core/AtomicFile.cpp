@@ -1,0 +1,165 @@
+#include "platform/core/AtomicFile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+namespace platform {
+namespace {
+
+constexpr char kTemporaryInfix[] = ".tmp-";
+
+std::string ErrorText(const std::string& what, int error) { return what + ": " + std::strerror(error); }
+
+// Closes a descriptor on every way out.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int descriptor) : m_descriptor(descriptor) {}
+  ~FileDescriptor() {
+    if (m_descriptor >= 0) ::close(m_descriptor);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return m_descriptor; }
+  // Closes now and tells whether the close reported an error.
+  bool Close() {
+    const int descriptor = std::exchange(m_descriptor, -1);
+    return descriptor < 0 || ::close(descriptor) == 0;
+  }
+
+ private:
+  int m_descriptor;
+};
+
+bool WriteAll(int descriptor, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes a rename or link in the folder durable. Filesystems that cannot flush a folder
+// keep the change anyway, so failures here are not errors.
+void FlushFolder(const std::string& folder) {
+  FileDescriptor descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (descriptor.Get() >= 0) ::fsync(descriptor.Get());
+}
+
+// Creates a new file (never replacing one) holding the bytes, flushed to disk.
+bool WriteNewFile(const std::string& path, const std::string& bytes, int& error) {
+  FileDescriptor descriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (descriptor.Get() < 0 || !WriteAll(descriptor.Get(), bytes) || ::fsync(descriptor.Get()) != 0 ||
+      !descriptor.Close()) {
+    error = errno;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) return false;
+  char chunk[65536];
+  std::size_t count = 0;
+  while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
+  return std::ferror(file.get()) == 0;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+  static std::atomic<unsigned> s_serial{0};
+  std::string temporary;
+  int created = -1;
+  for (int attempt = 0; attempt < 100 && created < 0; ++attempt) {
+    temporary = path + kTemporaryInfix + std::to_string(::getpid()) + "-" + std::to_string(s_serial++);
+    created = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (created < 0 && errno != EEXIST) {
+      error = ErrorText("cannot create " + temporary, errno);
+      return false;
+    }
+  }
+  if (created < 0) {
+    error = "no free temporary name beside " + path;
+    return false;
+  }
+  FileDescriptor descriptor(created);
+  // The new file gets the old one's permissions, so readers keep their access.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(descriptor.Get(), old.st_mode & 07777);
+
+  const auto fail = [&](const std::string& what, int code) {
+    ::unlink(temporary.c_str());
+    error = ErrorText(what, code);
+    return false;
+  };
+  if (!WriteAll(descriptor.Get(), bytes)) return fail("cannot write " + temporary, errno);
+  if (::fsync(descriptor.Get()) != 0) return fail("cannot flush " + temporary, errno);
+  if (!descriptor.Close()) return fail("cannot close " + temporary, errno);
+  if (::rename(temporary.c_str(), path.c_str()) != 0) return fail("cannot rename " + temporary, errno);
+  FlushFolder(FolderOf(path));
+  return true;
+}
+
+bool KeepFileAs(const std::string& path, const std::string& newPath, bool& nameTaken, std::string& error) {
+  nameTaken = false;
+  // A hard link keeps the old file's bytes without copying them; a rename over the
+  // original then only takes the name away from them.
+  if (::link(path.c_str(), newPath.c_str()) == 0) {
+    FlushFolder(FolderOf(newPath));
+    return true;
+  }
+  if (errno == EEXIST) {
+    nameTaken = true;
+    return false;
+  }
+  if (errno == ENOENT) return true;  // gone meanwhile: nothing to keep
+  // A filesystem without hard links: copy instead.
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) {
+    error = ErrorText("cannot read " + path + " to keep it", errno);
+    return false;
+  }
+  int code = 0;
+  if (WriteNewFile(newPath, bytes, code)) {
+    FlushFolder(FolderOf(newPath));
+    return true;
+  }
+  nameTaken = code == EEXIST;
+  error = ErrorText("cannot keep " + path + " as " + newPath, code);
+  return false;
+}
+
+void RemoveLeftoverTemporaryFiles(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const auto slash = path.find_last_of('/');
+  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + kTemporaryInfix;
+  std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), &::closedir);
+  if (!listing) return;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string name = entry->d_name;
+    if (name.compare(0, prefix.size(), prefix) == 0) ::unlink((folder + "/" + name).c_str());
+  }
+}
+
+}  // namespace platform

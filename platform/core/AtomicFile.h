@@ -1,0 +1,24 @@
+#pragma once
+// File replacement that a crash, a power loss or a concurrent reader never sees half
+// done, and the small file calls around it. Paths are Linux paths (bytes).
+#include <string>
+
+namespace platform {
+
+// Reads the whole regular file. False (errno set) when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Writes bytes to a new temporary file beside path, flushes it to disk, renames it over
+// path and flushes the folder. The new file keeps the old one's permissions. On failure
+// the old file is untouched, no temporary file is left and error says why.
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+
+// Keeps the file's current bytes under a new name that does not exist yet (a hard link,
+// or a copy where links do not work). True also when there is no file to keep.
+bool KeepFileAs(const std::string& path, const std::string& newPath, bool& nameTaken, std::string& error);
+
+// Removes the temporary files that ReplaceFileAtomically leaves behind when the process
+// dies between creating and renaming them.
+void RemoveLeftoverTemporaryFiles(const std::string& path);
+
+}  // namespace platform
