@@ -4,7 +4,9 @@
 
 #include <boost/filesystem.hpp>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/service/NamedMutex.h"
 #include "tests/TestSandbox.h"
@@ -75,10 +77,14 @@ TEST_F(CollectorProcessTest, RunsAsAServiceUntilSigtermAndEndsWithZero) {
   EXPECT_NE(Messages().find("READY=1\n"), std::string::npos);
   EXPECT_NE(Log().find("[ ServiceMain, "), std::string::npos);
   EXPECT_NE(Log().find("] Main Start\r\n"), std::string::npos);
-  auto probe = platform::NamedMutex::Create(kServiceMutex, false);
-  ASSERT_TRUE(probe);
-  EXPECT_TRUE(probe->AlreadyExisted()) << "a running collector holds its mutex";
-  probe.reset();
+  // It reports running before it takes the mutex, so give it a moment.
+  bool mutexHeld = false;
+  for (int attempt = 0; attempt < 500 && !mutexHeld; ++attempt) {
+    auto probe = platform::NamedMutex::Create(kServiceMutex, false);
+    mutexHeld = probe && probe->AlreadyExisted();
+    if (!mutexHeld) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(mutexHeld) << "a running collector holds its mutex";
 
   const ProgramResult stop = Runner({"stop", "corvan-service"});
   started = false;

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -55,9 +56,12 @@ TEST_F(ServiceHostTest, ServiceMainRunsFromReadyToAStopWithExitZeroAndHoldsTheMu
       readyDatagrams += datagram + "|";
       if (datagram == kRunning) break;
     }
-    auto probe = platform::NamedMutex::Create(kServiceMutexName, false);
-    mutexExistedWhileRunning = probe && probe->AlreadyExisted();
-    probe.reset();
+    // The service reports running before it takes the mutex, so give it a moment.
+    for (int attempt = 0; attempt < 500 && !mutexExistedWhileRunning; ++attempt) {
+      auto probe = platform::NamedMutex::Create(kServiceMutexName, false);
+      mutexExistedWhileRunning = probe && probe->AlreadyExisted();
+      if (!mutexExistedWhileRunning) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     kill(getpid(), SIGTERM);
   });
   EXPECT_EQ(wWinMain(), 0);
