@@ -71,6 +71,7 @@ CMonthUsage Unmeasured() {
 class GraphHost : public platform::Dialog {
  public:
   Rect place = kGraphPlace;
+  const CMonthUsage* painted = nullptr;  // painted on WM_PAINT when set
 
   bool Open() { return Create(Velunor::Quillon::Ui::GetViewerResources(), Velunor::Quillon::Ui::kMainDialogId); }
   void MoveGraph(const Rect& to) {
@@ -79,8 +80,16 @@ class GraphHost : public platform::Dialog {
   }
 
  protected:
-  bool ProcessWindowMessage(platform::UiWindow, unsigned int message, platform::WParam, platform::LParam,
+  bool ProcessWindowMessage(platform::UiWindow window, unsigned int message, platform::WParam, platform::LParam,
                             platform::LResult& result) override {
+    if (message == platform::WM_PAINT && painted != nullptr) {
+      platform::PaintStruct paint;
+      platform::DcHandle dc = platform::BeginPaint(window, paint);
+      CUsageGraph(painted).Draw(window, dc);
+      platform::EndPaint(window, paint);
+      result = 0;
+      return true;
+    }
     if (message != platform::WM_INITDIALOG) return false;
     MoveGraph(place);
     result = 1;
@@ -318,6 +327,28 @@ TEST_F(UsageGraphTest, LabelsFollowTheAxis) {
     EXPECT_EQ(valueDifferences, 0) << c.name;
     EXPECT_EQ(dayDifferences, 0) << c.name;
   }
+}
+
+// Painted on the window itself, the graph shows as drawn: the frame control that
+// reserves its place adds nothing visible.
+TEST_F(UsageGraphTest, ShowsOnTheWindowAsDrawn) {
+  CMonthUsage month = ClippedFebruary();
+  platform::PixelImage drawn = Paint(month);
+  host_.painted = &month;
+  platform::InvalidateRect(host_.Handle(), nullptr, false);
+  platform::UpdateWindow(host_.Handle());
+  std::optional<platform::PixelImage> window = platform::CaptureClientArea(host_.Handle());
+  ASSERT_TRUE(window);
+  ASSERT_GE(window->width, kGraphPlace.right);
+  ASSERT_GE(window->height, kGraphPlace.bottom);
+  int differences = 0;
+  for (int y = 0; y < drawn.height; ++y) {
+    for (int x = 0; x < drawn.width; ++x) {
+      differences += window->At(kGraphPlace.left + x, kGraphPlace.top + y) != drawn.At(x, y);
+    }
+  }
+  EXPECT_EQ(differences, 0);
+  host_.painted = nullptr;
 }
 
 // A frame smaller than the margins draws a degenerate graph without failing and
