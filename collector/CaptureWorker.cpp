@@ -82,6 +82,9 @@ void CaptureWorker::Stop() {
 void CaptureWorker::SetStopFlag(std::uint8_t value) {
   boost::lock_guard<boost::mutex> lock(m_stopLock);
   m_stop = value;
+  if (m_stop == 1 && m_activeHandle != nullptr) {
+    pcap_breakloop(m_activeHandle);
+  }
 }
 
 bool CaptureWorker::IsStopRequested() {
@@ -107,6 +110,12 @@ void CaptureWorker::TakeCounts(std::uint64_t& sent, std::uint64_t& received, std
   m_takenUnknown = unknownNow;
 }
 
+bool CaptureWorker::GetCaptureStatistics(pcap_stat& statistics) {
+  boost::lock_guard<boost::mutex> lock(m_countLock);
+  statistics = m_statistics;
+  return m_hasStatistics;
+}
+
 int CaptureWorker::BufferBytes(int bufferMB) {
   const std::int64_t bytes = static_cast<std::int64_t>(bufferMB) * kBytesPerMB;
   if (bytes > INT_MAX) {
@@ -125,6 +134,12 @@ void CaptureWorker::ThreadMain() {
   LogCaptureStart();
   if (pcap_t* handle = OpenNic()) {
     ReceiveLoop(handle);
+    pcap_stat statistics{};
+    if (pcap_stats(handle, &statistics) == 0) {
+      boost::lock_guard<boost::mutex> lock(m_countLock);
+      m_statistics = statistics;
+      m_hasStatistics = true;
+    }
     pcap_close(handle);
   }
   LogCaptureEnd();
@@ -174,6 +189,10 @@ pcap_t* CaptureWorker::OpenNic() {
 
 void CaptureWorker::ReceiveLoop(pcap_t* handle) {
   m_linkType = pcap_datalink(handle);
+  {
+    boost::lock_guard<boost::mutex> lock(m_stopLock);
+    m_activeHandle = handle;
+  }
   for (;;) {
     if (IsStopRequested()) {
       break;
@@ -182,7 +201,11 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
     const std::uint8_t* data = nullptr;
     std::uint32_t size = 0;
     if (!NextPacket(handle, header, data, size)) {
-      platform::OutputDebugString(L"パケット受信に失敗しました。ERROR=[" + std::to_wstring(errno) + L"]\n");
+      const int lastError = errno;
+      // A read broken off by a stop request is no receive failure.
+      if (!IsStopRequested()) {
+        platform::OutputDebugString(L"パケット受信に失敗しました。ERROR=[" + std::to_wstring(lastError) + L"]\n");
+      }
       break;
     }
     if (size != 0) {
@@ -191,6 +214,8 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
       std::this_thread::sleep_for(kIdlePause);
     }
   }
+  boost::lock_guard<boost::mutex> lock(m_stopLock);
+  m_activeHandle = nullptr;
 }
 
 bool CaptureWorker::NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const std::uint8_t*& data,

@@ -44,6 +44,10 @@ class CaptureWorker {
   // beyond header.caplen is ever read.
   void DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data, std::uint32_t size);
 
+  // The capture library's statistics of the handle as the receive loop ended; false
+  // while the loop has not ended (or never ran).
+  bool GetCaptureStatistics(pcap_stat& statistics);
+
   const CNicInfo& GetNic() const { return m_nic; }
   int GetBufferMB() const { return m_bufferMB; }
   int GetReadTimeoutMs() const { return m_readTimeoutMs; }
@@ -104,6 +108,13 @@ class CaptureWorker {
   int m_readTimeoutMs;
 
   bool m_started = false;
+  // The open handle while the receive loop runs, guarded by m_stopLock: a stop request
+  // breaks the library's wait on it. On Linux the capture ring wakes its reader only
+  // for frames, so an idle adapter would otherwise never see the stop.
+  pcap_t* m_activeHandle = nullptr;
+  // Guarded by m_countLock.
+  bool m_hasStatistics = false;
+  pcap_stat m_statistics{};
   // Link type of the open handle; decides how a frame is framed for classification.
   int m_linkType = kLinkTypeEthernet;
   // The per-frame gates, read once when the worker is made: reading the settings for

@@ -1,0 +1,10 @@
+# Classification throughput and the savefile receive path against bare pcap_next_ex.
+corvane_add_bench(capture_bench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureBench.cpp ${PROJECT_SOURCE_DIR}/tests/capture/CaptureTestSupport.cpp
+  LIBS collector_capture)
+
+# Live: the manager's workers in a network namespace while iperf3 loads the link
+# (bench/capture_live.sh runs it).
+corvane_add_bench(capture_live_probe
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureLiveProbe.cpp
+  LIBS collector_capture)
