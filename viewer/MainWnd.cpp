@@ -29,8 +29,10 @@ CMainWnd::~CMainWnd() {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
   }
-  // The window goes before its icons do.
-  if (platform::IsWindow(Handle())) platform::DestroyWindow(Handle());
+  // The object going is no close by the user: part from the window first, so that its
+  // destruction posts no quit. The window goes before its icons do.
+  platform::UiWindow window = Detach();
+  if (window) platform::DestroyWindow(window);
   for (platform::IconHandle& icon : m_icons) {
     if (icon != nullptr) platform::DestroyIcon(icon);
     icon = nullptr;

@@ -4,6 +4,7 @@
 // data, opens the product pages and starts the line-item update. Layout and painting
 // live in MainWndLayout.cpp.
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "platform/ui/Dialog.h"
@@ -51,6 +52,9 @@ class CMainWnd : public platform::Dialog, public platform::MessageFilter, public
 
   // Decimal with a comma before every group of three digits; callers pass 0 or more.
   static std::wstring FormatGrouped(int value);
+  // The used volume as the panel shows it: MiB rounded up, grouped, "MB" after it; a
+  // count beyond the signed 32-bit range shows as 2,147,483,647.
+  static std::wstring FormatUsedVolume(std::uint64_t bytes);
 
   void DrawContents(platform::DcHandle dc);
   void DrawPanel(platform::DcHandle dc);

@@ -53,6 +53,13 @@ std::wstring CMainWnd::FormatGrouped(int value) {
   return Format(L"%d", value) + text;
 }
 
+std::wstring CMainWnd::FormatUsedVolume(std::uint64_t bytes) {
+  std::uint64_t mebibytes = bytes / CMonthUsage::kBytesPerMiB + (bytes % CMonthUsage::kBytesPerMiB != 0 ? 1 : 0);
+  constexpr std::uint64_t kLargest = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+  int shown = mebibytes > kLargest ? std::numeric_limits<std::int32_t>::max() : static_cast<int>(mebibytes);
+  return FormatGrouped(shown) + L"MB";
+}
+
 void CMainWnd::SetupView(const platform::DateTime& firstDay) {
   m_summary.FillMonthUsage(m_month, firstDay);
   m_titleItem.SetText(Format(L"%d月の利用量グラフ", m_month.GetMonth().GetMonth()), kWhite, kFace, 14, kBold,
@@ -156,11 +163,6 @@ void CMainWnd::DrawContents(platform::DcHandle dc) {
 }
 
 void CMainWnd::DrawPanel(platform::DcHandle dc) {
-  std::uint64_t used = m_month.GetMonthTotal();
-  std::uint64_t usedMiB = used / CMonthUsage::kBytesPerMiB + (used % CMonthUsage::kBytesPerMiB != 0 ? 1 : 0);
-  int shownMiB = usedMiB > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())
-                     ? std::numeric_limits<std::int32_t>::max()
-                     : static_cast<int>(usedMiB);
   int first = 0;
   int last = 0;
   m_month.GetMeasuredRange(first, last);
@@ -194,7 +196,7 @@ void CMainWnd::DrawPanel(platform::DcHandle dc) {
   };
   const PanelText texts[] = {
       {L"当月ご利用された利用量", GetPanelRect(1), 12, kBold},
-      {Format(L"%lsMB", FormatGrouped(shownMiB).c_str()), GetPanelRect(2), 15, kBold},
+      {FormatUsedVolume(m_month.GetMonthTotal()), GetPanelRect(2), 15, kBold},
       {Format(L"%d月%d日～%d月%d日", month, first, month, last), GetPanelRect(3), 11, kBold},
       {m_price.GetSelectedLineName() + L"利用時の推定月額料金（当月１ヵ月分）※", GetPanelRect(5), 12, kBold},
       {m_price.GetEstimatedChargeText(m_month) + L"円", GetPanelRect(6), 15, kBold},
