@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "viewer/XmlReading.h"
+#include "common/XmlFile.h"
 
-namespace Velunor::Quillon::Ui {
+namespace Velunor::Quillon::Common {
 namespace {
 
-TEST(XmlReadingTest, NestingDepth) {
+TEST(XmlFile, NestingDepth) {
   struct Case {
     const char* name;
     std::string text;
@@ -36,7 +36,7 @@ TEST(XmlReadingTest, NestingDepth) {
   }
 }
 
-TEST(XmlReadingTest, CutUtf8SequenceBecomesAQuestionMark) {
+TEST(XmlFile, CutUtf8SequenceBecomesAQuestionMark) {
   struct Case {
     std::string bytes;
     std::string text;
@@ -59,4 +59,4 @@ TEST(XmlReadingTest, CutUtf8SequenceBecomesAQuestionMark) {
 }
 
 }  // namespace
-}  // namespace Velunor::Quillon::Ui
+}  // namespace Velunor::Quillon::Common
