@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "collector/AddressText.h"
-#include "collector/ThreadPriority.h"
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "common/StringUtil.h"
 #include "platform/core/DebugOutput.h"
+#include "platform/service/Priority.h"
 
 namespace Velunor::Quillon {
 
@@ -128,9 +128,10 @@ int CaptureWorker::BufferBytes(int bufferMB) {
 }
 
 void CaptureWorker::ThreadMain() {
-  // Capture threads run at the highest priority the process may give them, so bursts
-  // are taken off the ring before it fills.
-  RaiseCurrentThreadPriority();
+  // Capture threads run at the highest thread priority, so bursts are taken off the
+  // ring before it fills. A thread sets its own priority on Linux; not getting it is no
+  // error.
+  platform::SetCurrentThreadPriority(platform::kThreadPriorityHighest);
   LogCaptureStart();
   if (pcap_t* handle = OpenNic()) {
     ReceiveLoop(handle);

@@ -4,6 +4,5 @@ add_library(collector_capture STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CaptureWorkerClassification.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IpFilterHeader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NicInfo.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/NicManager.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ThreadPriority.cpp)
-target_link_libraries(collector_capture PUBLIC corvane_common PkgConfig::PCAP Boost::thread)
+  ${CMAKE_CURRENT_LIST_DIR}/NicManager.cpp)
+target_link_libraries(collector_capture PUBLIC corvane_common platform_service PkgConfig::PCAP Boost::thread)
