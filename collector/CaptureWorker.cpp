@@ -158,9 +158,12 @@ pcap_t* CaptureWorker::OpenNic() {
   pcap_set_snaplen(handle, kSnapshotLength);
   pcap_set_promisc(handle, kPromiscuousOff);
   pcap_set_timeout(handle, m_readTimeoutMs);
-  // The kernel ring of the capture socket takes the driver buffer's place. There is no
-  // minimum-copy setting: the ring hands a block to the reader when it is full or when
-  // the read timeout passes, which keeps wake-ups as few as a minimum copy would.
+  // Frames reach the reader as they arrive rather than in ring blocks handed over when
+  // full or when the read timeout passes: a stop then finds every captured frame
+  // readable, none held back in a half-filled block. This stands in for a minimum-copy
+  // setting of zero.
+  pcap_set_immediate_mode(handle, 1);
+  // The kernel ring of the capture socket takes the driver buffer's place.
   const int bufferBytes = BufferBytes(m_bufferMB);
   if (pcap_set_buffer_size(handle, bufferBytes) != 0) {
     Common::Log::WriteLog(kOpenNicFunction, __LINE__,
@@ -215,8 +218,30 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
       std::this_thread::sleep_for(kIdlePause);
     }
   }
+  // Frames that were already captured when the stop came are counted too.
+  if (IsStopRequested()) DrainCapturedFrames(handle);
   boost::lock_guard<boost::mutex> lock(m_stopLock);
   m_activeHandle = nullptr;
+}
+
+void CaptureWorker::DrainCapturedFrames(pcap_t* handle) {
+  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
+  if (handle == nullptr || pcap_setnonblock(handle, 1, errorBuffer) != 0) return;
+  // Bounded, so that a flood arriving during the stop cannot hold it up.
+  constexpr int kMaxDrainedFrames = 1000000;
+  bool breakSeen = false;
+  for (int i = 0; i < kMaxDrainedFrames; ++i) {
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    const int result = pcap_next_ex(handle, &header, &data);
+    // The stop's break request may still be pending once; it says nothing about frames.
+    if (result == PCAP_ERROR_BREAK && !breakSeen) {
+      breakSeen = true;
+      continue;
+    }
+    if (result != 1) break;
+    if (header->caplen != 0) DispatchFrame(*header, data, header->caplen);
+  }
 }
 
 bool CaptureWorker::NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const std::uint8_t*& data,

@@ -25,6 +25,9 @@ class CNicManager {
 
   // Stops and deletes every worker; counts not yet collected are dropped.
   void StopAll();
+  // Stops and deletes every worker, keeping their last counts for the next
+  // CollectCounts: what a final collection at shutdown needs.
+  void RetireAll() { RetireWorkers({}); }
   // One watch step: enumerate, retire gone or changed adapters' workers, start workers
   // for adapters that have none.
   void WatchNics();

@@ -1,6 +1,6 @@
 #pragma once
 // Where the service host meets the collector's work: the Run thread and its stop.
-// The worker library defines these; until it is linked a stand-in does.
+// The worker library (collector_worker) defines these.
 #include <memory>
 
 #include <boost/thread/thread.hpp>

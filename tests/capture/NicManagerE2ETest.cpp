@@ -12,7 +12,7 @@
 
 #include "collector/NicManager.h"
 #include "tests/capture/LiveCaptureSupport.h"
-#include "tests/capture/NetworkNamespace.h"
+#include "tests/NetworkNamespace.h"
 
 using Velunor::Quillon::CaptureWorker;
 using Velunor::Quillon::CNicInfo;

@@ -1,6 +1,6 @@
-// Stand-in for the Run thread until the worker library is linked: a hidden window on
-// the Run thread whose message loop ends when the window is told to go away, stopped
-// the way the real one is.
+// Stand-in for the Run thread, so the service host can be tested without capturing: a
+// hidden window on the Run thread whose message loop ends when the window is told to go
+// away, stopped the way the real one is.
 #include <boost/thread/mutex.hpp>
 
 #include "collector/RunThread.h"

@@ -1,4 +1,4 @@
-#include "tests/capture/NetworkNamespace.h"
+#include "tests/NetworkNamespace.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

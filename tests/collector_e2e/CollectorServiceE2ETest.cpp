@@ -1,0 +1,207 @@
+// The installed collector measuring real traffic: it runs under the service runner in a
+// network namespace of its own, joined by a veth pair to a second namespace, and after a
+// stop summarydata.xml must hold exactly the bytes of the frames sent between them.
+#include <gtest/gtest.h>
+
+#include <tinyxml.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "tests/TestSandbox.h"
+#include "tests/NetworkNamespace.h"
+#include "tests/platform_service/ProgramRun.h"
+
+namespace {
+
+namespace fs = boost::filesystem;
+using capture_test::NetworkNamespace;
+using corvane_test::RunProgram;
+
+// Ethernet, IPv4 and UDP headers in front of every payload.
+constexpr std::uint64_t kFrameOverhead = 14 + 20 + 8;
+constexpr char kCollectorAddress[] = "10.77.0.1";
+constexpr char kPeerAddress[] = "192.168.77.1";
+constexpr std::uint16_t kPort = 47001;
+
+struct Totals {
+  std::uint64_t sent = 0, received = 0, unknown = 0;
+  int units = 0;
+};
+
+std::uint64_t ChildNumber(const TiXmlElement* unit, const char* name) {
+  const TiXmlElement* child = unit->FirstChildElement(name);
+  return child && child->GetText() ? std::stoull(child->GetText()) : 0;
+}
+
+bool ReadTotals(const fs::path& file, Totals& totals) {
+  TiXmlDocument document;
+  if (!document.LoadFile(file.string().c_str()) || !document.RootElement()) return false;
+  totals = Totals();
+  const TiXmlElement* root = document.RootElement();
+  for (const TiXmlElement* year = root->FirstChildElement("year"); year; year = year->NextSiblingElement("year")) {
+    for (const TiXmlElement* month = year->FirstChildElement("month"); month;
+         month = month->NextSiblingElement("month")) {
+      for (const TiXmlElement* unit = month->FirstChildElement("unit"); unit; unit = unit->NextSiblingElement("unit")) {
+        totals.sent += ChildNumber(unit, "send_size");
+        totals.received += ChildNumber(unit, "recv_size");
+        totals.unknown += ChildNumber(unit, "unknown_size");
+        ++totals.units;
+      }
+    }
+  }
+  return true;
+}
+
+// The log so far as ASCII (other characters become '?').
+std::string LogText(const fs::path& folder) {
+  std::string text;
+  boost::system::error_code error;
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    const std::string bytes = corvane_test::ReadFile(entry->path());
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+      text += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+  }
+  return text;
+}
+
+class CollectorServiceE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string why = NetworkNamespace::WhyUnavailable();
+    if (!why.empty()) GTEST_SKIP() << why;
+    collectorSide = std::make_unique<NetworkNamespace>("svc");
+    peerSide = std::make_unique<NetworkNamespace>("peer");
+    ASSERT_TRUE(collectorSide->IsReady() && peerSide->IsReady());
+    veth = "cv" + std::to_string(getpid() % 100000);
+    // No IPv6 on the link: only the datagrams of the test cross it as IP.
+    for (const auto* space : {collectorSide.get(), peerSide.get()}) {
+      ASSERT_TRUE(space->Exec("sysctl -q -w net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1"));
+    }
+    ASSERT_TRUE(collectorSide->Ip("link add " + veth + " type veth peer name " + veth + "p netns " + peerSide->Name()));
+    ASSERT_TRUE(collectorSide->Ip("addr add " + std::string(kCollectorAddress) + "/32 dev " + veth));
+    ASSERT_TRUE(peerSide->Ip("addr add " + std::string(kPeerAddress) + "/32 dev " + veth + "p"));
+    ASSERT_TRUE(collectorSide->Ip("link set " + veth + " up"));
+    ASSERT_TRUE(peerSide->Ip("link set " + veth + "p up"));
+    ASSERT_TRUE(collectorSide->Ip("route add " + std::string(kPeerAddress) + "/32 dev " + veth));
+    ASSERT_TRUE(peerSide->Ip("route add " + std::string(kCollectorAddress) + "/32 dev " + veth + "p"));
+    ASSERT_TRUE(collectorSide->Ip("route add 224.0.0.0/4 dev " + veth));
+
+    install = root.path() / "opt/Hoxa/Zembrolite";
+    fs::create_directories(install);
+    program = (install / "CorvaneCollector").string();
+    fs::copy_file(CORVANE_COLLECTOR_PATH, program);
+    unsetenv("NOTIFY_SOCKET");
+  }
+  void TearDown() override {
+    if (started) RunProgram({CORVANE_RUNNER_PATH, "stop", "corvan-service"});
+  }
+
+  void Configure(int writeIntervalSec) {
+    corvane_test::WriteFile(install / "config.ini", "[Config]\r\nLogLevel=6\r\nNicWatchIntervalSec=1\r\n"
+                                                    "XMLWriteIntervalSec=" + std::to_string(writeIntervalSec) + "\r\n");
+  }
+
+  // Starts the collector inside its namespace and waits until its capture of the veth
+  // (the one adapter there that it accepts) sees frames: multicast probes, which it logs
+  // at this log level but never counts.
+  void Start() {
+    const auto result = RunProgram({"/usr/bin/env", "ip", "netns", "exec", collectorSide->Name(), CORVANE_RUNNER_PATH, "start",
+                                    "--timeout", "30", "corvan-service", "--", program});
+    ASSERT_EQ(result.exitStatus, 0) << result.output;
+    started = true;
+    const std::string capturing = "] Capture Start NIC=[";
+    for (int i = 0; i < 200 && LogText(LogFolder()).find(capturing) == std::string::npos; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(LogText(LogFolder()).find(capturing), std::string::npos) << LogText(LogFolder());
+    const int probe = capture_test::OpenUdpSocket(*collectorSide);
+    ASSERT_GE(probe, 0);
+    bool seen = false;
+    for (int i = 0; i < 100 && !seen; ++i) {
+      ASSERT_TRUE(capture_test::SendDatagrams(probe, "224.0.0.251", kPort, 16, 1));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      seen = LogText(LogFolder()).find("Multicast Packet type IPv4") != std::string::npos;
+    }
+    close(probe);
+    ASSERT_TRUE(seen) << "the capture never saw a frame";
+  }
+
+  void Stop() {
+    const auto result = RunProgram({CORVANE_RUNNER_PATH, "stop", "corvan-service"});
+    started = false;
+    EXPECT_EQ(result.exitStatus, 0) << result.output;
+    EXPECT_NE(result.output.find("exit status 0"), std::string::npos) << result.output;
+  }
+
+  // Datagrams each way, each side with a bound receiver so that nothing answers with ICMP.
+  void SendTraffic(int toCollector, std::size_t inPayload, int toPeer, std::size_t outPayload) {
+    const int collectorSocket = capture_test::OpenUdpSocket(*collectorSide);
+    const int peerSocket = capture_test::OpenUdpSocket(*peerSide);
+    ASSERT_GE(collectorSocket, 0);
+    ASSERT_GE(peerSocket, 0);
+    ASSERT_TRUE(capture_test::BindUdp(collectorSocket, kCollectorAddress, kPort));
+    ASSERT_TRUE(capture_test::BindUdp(peerSocket, kPeerAddress, kPort));
+    ASSERT_TRUE(capture_test::SendDatagrams(peerSocket, kCollectorAddress, kPort, inPayload, toCollector));
+    ASSERT_TRUE(capture_test::SendDatagrams(collectorSocket, kPeerAddress, kPort, outPayload, toPeer));
+    // Let the frames reach the capture before anything else happens.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    close(collectorSocket);
+    close(peerSocket);
+  }
+
+  fs::path SummaryFile() const { return root.path() / "var/lib/Hoxa/Zembrolite/summarydata.xml"; }
+  fs::path LogFolder() const { return root.path() / "var/lib/Hoxa/Zembrolite/Log"; }
+
+  corvane_test::TempFolder root;
+  corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
+  std::unique_ptr<NetworkNamespace> collectorSide, peerSide;
+  std::string veth;
+  fs::path install;
+  std::string program;
+  bool started = false;
+};
+
+TEST_F(CollectorServiceE2E, BytesCountedSinceTheLastWriteAreWrittenAtStop) {
+  Configure(3600);  // no timed write during the test: only the stop writes
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(SendTraffic(120, 1000, 45, 300));
+  Stop();
+  Totals totals;
+  ASSERT_TRUE(ReadTotals(SummaryFile(), totals)) << "no summary file after the stop";
+  EXPECT_EQ(totals.received, 120 * (kFrameOverhead + 1000));
+  EXPECT_EQ(totals.sent, 45 * (kFrameOverhead + 300));
+  EXPECT_EQ(totals.unknown, 0u);
+  EXPECT_EQ(totals.units, 1);
+  const std::string log = LogText(LogFolder());
+  for (const char* line : {"] Main Start\r\n", "] Thread Start\r\n", "] OnInitDialog\r\n", "] Thread END\r\n",
+                           "] Main END\r\n"}) {
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+  }
+}
+
+TEST_F(CollectorServiceE2E, TimedWritesAndTheStopTogetherCountEveryFrameOnce) {
+  Configure(1);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(SendTraffic(200, 700, 10, 64));
+  const std::uint64_t expectedReceived = 200 * (kFrameOverhead + 700);
+  Totals totals;
+  for (int i = 0; i < 100 && !(ReadTotals(SummaryFile(), totals) && totals.received == expectedReceived); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(totals.received, expectedReceived) << "a timed write brings the counts";
+  SendTraffic(7, 1200, 0, 0);
+  Stop();
+  ASSERT_TRUE(ReadTotals(SummaryFile(), totals));
+  EXPECT_EQ(totals.received, expectedReceived + 7 * (kFrameOverhead + 1200));
+  EXPECT_EQ(totals.sent, 10 * (kFrameOverhead + 64));
+  EXPECT_EQ(totals.unknown, 0u);
+  EXPECT_NE(LogText(LogFolder()).find("] XML Write OK\r\n"), std::string::npos);
+}
+
+}  // namespace
