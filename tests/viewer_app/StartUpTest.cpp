@@ -168,10 +168,10 @@ TEST_F(ViewerOnDisplay, AWindowWithTheProductTitleStopsTheStartBeforeTheReckoner
   installation.ReckonerScript("exit 0");
   // A viewer of another session on this desktop: its own runtime folder, so the mutex
   // does not stop the second one; its window does.
+  viewer_test::TempFolder otherRuntime;
+  ::chmod(otherRuntime.path().c_str(), 0700);
   std::optional<ChildProcess> first;
   {
-    viewer_test::TempFolder otherRuntime;
-    ::chmod(otherRuntime.path().c_str(), 0700);
     ScopedEnv runtime("XDG_RUNTIME_DIR", otherRuntime.str());
     first = installation.Start();
   }
@@ -180,13 +180,13 @@ TEST_F(ViewerOnDisplay, AWindowWithTheProductTitleStopsTheStartBeforeTheReckoner
   ASSERT_TRUE(window);
   ASSERT_EQ(installation.RunCount(), 1u);
 
-  std::optional<ChildProcess> second = installation.Start({"-PreviousMonth"});
+  std::optional<ChildProcess> second = installation.Start();
   ASSERT_TRUE(second);
   ASSERT_TRUE(EndsWithin(*second, 20000));
   EXPECT_EQ(second->ExitCode(), kExitMinusOne);
   EXPECT_EQ(installation.RunCount(), 1u) << "CorvaneReckoner is not started";
 
-  platform::RequestWindowClose(*window);
+  ASSERT_TRUE(platform::RequestWindowClose(*window));
   EXPECT_TRUE(EndsWithin(*first, 10000));
   Stop(*first);
 }

@@ -139,9 +139,22 @@ class VirtualDisplay {
   bool Start() {
     std::string xvfb = FindOnPath("Xvfb");
     if (xvfb.empty()) return false;
-    fs::path numberFile = folder_.path() / "display.txt";
+    // Only a server that answers counts. -noreset: a server resets when its last client
+    // leaves and refuses connections meanwhile, which a program starting then would hit.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (StartServer(xvfb, attempt) && Answers()) return true;
+      StopServer();
+    }
+    return false;
+  }
+  ~VirtualDisplay() { StopServer(); }
+  const std::string& Name() const { return name_; }
+
+ private:
+  bool StartServer(const std::string& xvfb, int attempt) {
+    fs::path numberFile = folder_.path() / ("display" + std::to_string(attempt) + ".txt");
     server_ = platform::ChildProcess::Start(
-        "/bin/sh", {"-c", "exec \"" + xvfb + "\" -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>\"" +
+        "/bin/sh", {"-c", "exec \"" + xvfb + "\" -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>\"" +
                               numberFile.string() + "\" 2>/dev/null"});
     if (!server_) return false;
     std::string number;
@@ -149,20 +162,30 @@ class VirtualDisplay {
       if (!fs::exists(numberFile)) return false;
       number = ReadFile(numberFile);
       return !number.empty() && number.back() == '\n';
-    });
+    }, 10000);
     if (!ready) return false;
     name_ = ":" + number.substr(0, number.size() - 1);
     return true;
   }
-  ~VirtualDisplay() {
-    if (server_) {
+  // xdpyinfo connects as any client would; without it the report has to do.
+  bool Answers() {
+    std::string probe = FindOnPath("xdpyinfo");
+    if (probe.empty()) return true;
+    return WaitFor([&] {
+      if (server_->Wait(0)) return false;
+      std::optional<platform::ChildProcess> check = platform::ChildProcess::Start(
+          "/bin/sh", {"-c", "exec \"" + probe + "\" -display " + name_ + " >/dev/null 2>&1"});
+      return check && check->Wait(5000) && check->ExitCode() == 0;
+    }, 3000) && !server_->HasEnded();
+  }
+  void StopServer() {
+    if (server_ && !server_->HasEnded()) {
       ::kill(static_cast<pid_t>(server_->ProcessId()), SIGTERM);
       server_->Wait(5000);
     }
+    server_.reset();
   }
-  const std::string& Name() const { return name_; }
 
- private:
   TempFolder folder_;
   std::optional<platform::ChildProcess> server_;
   std::string name_;
