@@ -14,6 +14,7 @@
 #include "platform/ui/ExternalWindows.h"
 #include "platform/ui/MessageLoop.h"
 #include "tests/TestSandbox.h"
+#include "tests/VirtualDisplay.h"
 
 namespace {
 
@@ -21,20 +22,7 @@ using namespace platform;
 using corvane_test::ReadFile;
 using corvane_test::ScopedEnv;
 using corvane_test::TempFolder;
-
-std::string FindOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    std::size_t end = folders.find(':', start);
-    std::string candidate = folders.substr(start, end == std::string::npos ? std::string::npos : end - start) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return std::string();
-}
+using corvane_test::VirtualDisplay;
 
 bool AwaitText(const boost::filesystem::path& path, std::string& text) {
   for (int i = 0; i < 1000; ++i) {
@@ -47,37 +35,10 @@ bool AwaitText(const boost::filesystem::path& path, std::string& text) {
   return false;
 }
 
-// An X server of the test's own, gone with the object.
-class VirtualDisplay {
- public:
-  bool Start(const TempFolder& folder) {
-    std::string xvfb = FindOnPath("Xvfb");
-    if (xvfb.empty()) return false;
-    boost::filesystem::path numberFile = folder.path() / "display.txt";
-    server_ = ChildProcess::Start("/bin/sh", {"-c", "exec \"" + xvfb + "\" -displayfd 3 -nolisten tcp -screen 0 800x600x24 3>\"" +
-                                                        numberFile.string() + "\" 2>/dev/null"});
-    std::string number;
-    if (!server_ || !AwaitText(numberFile, number)) return false;
-    name_ = ":" + number.substr(0, number.size() - 1);
-    return true;
-  }
-  ~VirtualDisplay() {
-    if (server_) {
-      ::kill(static_cast<pid_t>(server_->ProcessId()), SIGTERM);
-      server_->Wait(5000);
-    }
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  std::optional<ChildProcess> server_;
-  std::string name_;
-};
-
 TEST(ExternalWindows, AnotherProgramsWindowIsFoundByTitleAndProcess) {
   TempFolder folder;
   VirtualDisplay display;
-  if (!display.Start(folder)) GTEST_SKIP() << "Xvfb is not installed or did not start (package xvfb)";
+  if (!display.Start()) GTEST_SKIP() << corvane_test::kNoXvfb;
   ScopedEnv displayName("DISPLAY", display.Name());
 
   const std::string title = "ミルカナ ソラネ/ソラネプラス　ノルディカ";
