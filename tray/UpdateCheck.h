@@ -7,6 +7,7 @@
 //
 // The task window runs it from its start-up:
 //   CUpdateCheck(m_hInstance, Handle()).CheckUpdate();
+#include "platform/core/DateTime.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/UiWindow.h"
 #include "tray/VersionNumber.h"
