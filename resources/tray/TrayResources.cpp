@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/ui/UiWindow.h"
+
 #define CORVANE_TRAY_IMAGE(symbol)            \
   extern const unsigned char symbol[];        \
   extern const std::size_t symbol##Size;
