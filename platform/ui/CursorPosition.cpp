@@ -1,0 +1,23 @@
+#include "platform/ui/CursorPosition.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+#include "platform/ui/WindowSystem.h"
+
+namespace platform {
+
+bool GetCursorPos(Point& point) {
+  if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return false;
+  QPoint position = QCursor::pos();
+  point = Point{position.x(), position.y()};
+  return true;
+}
+
+bool SetCursorPos(int x, int y) {
+  if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return false;
+  QCursor::setPos(x, y);
+  return true;
+}
+
+}  // namespace platform
