@@ -7,30 +7,54 @@ namespace Velunor::Quillon::Resident {
 
 int GetTrayToolbarRect(platform::Rect& rect) { return platform::GetNotificationAreaRect(rect) ? 1 : 0; }
 
-void PlaceTrayPopup(platform::UiWindow popup, int clientWidth, int clientHeight) {
+namespace {
+
+// Where a popup of this outer size goes: bottom at the work area's bottom, right edge at
+// the notification-area icons' right edge, else at the work area's right.
+platform::Point TrayPopupPosition(int width, int height) {
+  platform::Rect work = platform::GetWorkArea();
+  if (work.Width() <= 0 || work.Height() <= 0) work = platform::GetScreenRect();
+  platform::Point position{work.right - width, work.bottom - height};
+  platform::Rect toolbar;
+  if (GetTrayToolbarRect(toolbar) == 1) {
+    position.x = toolbar.right - width;
+    // A tray host may sit anywhere (a panel on the left, at the top): the popup stays
+    // whole inside the work area, so both of its buttons can be reached.
+    if (position.x + width > work.right) position.x = work.right - width;
+    if (position.x < work.left) position.x = work.left;
+  }
+  return position;
+}
+
+void FrameSize(platform::UiWindow popup, int& width, int& height) {
   platform::Rect window;
   platform::Rect client;
   platform::GetWindowRect(popup, window);
   platform::GetClientRect(popup, client);
-  const int width = window.Width() - client.Width() + clientWidth;
-  const int height = window.Height() - client.Height() + clientHeight;
+  width = window.Width() - client.Width();
+  height = window.Height() - client.Height();
+}
 
-  platform::Rect work = platform::GetWorkArea();
-  if (work.Width() <= 0 || work.Height() <= 0) work = platform::GetScreenRect();
-  int x = work.right - width;
-  const int y = work.bottom - height;
-  platform::Rect toolbar;
-  if (GetTrayToolbarRect(toolbar) == 1) {
-    x = toolbar.right - width;
-    // A tray host may sit anywhere on the screen (a panel on the left, at the top):
-    // the popup stays whole inside the work area, so both of its buttons can be reached.
-    if (x + width > work.right) x = work.right - width;
-    if (x < work.left) x = work.left;
-  }
+}  // namespace
+
+void PlaceTrayPopup(platform::UiWindow popup, int clientWidth, int clientHeight) {
+  int frameWidth = 0;
+  int frameHeight = 0;
+  FrameSize(popup, frameWidth, frameHeight);
+  platform::Point position = TrayPopupPosition(frameWidth + clientWidth, frameHeight + clientHeight);
   // Top-most before it is shown: on X11 a shown window that changes its stacking hint
   // is mapped afresh, which would show it twice.
-  platform::SetWindowPos(popup, platform::ZOrder::TopMost, x, y, width, height, 0);
+  platform::SetWindowPos(popup, platform::ZOrder::TopMost, position.x, position.y, frameWidth + clientWidth,
+                         frameHeight + clientHeight, 0);
   platform::ShowWindow(popup, platform::SW_SHOW);
+  // A frame may only get its real size once the window is shown; place it again then.
+  int shownWidth = 0;
+  int shownHeight = 0;
+  FrameSize(popup, shownWidth, shownHeight);
+  if (shownWidth != frameWidth || shownHeight != frameHeight) {
+    position = TrayPopupPosition(shownWidth + clientWidth, shownHeight + clientHeight);
+    platform::MoveWindow(popup, position.x, position.y, shownWidth + clientWidth, shownHeight + clientHeight, true);
+  }
 }
 
 std::wstring ToPopupText(const std::wstring& configuredText) {

@@ -1,0 +1,181 @@
+#pragma once
+// What the popup tests share: a machine root and a user folder of their own, xdg-open
+// replaced by a recorder, a pinned clock, and an owner window that answers the next
+// tray popup from inside its modal loop the way a user would.
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/core/Clock.h"
+#include "platform/core/TextCodec.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/ExternalWindows.h"
+#include "platform/ui/InputSimulation.h"
+#include "platform/ui/MessageLoop.h"
+#include "tests/TestSandbox.h"
+#include "tray/TrayPopup.h"
+
+namespace tray_popups_test {
+
+namespace fs = boost::filesystem;
+using corvane_test::ReadFile;
+using corvane_test::ScopedEnv;
+using corvane_test::TempFolder;
+using corvane_test::WriteFile;
+
+// The toolkit off screen, started once per process before any window is made.
+inline void StartToolkit() {
+  static bool started = [] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "tray_popups_test";
+    static char* argv[] = {name, nullptr};
+    platform::StartUi(argc, argv);
+    return true;
+  }();
+  (void)started;
+}
+
+inline void PinClock(int year, int month, int day, int hour = 10, int minute = 0, int second = 0) {
+  platform::LocalTime time;
+  time.year = year;
+  time.month = month;
+  time.day = day;
+  time.hour = hour;
+  time.minute = minute;
+  time.second = second;
+  platform::Clock::Pin(time);
+}
+
+inline std::vector<std::string> ReadLines(const fs::path& path) {
+  std::vector<std::string> lines;
+  std::string text = fs::exists(path) ? ReadFile(path) : std::string();
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// Machine-wide folders, the user's data folder and a PATH whose xdg-open only records.
+class Sandbox {
+ public:
+  Sandbox()
+      : root_("CORVANE_ROOT", folder_.str()),
+        home_("HOME", MakeFolder("home")),
+        data_("XDG_DATA_HOME", MakeFolder("home/.local/share")),
+        path_("PATH", MakeFolder("bin") + ":" + CurrentPath()) {
+    WriteFile(folder_.path() / "bin" / "xdg-open",
+              "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"" + OpenedFile().string() + "\"\n");
+    ::chmod((folder_.path() / "bin" / "xdg-open").c_str(), 0755);
+  }
+  ~Sandbox() { platform::Clock::Unpin(); }
+
+  const fs::path& Root() const { return folder_.path(); }
+  fs::path DataFolder() const { return Root() / "var/lib/Hoxa/Zembrolite"; }
+  fs::path InstallFolder() const { return Root() / "opt/Hoxa/Zembrolite"; }
+  fs::path UserInfoFile() const { return Root() / "home/.local/share/Hoxa/Zembrolite/userinfo.xml"; }
+  fs::path SysInfoFile() const { return DataFolder() / "sysinfo.xml"; }
+  fs::path OpenedFile() const { return Root() / "opened.txt"; }
+  // What xdg-open was asked to open, once it has had time to write it down.
+  std::vector<std::string> Opened(std::size_t expected) const {
+    for (int i = 0; i < 400 && ReadLines(OpenedFile()).size() < expected; ++i) {
+      platform::ProcessPendingMessages();
+      ::usleep(5000);
+    }
+    return ReadLines(OpenedFile());
+  }
+
+ private:
+  static std::string CurrentPath() {
+    const char* path = std::getenv("PATH");
+    return path != nullptr ? path : "/usr/bin:/bin";
+  }
+  std::string MakeFolder(const std::string& relative) {
+    fs::create_directories(folder_.path() / relative);
+    return (folder_.path() / relative).string();
+  }
+
+  TempFolder folder_;
+  ScopedEnv root_;
+  ScopedEnv home_;
+  ScopedEnv data_;
+  ScopedEnv path_;
+};
+
+// How the user answers a popup.
+enum class Answer { Show, Close, CloseBox, Link };
+
+// The tray popup on the screen (this program's own windows), or an invalid handle.
+inline platform::UiWindow FindTrayPopup() {
+  auto found = platform::FindTopLevelWindow(Velunor::Quillon::Resident::kTrayPopupCaption);
+  return found ? found->own : platform::UiWindow();
+}
+
+// A hidden window standing in for the task window: it owns the popups, and a message
+// posted to it before a popup runs is served by the popup's modal loop, where it
+// answers the popup with a plain left click (or the close box).
+class PopupOwner : public platform::Dialog {
+ public:
+  static constexpr unsigned int kAnswerMessage = platform::WM_APP + 7;
+
+  PopupOwner() {
+    module_.name = L"PopupOwner";
+    platform::DialogTemplate hidden;
+    hidden.id = 1;
+    hidden.style = platform::WS_POPUP;
+    hidden.width = 50;
+    hidden.height = 20;
+    module_.dialogs.push_back(hidden);
+    Create(&module_, 1);
+  }
+  ~PopupOwner() override {
+    platform::UiWindow window = Detach();
+    if (window) platform::DestroyWindow(window);
+  }
+
+  // The next popup gets this answer; see() is called with it while it is open.
+  void AnswerNext(Answer answer, std::function<void(platform::UiWindow popup)> see = nullptr) {
+    answer_ = answer;
+    see_ = std::move(see);
+    platform::PostMessage(Handle(), kAnswerMessage);
+  }
+  // Serves an answer that found no popup, so it cannot reach the next one.
+  void Settle() { platform::ProcessPendingMessages(); }
+  int PopupsSeen() const { return popupsSeen_; }
+
+ protected:
+  bool ProcessWindowMessage(platform::UiWindow, unsigned int message, platform::WParam, platform::LParam,
+                            platform::LResult& result) override {
+    if (message != kAnswerMessage) return false;
+    result = 0;
+    platform::UiWindow popup = FindTrayPopup();
+    if (!popup) return true;
+    ++popupsSeen_;
+    if (see_) see_(popup);
+    switch (answer_) {
+      case Answer::Show: Click(popup, 60, 124); break;    // the show button
+      case Answer::Close: Click(popup, 418, 124); break;  // the close button
+      case Answer::Link: Click(popup, 225, 57); break;    // the update popup's link
+      case Answer::CloseBox: platform::PostMessage(popup, platform::WM_CLOSE); break;
+    }
+    return true;
+  }
+
+ private:
+  static void Click(platform::UiWindow popup, int x, int y) {
+    platform::SimulateMouse(popup, platform::WM_MOUSEMOVE, x, y, 0);
+    platform::SimulateMouse(popup, platform::WM_LBUTTONDOWN, x, y, platform::MK_LBUTTON);
+    platform::SimulateMouse(popup, platform::WM_LBUTTONUP, x, y, 0);
+  }
+
+  platform::ResourceModule module_;
+  Answer answer_ = Answer::Close;
+  std::function<void(platform::UiWindow)> see_;
+  int popupsSeen_ = 0;
+};
+
+}  // namespace tray_popups_test
