@@ -19,6 +19,11 @@ namespace Velunor::Quillon::Resident {
 inline constexpr unsigned int ID_TRAY_ICON = 32869;
 inline constexpr unsigned int WM_TRAY_NOTIFY = platform::WM_APP + 100;
 
+// What the window opens beside the program.
+inline constexpr wchar_t kViewerExeName[] = L"CorvaneViewer.exe";
+inline constexpr wchar_t kPreviousMonthArgument[] = L"-PreviousMonth";
+inline constexpr wchar_t kUninstallShortcutName[] = L"uninstall.lnk";
+
 // Bits of CTaskWindow::GetUserGroup's flags.
 inline constexpr int kAdministratorsGroup = 1;
 inline constexpr int kPowerUsersGroup = 2;

@@ -1,0 +1,106 @@
+#pragma once
+// What the tray program's tests share: a machine root, a user folder and a runtime
+// folder of their own, the launch log the stand-ins beside the test programs write,
+// and an X server with a tray host for the tests that need a notification area.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/ChildProcess.h"
+#include "tests/TestSandbox.h"
+#include "tests/VirtualDisplay.h"
+
+namespace tray_app_test {
+
+namespace fs = boost::filesystem;
+using corvane_test::FindOnPath;
+using corvane_test::ReadFile;
+using corvane_test::ScopedEnv;
+using corvane_test::TempFolder;
+using corvane_test::VirtualDisplay;
+using corvane_test::WaitFor;
+using corvane_test::WriteFile;
+
+inline std::vector<std::string> ReadLines(const fs::path& path) {
+  std::vector<std::string> lines;
+  std::string text = fs::exists(path) ? ReadFile(path) : std::string();
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// CORVANE_ROOT, HOME and the user's data and runtime folders in a temporary folder, and
+// the log that the stand-ins for CorvaneViewer and the uninstaller append to.
+class Sandbox {
+ public:
+  Sandbox()
+      : root_("CORVANE_ROOT", folder_.str()),
+        home_("HOME", MakeFolder("home", 0755)),
+        data_("XDG_DATA_HOME", MakeFolder("home/.local/share", 0755)),
+        runtime_("XDG_RUNTIME_DIR", MakeFolder("run/user", 0700)),
+        log_("TRAY_TEST_LAUNCH_LOG", (folder_.path() / "launched.txt").string()) {}
+
+  const fs::path& Root() const { return folder_.path(); }
+  fs::path DataFolder() const { return Root() / "var/lib/Hoxa/Zembrolite"; }
+  fs::path LaunchLog() const { return Root() / "launched.txt"; }
+  std::vector<std::string> Launched() const { return ReadLines(LaunchLog()); }
+  void ClearLaunched() const { fs::remove(LaunchLog()); }
+  // Waits until the log holds count lines.
+  bool WaitForLaunches(std::size_t count, int timeoutMs = 5000) const {
+    return WaitFor([&] { return Launched().size() >= count; }, timeoutMs);
+  }
+
+ private:
+  std::string MakeFolder(const std::string& relative, int mode) {
+    fs::path folder = folder_.path() / relative;
+    fs::create_directories(folder);
+    ::chmod(folder.c_str(), static_cast<mode_t>(mode));
+    return folder.string();
+  }
+
+  TempFolder folder_;
+  ScopedEnv root_;
+  ScopedEnv home_;
+  ScopedEnv data_;
+  ScopedEnv runtime_;
+  ScopedEnv log_;
+};
+
+// Debian's trayer docked at the bottom right of the display, as a taskbar's
+// notification area sits.
+class TrayHost {
+ public:
+  static constexpr int kWidth = 120;
+  static constexpr int kHeight = 24;
+
+  bool Start(const std::string& display) {
+    std::string trayer = FindOnPath("trayer");
+    if (trayer.empty()) return false;
+    process_ = platform::ChildProcess::Start(
+        "/bin/sh", {"-c", "DISPLAY=" + display + " exec \"" + trayer + "\" --edge bottom --align right --widthtype pixel --width " +
+                              std::to_string(kWidth) + " --heighttype pixel --height " + std::to_string(kHeight) +
+                              " --expand false >/dev/null 2>&1"});
+    return process_.has_value();
+  }
+  void Stop() {
+    if (process_ && !process_->HasEnded()) {
+      ::kill(static_cast<pid_t>(process_->ProcessId()), SIGTERM);
+      process_->Wait(5000);
+    }
+    process_.reset();
+  }
+  ~TrayHost() { Stop(); }
+
+ private:
+  std::optional<platform::ChildProcess> process_;
+};
+
+inline constexpr char kNoTrayHost[] = "no tray host: Xvfb or trayer is missing or did not start (packages xvfb, trayer)";
+
+}  // namespace tray_app_test
