@@ -43,11 +43,11 @@ void PrepareDataFolder() {
   for (int year = 2015; year <= 2016; ++year) {
     text += "    <year>" + std::to_string(year) + "\n";
     for (int month = (year == 2015 ? 2 : 1); month <= (year == 2015 ? 12 : 3); ++month) {
-      char number[8];
+      char number[16];
       std::snprintf(number, sizeof number, "%02d", month);
       text += "        <month>" + std::string(number) + "\n";
       for (int day = 1; day <= 28; ++day) {
-        char stamp[8];
+        char stamp[16];
         std::snprintf(stamp, sizeof stamp, "%02d2359", day);
         text += "            <unit>\n                <datetime>" + std::string(stamp) +
                 "</datetime>\n                <send_size>73400320</send_size>\n"

@@ -158,12 +158,9 @@ pcap_t* CaptureWorker::OpenNic() {
   pcap_set_snaplen(handle, kSnapshotLength);
   pcap_set_promisc(handle, kPromiscuousOff);
   pcap_set_timeout(handle, m_readTimeoutMs);
-  // Frames reach the reader as they arrive rather than in ring blocks handed over when
-  // full or when the read timeout passes: a stop then finds every captured frame
-  // readable, none held back in a half-filled block. This stands in for a minimum-copy
-  // setting of zero.
-  pcap_set_immediate_mode(handle, 1);
-  // The kernel ring of the capture socket takes the driver buffer's place.
+  // The kernel ring of the capture socket takes the driver buffer's place. There is no
+  // minimum-copy setting: the ring hands a block to the reader when it is full or when
+  // the read timeout passes, which keeps wake-ups as few as a minimum copy would.
   const int bufferBytes = BufferBytes(m_bufferMB);
   if (pcap_set_buffer_size(handle, bufferBytes) != 0) {
     Common::Log::WriteLog(kOpenNicFunction, __LINE__,
@@ -227,20 +224,27 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
 void CaptureWorker::DrainCapturedFrames(pcap_t* handle) {
   char errorBuffer[PCAP_ERRBUF_SIZE] = {};
   if (handle == nullptr || pcap_setnonblock(handle, 1, errorBuffer) != 0) return;
-  // Bounded, so that a flood arriving during the stop cannot hold it up.
+  // The ring hands over a block that is not full only when the read timeout has passed,
+  // so frames captured just before the stop become readable within one timeout. Reading
+  // on for that long counts them; the frame bound keeps a flood from holding up the stop.
   constexpr int kMaxDrainedFrames = 1000000;
-  bool breakSeen = false;
-  for (int i = 0; i < kMaxDrainedFrames; ++i) {
+  constexpr auto kPoll = std::chrono::milliseconds(20);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(m_readTimeoutMs) + std::chrono::milliseconds(250);
+  int drained = 0;
+  while (drained < kMaxDrainedFrames && std::chrono::steady_clock::now() < deadline) {
     pcap_pkthdr* header = nullptr;
     const u_char* data = nullptr;
     const int result = pcap_next_ex(handle, &header, &data);
-    // The stop's break request may still be pending once; it says nothing about frames.
-    if (result == PCAP_ERROR_BREAK && !breakSeen) {
-      breakSeen = true;
-      continue;
+    if (result == 1) {
+      if (header->caplen != 0) DispatchFrame(*header, data, header->caplen);
+      ++drained;
+    } else if (result == 0 || result == PCAP_ERROR_BREAK) {
+      // Nothing readable yet, or the stop's break request still pending once.
+      std::this_thread::sleep_for(kPoll);
+    } else {
+      break;
     }
-    if (result != 1) break;
-    if (header->caplen != 0) DispatchFrame(*header, data, header->caplen);
   }
 }
 

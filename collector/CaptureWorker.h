@@ -60,7 +60,8 @@ class CaptureWorker {
 
   void ThreadMain();
   pcap_t* OpenNic();
-  // Reads and counts, without waiting, what the capture holds after a stop request.
+  // Reads and counts, for one read timeout after a stop request, what the capture still
+  // holds.
   void DrainCapturedFrames(pcap_t* handle);
   void ReceiveLoop(pcap_t* handle);
   bool NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const std::uint8_t*& data,

@@ -19,6 +19,9 @@ CNicManager::CNicManager(int totalBufferMB, int timeoutMs, const IpFilterHeader&
 CNicManager::~CNicManager() { StopAll(); }
 
 void CNicManager::StopAll() {
+  // Every worker reads on for a moment after its stop request: ask them all first, so
+  // they finish together.
+  for (std::unique_ptr<CaptureWorker>& worker : m_workers) worker->SetStopFlag(1);
   for (std::unique_ptr<CaptureWorker>& worker : m_workers) {
     worker->Stop();
     worker.reset();
@@ -54,6 +57,7 @@ void CNicManager::EnumerateNics(std::vector<CNicInfo>& list) {
 }
 
 void CNicManager::RetireWorkers(const std::vector<CNicInfo>& list) {
+  std::vector<std::unique_ptr<CaptureWorker>> retiring;
   for (auto it = m_workers.begin(); it != m_workers.end();) {
     const CNicInfo& running = (*it)->GetNic();
     const CNicInfo* listed = nullptr;
@@ -67,8 +71,12 @@ void CNicManager::RetireWorkers(const std::vector<CNicInfo>& list) {
       ++it;
       continue;
     }
-    std::unique_ptr<CaptureWorker> worker = std::move(*it);
+    retiring.push_back(std::move(*it));
     it = m_workers.erase(it);
+  }
+  // Stop requests first, so the workers' last reads run side by side.
+  for (const std::unique_ptr<CaptureWorker>& worker : retiring) worker->SetStopFlag(1);
+  for (const std::unique_ptr<CaptureWorker>& worker : retiring) {
     worker->Stop();
     std::uint64_t sent = 0;
     std::uint64_t received = 0;
