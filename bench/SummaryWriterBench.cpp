@@ -93,13 +93,7 @@ class Sandbox {
     if (!::mkdtemp(pattern.data())) std::abort();
     m_root = pattern;
     ::setenv("CORVANE_ROOT", m_root.c_str(), 1);
-    platform::LocalTime now;
-    now.year = 2016;
-    now.month = 3;
-    now.day = 16;
-    now.hour = 12;
-    now.minute = 30;
-    platform::Clock::Pin(now);
+    platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 16, 12, 30));
   }
   ~Sandbox() {
     boost::system::error_code ignored;

@@ -113,12 +113,7 @@ struct OpenWindow {
   platform::MessageLoop loop;
   std::unique_ptr<Velunor::Quillon::Ui::CMainWnd> window;
   OpenWindow() {
-    platform::LocalTime time;
-    time.year = 2016;
-    time.month = 3;
-    time.day = 20;
-    time.hour = 10;
-    platform::Clock::Pin(time);
+    platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 20, 10));
     window = std::make_unique<Velunor::Quillon::Ui::CMainWnd>(0);
     window->Create(Velunor::Quillon::Ui::GetViewerResources(), Velunor::Quillon::Ui::kMainDialogId);
     for (int i = 0; i < 4; ++i) platform::ProcessPendingMessages();

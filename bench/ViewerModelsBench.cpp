@@ -32,12 +32,7 @@ void PrepareDataFolder() {
     boost::system::error_code ignored;
     boost::filesystem::remove_all(std::getenv("CORVANE_ROOT"), ignored);
   });
-  platform::LocalTime now;
-  now.year = 2016;
-  now.month = 3;
-  now.day = 20;
-  now.hour = 10;
-  platform::Clock::Pin(now);
+  platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 20, 10));
 
   std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<xml>\n    <install_date>20150201</install_date>\n";
   for (int year = 2015; year <= 2016; ++year) {

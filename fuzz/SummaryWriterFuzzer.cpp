@@ -23,13 +23,7 @@ const std::string& SummaryPath() {
         boost::filesystem::is_directory("/dev/shm") ? "/dev/shm" : boost::filesystem::temp_directory_path();
     const boost::filesystem::path root = base / boost::filesystem::unique_path("summary-fuzz-%%%%-%%%%");
     ::setenv("CORVANE_ROOT", root.c_str(), 1);
-    platform::LocalTime now;
-    now.year = 2016;
-    now.month = 3;
-    now.day = 16;
-    now.hour = 12;
-    now.minute = 30;
-    platform::Clock::Pin(now);
+    platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 16, 12, 30));
     std::atexit([] {
       boost::system::error_code ignored;
       boost::filesystem::remove_all(std::getenv("CORVANE_ROOT"), ignored);

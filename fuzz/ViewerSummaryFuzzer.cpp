@@ -26,12 +26,7 @@ const char kPrices[] =
 
 CPriceLogic& Prices() {
   static CPriceLogic* prices = [] {
-    platform::LocalTime now;
-    now.year = 2016;
-    now.month = 3;
-    now.day = 20;
-    now.hour = 10;
-    platform::Clock::Pin(now);
+    platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 20, 10));
     auto* logic = new CPriceLogic;
     TiXmlDocument selection;
     selection.Parse("<s><lineselect name=\"AB\"/></s>");

@@ -16,6 +16,20 @@ struct LocalTime {
   int dayOfWeek = 0;  // 0 = Sunday
 };
 
+// A local time from its fields; dayOfWeek is left for Clock::Pin to fill.
+inline LocalTime MakeLocalTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                               int microsecond = 0) {
+  LocalTime time;
+  time.year = year;
+  time.month = month;
+  time.day = day;
+  time.hour = hour;
+  time.minute = minute;
+  time.second = second;
+  time.microsecond = microsecond;
+  return time;
+}
+
 class Clock {
  public:
   // Local date and time now, or the pinned time.

@@ -31,10 +31,7 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LogRoo
 fs::path LogFolder() { return g_root->path() / "var/lib/Hoxa/Zembrolite/Log"; }
 
 void PinClock(int year, int month, int day, int hour = 9, int minute = 5, int second = 7, int micro = 42999) {
-  platform::LocalTime t;
-  t.year = year; t.month = month; t.day = day; t.hour = hour; t.minute = minute; t.second = second;
-  t.microsecond = micro;
-  platform::Clock::Pin(t);
+  platform::Clock::Pin(platform::MakeLocalTime(year, month, day, hour, minute, second, micro));
 }
 
 std::string Utf16(const std::wstring& text) { return platform::WideToUtf16LeBytes(text); }

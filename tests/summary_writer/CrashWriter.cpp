@@ -17,11 +17,7 @@ int main(int argc, char** argv) {
   const long long count = std::atoll(argv[2]);
   constexpr long long kStepSeconds = 6 * 3600;
 
-  platform::LocalTime start;
-  start.year = 2016;
-  start.month = 1;
-  start.day = 1;
-  platform::Clock::Pin(start);
+  platform::Clock::Pin(platform::MakeLocalTime(2016, 1, 1));
   platform::Clock::Advance(first * kStepSeconds);
 
   // Ready: the kill moments are counted from here, so a slow start does not eat them.

@@ -17,14 +17,7 @@
 namespace summary_test {
 
 inline platform::LocalTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  platform::LocalTime time;
-  time.year = year;
-  time.month = month;
-  time.day = day;
-  time.hour = hour;
-  time.minute = minute;
-  time.second = second;
-  return time;
+  return platform::MakeLocalTime(year, month, day, hour, minute, second);
 }
 
 inline std::string ReadBytes(const std::string& path) { return corvane_test::ReadFile(path); }

@@ -52,14 +52,7 @@ inline std::vector<std::string> ReadLines(const fs::path& path) {
 }
 
 inline void PinClock(int year, int month, int day, int hour = 10, int minute = 0, int second = 0) {
-  platform::LocalTime time;
-  time.year = year;
-  time.month = month;
-  time.day = day;
-  time.hour = hour;
-  time.minute = minute;
-  time.second = second;
-  platform::Clock::Pin(time);
+  platform::Clock::Pin(platform::MakeLocalTime(year, month, day, hour, minute, second));
 }
 
 // A machine root of its own: CORVANE_ROOT, the user's runtime folder (instance mutex),

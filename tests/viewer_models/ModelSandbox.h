@@ -18,14 +18,7 @@ class ModelSandbox : public ::testing::Test {
   void TearDown() override { platform::Clock::Unpin(); }
 
   static void PinClock(int year, int month, int day, int hour, int minute, int second) {
-    platform::LocalTime time;
-    time.year = year;
-    time.month = month;
-    time.day = day;
-    time.hour = hour;
-    time.minute = minute;
-    time.second = second;
-    platform::Clock::Pin(time);
+    platform::Clock::Pin(platform::MakeLocalTime(year, month, day, hour, minute, second));
   }
 
   boost::filesystem::path DataFolder() const {
