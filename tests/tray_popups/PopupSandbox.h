@@ -40,14 +40,7 @@ inline void StartToolkit() {
 }
 
 inline void PinClock(int year, int month, int day, int hour = 10, int minute = 0, int second = 0) {
-  platform::LocalTime time;
-  time.year = year;
-  time.month = month;
-  time.day = day;
-  time.hour = hour;
-  time.minute = minute;
-  time.second = second;
-  platform::Clock::Pin(time);
+  platform::Clock::Pin(platform::MakeLocalTime(year, month, day, hour, minute, second));
 }
 
 inline std::vector<std::string> ReadLines(const fs::path& path) {
