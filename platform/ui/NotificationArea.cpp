@@ -124,6 +124,11 @@ std::uint64_t CurrentTrayHost() {
   return EnsureUi() && QSystemTrayIcon::isSystemTrayAvailable() ? 1 : 0;
 }
 
+bool NativeScreenRect(std::uint64_t nativeWindow, Rect& rect) {
+  xcb_connection_t* connection = Connection();
+  return connection != nullptr && nativeWindow != 0 && ScreenRect(connection, static_cast<xcb_window_t>(nativeWindow), rect);
+}
+
 bool IsDockedWindow(std::uint64_t nativeWindow) {
   xcb_connection_t* connection = Connection();
   if (connection == nullptr || nativeWindow == 0) return false;

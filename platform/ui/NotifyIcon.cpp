@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QImage>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -30,13 +29,20 @@ struct IconEntry {
   unsigned int callbackMessage = 0;
   bool hidden = false;
   std::unique_ptr<QSystemTrayIcon> icon;
-  // The toolkit's icon window while it has one (it drops it when the host goes away).
-  QPointer<QWidget> iconWindow;
 };
 
-// UI thread only.
-std::vector<std::unique_ptr<IconEntry>> entries;
-std::vector<UiWindow> taskbarListeners;
+// UI thread only. Never destroyed: the toolkit's objects must not outlive the toolkit.
+std::vector<std::unique_ptr<IconEntry>>& entries = *new std::vector<std::unique_ptr<IconEntry>>();
+std::vector<UiWindow>& taskbarListeners = *new std::vector<UiWindow>();
+
+// Icons of windows that have gone go with them.
+void ForgetGoneWindows() {
+  entries.erase(std::remove_if(entries.begin(), entries.end(), [](const auto& entry) { return !IsWindow(entry->window); }),
+                entries.end());
+  taskbarListeners.erase(
+      std::remove_if(taskbarListeners.begin(), taskbarListeners.end(), [](UiWindow window) { return !IsWindow(window); }),
+      taskbarListeners.end());
+}
 
 IconEntry* FindEntry(UiWindow window, unsigned int id) {
   for (auto& entry : entries) {
@@ -66,13 +72,23 @@ std::vector<QWidget*> ToolkitIconWindows() {
   return windows;
 }
 
-// Shows the icon and notes the icon window the toolkit made for it.
-void ShowEntry(IconEntry& entry) {
-  std::vector<QWidget*> before = ToolkitIconWindows();
-  entry.icon->show();
-  for (QWidget* widget : ToolkitIconWindows()) {
-    if (std::find(before.begin(), before.end(), widget) == before.end()) entry.iconWindow = widget;
+// The toolkit's window for the icon. The toolkit makes a new one whenever the tray host
+// changes, so it is looked up each time: the only one there is, or the one where the
+// toolkit says the icon is.
+QWidget* IconWindowOf(const IconEntry& entry) {
+  if (entry.hidden || !entry.icon->isVisible()) return nullptr;
+  std::vector<QWidget*> windows = ToolkitIconWindows();
+  if (windows.size() == 1 && entries.size() == 1) return windows[0];
+  QRect where = entry.icon->geometry();
+  if (!where.isValid()) return nullptr;
+  for (QWidget* window : windows) {
+    Rect rect;
+    if (ui_detail::NativeScreenRect(window->winId(), rect) && rect.left == where.left() && rect.top == where.top() &&
+        rect.Width() == where.width() && rect.Height() == where.height()) {
+      return window;
+    }
   }
+  return nullptr;
 }
 
 void PostCallback(UiWindow window, unsigned int id, unsigned int callbackMessage,
@@ -123,14 +139,14 @@ class TrayHostWatch : public QObject {
 
  private:
   void Poll() {
+    ForgetGoneWindows();
+    // A host that restarts quickly may get the same window id; the toolkit itself then
+    // docks its icons again when the new host announces itself.
     std::uint64_t host = ui_detail::CurrentTrayHost();
     bool appeared = host != 0 && host != host_;
     host_ = host;
     if (!appeared) return;
     unsigned int message = RegisterWindowMessage(kTaskbarCreatedMessageName);
-    taskbarListeners.erase(std::remove_if(taskbarListeners.begin(), taskbarListeners.end(),
-                                          [](UiWindow window) { return !IsWindow(window); }),
-                           taskbarListeners.end());
     for (UiWindow window : taskbarListeners) PostMessage(window, message);
   }
 
@@ -150,6 +166,7 @@ void WatchTrayHost(UiWindow window) {
 
 bool ShellNotifyIcon(unsigned int action, const NotifyIconData& data) {
   if (!ui_detail::EnsureUi()) return false;
+  ForgetGoneWindows();
   IconEntry* entry = FindEntry(data.window, data.id);
   switch (action) {
     case NIM_ADD: {
@@ -162,7 +179,7 @@ bool ShellNotifyIcon(unsigned int action, const NotifyIconData& data) {
       added->icon = std::make_unique<QSystemTrayIcon>();
       Apply(*added, data);
       Connect(*added);
-      if (!added->hidden) ShowEntry(*added);
+      if (!added->hidden) added->icon->show();
       ShowBalloon(*added, data);
       entries.push_back(std::move(added));
       return true;
@@ -172,8 +189,8 @@ bool ShellNotifyIcon(unsigned int action, const NotifyIconData& data) {
       Apply(*entry, data);
       if (entry->hidden) {
         entry->icon->hide();
-      } else if (!entry->icon->isVisible() || !entry->iconWindow) {
-        ShowEntry(*entry);
+      } else {
+        entry->icon->show();
       }
       ShowBalloon(*entry, data);
       return true;
@@ -190,8 +207,8 @@ bool ShellNotifyIcon(unsigned int action, const NotifyIconData& data) {
 
 bool IsNotifyIconShown(UiWindow window, unsigned int id) {
   IconEntry* entry = FindEntry(window, id);
-  if (entry == nullptr || entry->hidden || !entry->iconWindow || !entry->iconWindow->isVisible()) return false;
-  return ui_detail::IsDockedWindow(entry->iconWindow->winId());
+  QWidget* iconWindow = entry != nullptr && IsWindow(window) ? IconWindowOf(*entry) : nullptr;
+  return iconWindow != nullptr && iconWindow->isVisible() && ui_detail::IsDockedWindow(iconWindow->winId());
 }
 
 std::wstring GetNotifyIconTip(UiWindow window, unsigned int id) {
@@ -201,7 +218,7 @@ std::wstring GetNotifyIconTip(UiWindow window, unsigned int id) {
 
 bool SimulateNotifyIconClick(UiWindow window, unsigned int id, unsigned int message) {
   if (!IsNotifyIconShown(window, id)) return false;
-  QWidget* target = FindEntry(window, id)->iconWindow;
+  QWidget* target = IconWindowOf(*FindEntry(window, id));
   Qt::MouseButton button = Qt::LeftButton;
   switch (message) {
     case WM_LBUTTONDOWN:
@@ -230,7 +247,7 @@ namespace ui_detail {
 std::vector<std::uint64_t> NotifyIconWindows() {
   std::vector<std::uint64_t> windows;
   for (auto& entry : entries) {
-    if (entry->iconWindow) windows.push_back(entry->iconWindow->winId());
+    if (QWidget* window = IconWindowOf(*entry)) windows.push_back(window->winId());
   }
   return windows;
 }

@@ -14,6 +14,8 @@ std::uint64_t CurrentTrayHost();
 // True when the native window has been taken in by a tray host (it is no longer a
 // child of the root window).
 bool IsDockedWindow(std::uint64_t nativeWindow);
+// The native window's place on the screen; false when it has gone.
+bool NativeScreenRect(std::uint64_t nativeWindow, Rect& rect);
 // The native windows of this program's notification icons that exist now.
 std::vector<std::uint64_t> NotifyIconWindows();
 

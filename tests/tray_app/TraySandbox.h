@@ -101,6 +101,26 @@ class TrayHost {
   std::optional<platform::ChildProcess> process_;
 };
 
+// Icon windows of the program (by its X class name) that a tray host has taken in, as
+// xwininfo sees the display's window tree: nested below some other window. -1 when
+// xwininfo cannot run.
+inline int CountDockedIcons(const std::string& display, const std::string& className) {
+  std::string xwininfo = FindOnPath("xwininfo");
+  if (xwininfo.empty()) return -1;
+  TempFolder folder;
+  fs::path output = folder.path() / "tree.txt";
+  std::optional<platform::ChildProcess> run = platform::ChildProcess::Start(
+      "/bin/sh", {"-c", "exec \"" + xwininfo + "\" -display " + display + " -root -tree >\"" + output.string() + "\" 2>/dev/null"});
+  if (!run || !run->Wait(10000) || run->ExitCode() != 0) return -1;
+  const std::string marker = "(\"" + className + "\" \"" + className + "\")";
+  int count = 0;
+  for (const std::string& line : ReadLines(output)) {
+    // Children of the root window are indented by five blanks; deeper ones by more.
+    if (line.find(marker) != std::string::npos && line.find_first_not_of(' ') > 5) ++count;
+  }
+  return count;
+}
+
 inline constexpr char kNoTrayHost[] = "no tray host: Xvfb or trayer is missing or did not start (packages xvfb, trayer)";
 
 }  // namespace tray_app_test
