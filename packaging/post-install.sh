@@ -16,3 +16,16 @@ install -d -m 0755 "$applications"
 install -m 0644 resources/viewer/images/icon_109.png "$prefix/CorvaneViewer.png"
 sed -e "s|/opt/Hoxa/Zembrolite|$prefix|g" packaging/corvane-viewer.desktop >"$applications/corvane-viewer.desktop"
 chmod 0644 "$applications/corvane-viewer.desktop"
+
+# The tray program starts at every desktop log-in (XDG autostart), from this
+# installation's program folder.
+autostart=${CORVANE_AUTOSTART_DIR:-/etc/xdg/autostart}
+install -d -m 0755 "$autostart"
+install -m 0644 resources/tray/images/icon_107.png "$prefix/CorvaneTray.png"
+sed -e "s|/opt/Hoxa/Zembrolite|$prefix|g" packaging/corvane-tray.desktop >"$autostart/corvane-tray.desktop"
+chmod 0644 "$autostart/corvane-tray.desktop"
+
+# The tray menu's uninstall item opens uninstall.lnk beside the programs: a link to the
+# uninstaller.
+install -m 0755 packaging/uninstall.sh "$prefix/uninstall.sh"
+ln -sfn uninstall.sh "$prefix/uninstall.lnk"
