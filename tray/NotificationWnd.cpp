@@ -19,25 +19,10 @@ constexpr int kTextWeight = 900;
 
 }  // namespace
 
-CNotificationWnd::CNotificationWnd(platform::ModuleHandle instance) : m_hInstance(instance) {}
-
-CNotificationWnd::~CNotificationWnd() {
-  platform::UiWindow window = Detach();
-  if (window) platform::DestroyWindow(window);
-  ReleaseIcons();
-}
+CNotificationWnd::CNotificationWnd(platform::ModuleHandle instance) : CTrayPopup(instance) {}
 
 std::intptr_t CNotificationWnd::DoModal(platform::UiWindow owner) {
-  std::intptr_t result = platform::Dialog::DoModal(m_hInstance, kNotificationDialogId, owner, 0);
-  ReleaseIcons();
-  return result;
-}
-
-void CNotificationWnd::ReleaseIcons() {
-  for (platform::IconHandle& icon : m_icons) {
-    if (icon != nullptr) platform::DestroyIcon(icon);
-    icon = nullptr;
-  }
+  return RunModal(kNotificationDialogId, owner);
 }
 
 bool CNotificationWnd::ProcessWindowMessage(platform::UiWindow, unsigned int message, WParam wParam, LParam lParam,
@@ -53,26 +38,9 @@ bool CNotificationWnd::ProcessWindowMessage(platform::UiWindow, unsigned int mes
   return platform::RunMessageMap(*this, map, message, wParam, lParam, result);
 }
 
-LResult CNotificationWnd::OnClose(unsigned int, WParam, LParam, bool&) {
-  EndDialog(m_result);
-  return 0;
-}
-
 LResult CNotificationWnd::OnInitDialog(unsigned int, WParam, LParam, bool&) {
-  std::wstring text = Common::GetGuidNotificationWndText();
-  if (text.empty()) {
-    platform::PostMessage(Handle(), platform::WM_CLOSE);
-    return 0;
-  }
-  platform::SetWindowText(Handle(), kTrayPopupCaption);
-  text = ToPopupText(text);
-
-  m_icons[0] = platform::LoadIcon(m_hInstance, kTrayIconId);
-  m_icons[1] = platform::LoadIcon(m_hInstance, kTrayIconId);
-  platform::SendMessage(Handle(), platform::WM_SETICON, platform::ICON_SMALL, reinterpret_cast<LParam>(m_icons[0]));
-  platform::SendMessage(Handle(), platform::WM_SETICON, platform::ICON_BIG, reinterpret_cast<LParam>(m_icons[1]));
-
-  PlaceTrayPopup(Handle(), kClientWidth, kClientHeight);
+  std::wstring text;
+  if (!BeginPopup(Common::GetGuidNotificationWndText(), kClientWidth, kClientHeight, text)) return 0;
 
   m_icon.SetBitmapRect(224, 5, 256, 38, kGuidanceInfoBitmapId);
   // The text reaches below the client area; what falls outside is cut off.
@@ -86,15 +54,8 @@ LResult CNotificationWnd::OnInitDialog(unsigned int, WParam, LParam, bool&) {
 
 LResult CNotificationWnd::OnCommand(unsigned int, WParam, LParam, bool&) { return 0; }
 
-LResult CNotificationWnd::OnPaint(unsigned int, WParam, LParam, bool&) {
-  PaintTrayPopup(Handle(), [this](platform::DcHandle dc) { DrawParts(dc); });
-  return 0;
-}
-
 void CNotificationWnd::DrawParts(platform::DcHandle dc) {
-  platform::Rect client;
-  platform::GetClientRect(Handle(), client);
-  platform::FillRect(dc, client, platform::GetStockObject(platform::WHITE_BRUSH));
+  FillBackground(dc);
   m_icon.Draw(m_hInstance, Handle(), dc);
   m_text.DrawCenter(m_hInstance, Handle(), dc, 1);
   m_showButton.Draw(m_hInstance, Handle(), dc);

@@ -4,54 +4,45 @@
 // close box with 0; keys and commands do nothing.
 #include <cstdint>
 
-#include "platform/ui/Dialog.h"
 #include "platform/ui/Gdi.h"
+#include "tray/TrayPopup.h"
 #include "viewer/widgets/DrawBmp.h"
 #include "viewer/widgets/DrawButton.h"
 #include "viewer/widgets/DrawText.h"
 
 namespace Velunor::Quillon::Resident {
 
-class CNotificationWnd : public platform::Dialog {
+class CNotificationWnd : public CTrayPopup {
  public:
   static constexpr int kClientWidth = 480;
   static constexpr int kClientHeight = 150;
 
   explicit CNotificationWnd(platform::ModuleHandle instance);
-  ~CNotificationWnd() override;
 
   using platform::Dialog::DoModal;
   // Runs the popup over the owner: 1 (show), 0 (close), -1 when it could not be made.
   std::intptr_t DoModal(platform::UiWindow owner = platform::UiWindow());
 
-  int GetResult() const { return m_result; }
   const Ui::CDrawBmp& GetIcon() const { return m_icon; }
   const Ui::CDrawText& GetText() const { return m_text; }
   const Ui::CDrawButton& GetShowButton() const { return m_showButton; }
   const Ui::CDrawButton& GetCloseButton() const { return m_closeButton; }
-  // Everything the popup paints, in its order, into a context of the client size.
-  void DrawParts(platform::DcHandle dc);
+  void DrawParts(platform::DcHandle dc) override;
 
  protected:
   bool ProcessWindowMessage(platform::UiWindow window, unsigned int message, platform::WParam wParam,
                             platform::LParam lParam, platform::LResult& result) override;
 
  private:
-  platform::LResult OnClose(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
   platform::LResult OnInitDialog(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
   platform::LResult OnCommand(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
-  platform::LResult OnPaint(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
   platform::LResult OnMouseMove(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
   platform::LResult OnLButtonDown(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
-  void ReleaseIcons();
 
-  platform::ModuleHandle m_hInstance;
-  int m_result = 0;
   Ui::CDrawBmp m_icon;
   Ui::CDrawText m_text;
   Ui::CDrawButton m_showButton;
   Ui::CDrawButton m_closeButton;
-  platform::IconHandle m_icons[2] = {nullptr, nullptr};
 };
 
 }  // namespace Velunor::Quillon::Resident

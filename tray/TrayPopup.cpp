@@ -2,6 +2,7 @@
 
 #include "common/StringUtil.h"
 #include "platform/ui/NotificationArea.h"
+#include "resources/tray/TrayResources.h"
 
 namespace Velunor::Quillon::Resident {
 
@@ -76,6 +77,59 @@ void PaintTrayPopup(platform::UiWindow popup, const std::function<void(platform:
   platform::DeleteObject(bitmap);
   platform::DeleteDC(memory);
   platform::EndPaint(popup, paint);
+}
+
+CTrayPopup::~CTrayPopup() {
+  platform::UiWindow window = Detach();
+  if (window) platform::DestroyWindow(window);
+  ReleaseIcons();
+}
+
+std::intptr_t CTrayPopup::RunModal(int templateId, platform::UiWindow owner) {
+  const std::intptr_t result = platform::Dialog::DoModal(m_hInstance, templateId, owner, 0);
+  ReleaseIcons();
+  return result;
+}
+
+void CTrayPopup::ReleaseIcons() {
+  for (platform::IconHandle& icon : m_icons) {
+    if (icon != nullptr) platform::DestroyIcon(icon);
+    icon = nullptr;
+  }
+}
+
+bool CTrayPopup::BeginPopup(const std::wstring& configuredText, int clientWidth, int clientHeight,
+                            std::wstring& text) {
+  if (configuredText.empty()) {
+    platform::PostMessage(Handle(), platform::WM_CLOSE);
+    return false;
+  }
+  platform::SetWindowText(Handle(), kTrayPopupCaption);
+  text = ToPopupText(configuredText);
+  m_icons[0] = platform::LoadIcon(m_hInstance, kTrayIconId);
+  m_icons[1] = platform::LoadIcon(m_hInstance, kTrayIconId);
+  platform::SendMessage(Handle(), platform::WM_SETICON, platform::ICON_SMALL,
+                        reinterpret_cast<platform::LParam>(m_icons[0]));
+  platform::SendMessage(Handle(), platform::WM_SETICON, platform::ICON_BIG,
+                        reinterpret_cast<platform::LParam>(m_icons[1]));
+  PlaceTrayPopup(Handle(), clientWidth, clientHeight);
+  return true;
+}
+
+void CTrayPopup::FillBackground(platform::DcHandle dc) {
+  platform::Rect client;
+  platform::GetClientRect(Handle(), client);
+  platform::FillRect(dc, client, platform::GetStockObject(platform::WHITE_BRUSH));
+}
+
+platform::LResult CTrayPopup::OnClose(unsigned int, platform::WParam, platform::LParam, bool&) {
+  EndDialog(m_result);
+  return 0;
+}
+
+platform::LResult CTrayPopup::OnPaint(unsigned int, platform::WParam, platform::LParam, bool&) {
+  PaintTrayPopup(Handle(), [this](platform::DcHandle dc) { DrawParts(dc); });
+  return 0;
 }
 
 }  // namespace Velunor::Quillon::Resident

@@ -19,25 +19,10 @@ constexpr int kTextWeight = 900;
 
 }  // namespace
 
-CUpdateWnd::CUpdateWnd(platform::ModuleHandle instance) : m_hInstance(instance) {}
-
-CUpdateWnd::~CUpdateWnd() {
-  platform::UiWindow window = Detach();
-  if (window) platform::DestroyWindow(window);
-  ReleaseIcons();
-}
+CUpdateWnd::CUpdateWnd(platform::ModuleHandle instance) : CTrayPopup(instance) {}
 
 std::intptr_t CUpdateWnd::DoModal(platform::UiWindow owner) {
-  std::intptr_t result = platform::Dialog::DoModal(m_hInstance, kUpdateDialogId, owner, 0);
-  ReleaseIcons();
-  return result;
-}
-
-void CUpdateWnd::ReleaseIcons() {
-  for (platform::IconHandle& icon : m_icons) {
-    if (icon != nullptr) platform::DestroyIcon(icon);
-    icon = nullptr;
-  }
+  return RunModal(kUpdateDialogId, owner);
 }
 
 bool CUpdateWnd::ProcessWindowMessage(platform::UiWindow, unsigned int message, WParam wParam, LParam lParam,
@@ -52,26 +37,9 @@ bool CUpdateWnd::ProcessWindowMessage(platform::UiWindow, unsigned int message, 
   return platform::RunMessageMap(*this, map, message, wParam, lParam, result);
 }
 
-LResult CUpdateWnd::OnClose(unsigned int, WParam, LParam, bool&) {
-  EndDialog(m_result);
-  return 0;
-}
-
 LResult CUpdateWnd::OnInitDialog(unsigned int, WParam, LParam, bool&) {
-  std::wstring text = Common::GetUpdateNotificationWndText();
-  if (text.empty()) {
-    platform::PostMessage(Handle(), platform::WM_CLOSE);
-    return 0;
-  }
-  platform::SetWindowText(Handle(), kTrayPopupCaption);
-  text = ToPopupText(text);
-
-  m_icons[0] = platform::LoadIcon(m_hInstance, kTrayIconId);
-  m_icons[1] = platform::LoadIcon(m_hInstance, kTrayIconId);
-  platform::SendMessage(Handle(), platform::WM_SETICON, platform::ICON_SMALL, reinterpret_cast<LParam>(m_icons[0]));
-  platform::SendMessage(Handle(), platform::WM_SETICON, platform::ICON_BIG, reinterpret_cast<LParam>(m_icons[1]));
-
-  PlaceTrayPopup(Handle(), kClientWidth, kClientHeight);
+  std::wstring text;
+  if (!BeginPopup(Common::GetUpdateNotificationWndText(), kClientWidth, kClientHeight, text)) return 0;
 
   m_text.SetText(text, kBlack, kFace, kTextHeight, kTextWeight, platform::Rect{25, 10, 425, 40}, 0);
   // Hover and pressed show the normal picture.
@@ -79,15 +47,8 @@ LResult CUpdateWnd::OnInitDialog(unsigned int, WParam, LParam, bool&) {
   return 1;
 }
 
-LResult CUpdateWnd::OnPaint(unsigned int, WParam, LParam, bool&) {
-  PaintTrayPopup(Handle(), [this](platform::DcHandle dc) { DrawParts(dc); });
-  return 0;
-}
-
 void CUpdateWnd::DrawParts(platform::DcHandle dc) {
-  platform::Rect client;
-  platform::GetClientRect(Handle(), client);
-  platform::FillRect(dc, client, platform::GetStockObject(platform::WHITE_BRUSH));
+  FillBackground(dc);
   m_text.DrawCenter(m_hInstance, Handle(), dc, 1);
   m_linkButton.Draw(m_hInstance, Handle(), dc);
 }

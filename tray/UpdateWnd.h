@@ -3,47 +3,39 @@
 // it with 1, the caption's close box with 0.
 #include <cstdint>
 
-#include "platform/ui/Dialog.h"
 #include "platform/ui/Gdi.h"
+#include "tray/TrayPopup.h"
 #include "viewer/widgets/DrawButton.h"
 #include "viewer/widgets/DrawText.h"
 
 namespace Velunor::Quillon::Resident {
 
-class CUpdateWnd : public platform::Dialog {
+class CUpdateWnd : public CTrayPopup {
  public:
   static constexpr int kClientWidth = 450;
   static constexpr int kClientHeight = 70;
 
   explicit CUpdateWnd(platform::ModuleHandle instance);
-  ~CUpdateWnd() override;
 
   using platform::Dialog::DoModal;
   // Runs the popup over the owner: 1 (link), 0 (closed), -1 when it could not be made.
   std::intptr_t DoModal(platform::UiWindow owner = platform::UiWindow());
 
-  int GetResult() const { return m_result; }
   const Ui::CDrawText& GetText() const { return m_text; }
   const Ui::CDrawButton& GetLinkButton() const { return m_linkButton; }
-  void DrawParts(platform::DcHandle dc);
+  void DrawParts(platform::DcHandle dc) override;
 
  protected:
   bool ProcessWindowMessage(platform::UiWindow window, unsigned int message, platform::WParam wParam,
                             platform::LParam lParam, platform::LResult& result) override;
 
  private:
-  platform::LResult OnClose(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
   platform::LResult OnInitDialog(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
-  platform::LResult OnPaint(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
   platform::LResult OnMouseMove(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
   platform::LResult OnLButtonDown(unsigned int message, platform::WParam wParam, platform::LParam lParam, bool& handled);
-  void ReleaseIcons();
 
-  platform::ModuleHandle m_hInstance;
-  int m_result = 0;
   Ui::CDrawText m_text;
   Ui::CDrawButton m_linkButton;
-  platform::IconHandle m_icons[2] = {nullptr, nullptr};
 };
 
 }  // namespace Velunor::Quillon::Resident
