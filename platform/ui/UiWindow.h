@@ -61,19 +61,6 @@ inline bool PtInRect(const Rect& rect, Point point) {
   return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
 }
 
-// Messages of the windowed programs beyond those of the message queues.
-inline constexpr unsigned int WM_SETTEXT = 0x000C;
-inline constexpr unsigned int WM_GETTEXT = 0x000D;
-inline constexpr unsigned int WM_MOUSEACTIVATE = 0x0021;
-inline constexpr unsigned int WM_SETICON = 0x0080;
-inline constexpr unsigned int WM_KEYDOWN = 0x0100;
-inline constexpr unsigned int WM_KEYUP = 0x0101;
-inline constexpr unsigned int WM_RBUTTONDBLCLK = 0x0206;
-inline constexpr unsigned int WM_MBUTTONDOWN = 0x0207;
-inline constexpr unsigned int WM_MBUTTONUP = 0x0208;
-inline constexpr unsigned int WM_MBUTTONDBLCLK = 0x0209;
-inline constexpr unsigned int BM_CLICK = 0x00F5;
-
 // WM_ACTIVATE states (low word of wParam).
 inline constexpr unsigned int WA_INACTIVE = 0;
 inline constexpr unsigned int WA_ACTIVE = 1;
