@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <boost/filesystem.hpp>
 
@@ -58,6 +59,33 @@ inline void WriteFile(const boost::filesystem::path& path, const std::string& by
 inline std::string ReadFile(const boost::filesystem::path& path) {
   std::ifstream in(path.string(), std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The file's lines without their line feeds; a last line without one is left out, as it
+// may still be being written. No file gives no lines.
+inline std::vector<std::string> ReadLines(const boost::filesystem::path& path) {
+  std::vector<std::string> lines;
+  const std::string text = boost::filesystem::exists(path) ? ReadFile(path) : std::string();
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// Every UTF-16 day log file in the folder as ASCII text (other characters become '?').
+inline std::string ReadLogText(const boost::filesystem::path& folder) {
+  std::string text;
+  boost::system::error_code error;
+  for (boost::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string bytes = ReadFile(entry->path());
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+      text += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+  }
+  return text;
 }
 
 }  // namespace corvane_test

@@ -56,20 +56,6 @@ bool ReadTotals(const fs::path& file, Totals& totals) {
   return true;
 }
 
-// The log so far as ASCII (other characters become '?').
-std::string LogText(const fs::path& folder) {
-  std::string text;
-  boost::system::error_code error;
-  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-    const std::string bytes = corvane_test::ReadFile(entry->path());
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
-      text += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-  }
-  return text;
-}
-
 class CollectorServiceE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -116,17 +102,17 @@ class CollectorServiceE2E : public ::testing::Test {
     ASSERT_EQ(result.exitStatus, 0) << result.output;
     started = true;
     const std::string capturing = "] Capture Start NIC=[";
-    for (int i = 0; i < 200 && LogText(LogFolder()).find(capturing) == std::string::npos; ++i) {
+    for (int i = 0; i < 200 && corvane_test::ReadLogText(LogFolder()).find(capturing) == std::string::npos; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    ASSERT_NE(LogText(LogFolder()).find(capturing), std::string::npos) << LogText(LogFolder());
+    ASSERT_NE(corvane_test::ReadLogText(LogFolder()).find(capturing), std::string::npos) << corvane_test::ReadLogText(LogFolder());
     const int probe = capture_test::OpenUdpSocket(*collectorSide);
     ASSERT_GE(probe, 0);
     bool seen = false;
     for (int i = 0; i < 100 && !seen; ++i) {
       ASSERT_TRUE(capture_test::SendDatagrams(probe, "224.0.0.251", kPort, 16, 1));
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      seen = LogText(LogFolder()).find("Multicast Packet type IPv4") != std::string::npos;
+      seen = corvane_test::ReadLogText(LogFolder()).find("Multicast Packet type IPv4") != std::string::npos;
     }
     close(probe);
     ASSERT_TRUE(seen) << "the capture never saw a frame";
@@ -178,7 +164,7 @@ TEST_F(CollectorServiceE2E, BytesCountedSinceTheLastWriteAreWrittenAtStop) {
   EXPECT_EQ(totals.sent, 45 * (kFrameOverhead + 300));
   EXPECT_EQ(totals.unknown, 0u);
   EXPECT_EQ(totals.units, 1);
-  const std::string log = LogText(LogFolder());
+  const std::string log = corvane_test::ReadLogText(LogFolder());
   for (const char* line : {"] Main Start\r\n", "] Thread Start\r\n", "] OnInitDialog\r\n", "] Thread END\r\n",
                            "] Main END\r\n"}) {
     EXPECT_NE(log.find(line), std::string::npos) << line;
@@ -201,7 +187,7 @@ TEST_F(CollectorServiceE2E, TimedWritesAndTheStopTogetherCountEveryFrameOnce) {
   EXPECT_EQ(totals.received, expectedReceived + 7 * (kFrameOverhead + 1200));
   EXPECT_EQ(totals.sent, 10 * (kFrameOverhead + 64));
   EXPECT_EQ(totals.unknown, 0u);
-  EXPECT_NE(LogText(LogFolder()).find("] XML Write OK\r\n"), std::string::npos);
+  EXPECT_NE(corvane_test::ReadLogText(LogFolder()).find("] XML Write OK\r\n"), std::string::npos);
 }
 
 }  // namespace

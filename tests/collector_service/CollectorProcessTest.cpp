@@ -51,19 +51,7 @@ class CollectorProcessTest : public ::testing::Test {
     return corvane_test::ReadFile(root.path() / "run/corvane/corvan-service.messages");
   }
   // Every log line written so far, as ASCII text (other characters become '?').
-  std::string Log() {
-    std::string text;
-    const fs::path folder = root.path() / "var/lib/Hoxa/Zembrolite/Log";
-    if (!fs::exists(folder)) return text;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      const std::string bytes = corvane_test::ReadFile(entry.path());
-      for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
-        text += unit < 0x80 ? static_cast<char>(unit) : '?';
-      }
-    }
-    return text;
-  }
+  std::string Log() { return corvane_test::ReadLogText(root.path() / "var/lib/Hoxa/Zembrolite/Log"); }
 
   corvane_test::TempFolder root;
   corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};

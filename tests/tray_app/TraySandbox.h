@@ -18,22 +18,13 @@ namespace tray_app_test {
 
 namespace fs = boost::filesystem;
 using corvane_test::FindOnPath;
+using corvane_test::ReadLines;
 using corvane_test::ReadFile;
 using corvane_test::ScopedEnv;
 using corvane_test::TempFolder;
 using corvane_test::VirtualDisplay;
 using corvane_test::WaitFor;
 using corvane_test::WriteFile;
-
-inline std::vector<std::string> ReadLines(const fs::path& path) {
-  std::vector<std::string> lines;
-  std::string text = fs::exists(path) ? ReadFile(path) : std::string();
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
 
 // CORVANE_ROOT, HOME and the user's data and runtime folders in a temporary folder, and
 // the log that the stand-ins for CorvaneViewer and the uninstaller append to.

@@ -21,6 +21,7 @@
 namespace tray_popups_test {
 
 namespace fs = boost::filesystem;
+using corvane_test::ReadLines;
 using corvane_test::ReadFile;
 using corvane_test::ScopedEnv;
 using corvane_test::TempFolder;
@@ -41,16 +42,6 @@ inline void StartToolkit() {
 
 inline void PinClock(int year, int month, int day, int hour = 10, int minute = 0, int second = 0) {
   platform::Clock::Pin(platform::MakeLocalTime(year, month, day, hour, minute, second));
-}
-
-inline std::vector<std::string> ReadLines(const fs::path& path) {
-  std::vector<std::string> lines;
-  std::string text = fs::exists(path) ? ReadFile(path) : std::string();
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
 }
 
 // Machine-wide folders, the user's data folder and a PATH whose xdg-open only records.

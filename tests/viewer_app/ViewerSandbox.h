@@ -20,6 +20,7 @@
 
 namespace viewer_test {
 
+using corvane_test::ReadLines;
 using corvane_test::ReadFile;
 using corvane_test::ScopedEnv;
 using corvane_test::TempFolder;
@@ -36,20 +37,6 @@ inline void WriteScript(const fs::path& path, const std::string& body) {
 }
 
 // Polls until the condition holds or about timeoutMs have passed.
-
-inline std::vector<std::string> ReadLines(const fs::path& path) {
-  std::vector<std::string> lines;
-  if (!fs::exists(path)) return lines;
-  std::string text = ReadFile(path);
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
 
 inline void PinClock(int year, int month, int day, int hour = 10, int minute = 0, int second = 0) {
   platform::Clock::Pin(platform::MakeLocalTime(year, month, day, hour, minute, second));
