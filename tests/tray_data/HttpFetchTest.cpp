@@ -220,6 +220,7 @@ TEST_F(HttpFetch, TheVersionFileComesFromTheVersionCheckAddress) {
       {"NotADirectChild", "<version_info><a><version>1.0.4</version></a></version_info>", 0,
        L"Version Check invlid version element xml"},
       {"ErrorPage", "Not Found", 0, L"Version Check invlid root xml"},
+      {"NestedSixtyThousandDeep", tray_data_test::DeeplyNestedBody(60000), 0, L"Version Check invlid root xml"},
   };
   SetVersionCheckUrl("http://127.0.0.1/ver_check/version.xml");
   for (const Case& c : cases) {
