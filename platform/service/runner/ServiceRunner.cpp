@@ -81,6 +81,18 @@ void WriteAll(int descriptor, const std::string& text) {
   }
 }
 
+// Everything a pipe brings until its writers have closed it.
+std::string ReadToEnd(int descriptor) {
+  std::string text;
+  char buffer[512];
+  for (;;) {
+    const ssize_t got = read(descriptor, buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return text;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
 long ParseNumber(const std::string& text, long fallback) {
   if (text.empty()) return fallback;
   char* end = nullptr;
@@ -295,14 +307,7 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
     Supervise(name, command, options, report[1]);
   }
   close(report[1]);
-  std::string answer;
-  char buffer[512];
-  for (;;) {
-    const ssize_t got = read(report[0], buffer, sizeof(buffer));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    answer.append(buffer, static_cast<std::size_t>(got));
-  }
+  const std::string answer = ReadToEnd(report[0]);
   close(report[0]);
   if (answer.rfind("ready", 0) == 0) {
     std::cout << name << ": started (pid " << answer.substr(6, answer.find('\n') - 6) << ")" << std::endl;
@@ -417,14 +422,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
     report("cannot start " + command[0], errno);
   }
   close(execReport[1]);
-  std::string execFailure;
-  char reportText[512];
-  for (;;) {
-    const ssize_t got = read(execReport[0], reportText, sizeof(reportText));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    execFailure.append(reportText, static_cast<std::size_t>(got));
-  }
+  const std::string execFailure = ReadToEnd(execReport[0]);
   close(execReport[0]);
   if (!execFailure.empty()) {
     waitpid(child, nullptr, 0);
