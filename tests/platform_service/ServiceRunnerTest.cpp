@@ -88,7 +88,7 @@ TEST_F(ServiceRunnerTest, StartsWhenReadyAndStopsWithSigterm) {
 
   const std::string messages = StateFile(".messages");
   EXPECT_NE(messages.find("READY=1\n"), std::string::npos);
-  EXPECT_NE(messages.find("STOPPING=1\n"), std::string::npos);
+  EXPECT_NE(messages.find("STOPPING=1\n"), std::string::npos) << messages << "|" << StateFile(".state");
   EXPECT_LT(messages.find("READY=1\n"), messages.find("STOPPING=1\n"));
   EXPECT_EQ(StateFile(".output"), "service output\n");
   EXPECT_FALSE(boost::filesystem::exists(root.path() / "run/corvane-service-runner/svc.notify"));

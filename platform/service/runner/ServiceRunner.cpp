@@ -447,6 +447,64 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
     deadlineSet = true;
   };
 
+  // Every notification waiting on the socket. Called before the service is reaped too, so
+  // that what it sent just before it ended is read while its pid still names it.
+  auto readNotifications = [&] {
+    for (;;) {
+      char data[kLargestDatagram + 1];
+      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+      iovec vector{data, kLargestDatagram};
+      msghdr header{};
+      header.msg_iov = &vector;
+      header.msg_iovlen = 1;
+      header.msg_control = control;
+      header.msg_controllen = sizeof(control);
+      const ssize_t size = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+      if (size < 0) break;
+      pid_t sender = 0;
+      for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
+        if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS) {
+          ucred credentials{};
+          std::memcpy(&credentials, CMSG_DATA(item), sizeof(credentials));
+          sender = credentials.pid;
+        }
+      }
+      if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
+      bool becameReady = false;
+      std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
+      std::string line;
+      while (std::getline(lines, line)) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        if (messages >= 0) WriteAll(messages, line + "\n");
+        const std::string key = line.substr(0, equals);
+        const std::string value = line.substr(equals + 1);
+        if (key == "READY" && value == "1" && state == "starting") {
+          state = "running";
+          record.Set("state", state);
+          deadlineSet = false;
+          becameReady = true;
+        } else if (key == "STOPPING" && value == "1" && state != "stopping") {
+          state = "stopping";
+          record.Set("state", state);
+          deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
+          deadlineSet = true;
+        } else if (key == "STATUS") {
+          record.Set("status", value);
+        } else if (key == "ERRNO") {
+          record.Set("errno", value);
+        } else if (key == "EXTEND_TIMEOUT_USEC" && deadlineSet && !killSent) {
+          const long long microseconds = std::strtoll(value.c_str(), nullptr, 10);
+          const auto extended = SteadyClock::now() + std::chrono::microseconds(microseconds > 0 ? microseconds : 0);
+          if (extended > deadline) deadline = extended;
+        }
+      }
+      record.Save();
+      // Only once the whole datagram is on record, so the starter sees all of it.
+      if (becameReady) reportToStarter("ready " + std::to_string(child) + "\n");
+    }
+  };
+
   for (;;) {
     int timeoutMs = -1;
     if (deadlineSet) {
@@ -456,61 +514,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
     pollfd waits[2] = {{signals, POLLIN, 0}, {socket, POLLIN, 0}};
     if (poll(waits, 2, timeoutMs) < 0 && errno != EINTR) break;
 
-    if (waits[1].revents & POLLIN) {
-      for (;;) {
-        char data[kLargestDatagram + 1];
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-        iovec vector{data, kLargestDatagram};
-        msghdr header{};
-        header.msg_iov = &vector;
-        header.msg_iovlen = 1;
-        header.msg_control = control;
-        header.msg_controllen = sizeof(control);
-        const ssize_t size = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-        if (size < 0) break;
-        pid_t sender = 0;
-        for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
-          if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS) {
-            ucred credentials{};
-            std::memcpy(&credentials, CMSG_DATA(item), sizeof(credentials));
-            sender = credentials.pid;
-          }
-        }
-        if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
-        bool becameReady = false;
-        std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
-        std::string line;
-        while (std::getline(lines, line)) {
-          const auto equals = line.find('=');
-          if (equals == std::string::npos) continue;
-          if (messages >= 0) WriteAll(messages, line + "\n");
-          const std::string key = line.substr(0, equals);
-          const std::string value = line.substr(equals + 1);
-          if (key == "READY" && value == "1" && state == "starting") {
-            state = "running";
-            record.Set("state", state);
-            deadlineSet = false;
-            becameReady = true;
-          } else if (key == "STOPPING" && value == "1" && state != "stopping") {
-            state = "stopping";
-            record.Set("state", state);
-            deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
-            deadlineSet = true;
-          } else if (key == "STATUS") {
-            record.Set("status", value);
-          } else if (key == "ERRNO") {
-            record.Set("errno", value);
-          } else if (key == "EXTEND_TIMEOUT_USEC" && deadlineSet && !killSent) {
-            const long long microseconds = std::strtoll(value.c_str(), nullptr, 10);
-            const auto extended = SteadyClock::now() + std::chrono::microseconds(microseconds > 0 ? microseconds : 0);
-            if (extended > deadline) deadline = extended;
-          }
-        }
-        record.Save();
-        // Only once the whole datagram is on record, so the starter sees all of it.
-        if (becameReady) reportToStarter("ready " + std::to_string(child) + "\n");
-      }
-    }
+    if (waits[1].revents & POLLIN) readNotifications();
 
     bool ended = false;
     if (waits[0].revents & POLLIN) {
@@ -519,8 +523,11 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
         if (information.ssi_signo == SIGCHLD) continue;
         beginStop(nullptr);
       }
+      siginfo_t exited{};
       int status = 0;
-      if (waitpid(child, &status, WNOHANG) == child) {
+      if (waitid(P_PID, child, &exited, WEXITED | WNOHANG | WNOWAIT) == 0 && exited.si_pid == child) {
+        readNotifications();
+        waitpid(child, &status, 0);
         if (WIFEXITED(status)) {
           if (record.Get("result").empty()) record.Set("result", "exited");
           record.Set("exit_status", std::to_string(WEXITSTATUS(status)));
