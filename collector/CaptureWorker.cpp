@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kError = Common::Log::kError;
 constexpr int kDebug = Common::Log::kDebug;
-constexpr int kSnapshotLength = 65535;
 constexpr int kPromiscuousOff = 0;
 constexpr std::int64_t kBytesPerMB = 1000 * 1000;
 // A read that timed out without a frame is followed by this pause, so an idle adapter
@@ -155,6 +154,9 @@ pcap_t* CaptureWorker::OpenNic() {
                           L"PcapのOpenに失敗しました。[" + ErrorText(errorBuffer) + L"]", kError);
     return nullptr;
   }
+  // Only the headers are read, and the wire length is counted: a short snapshot lets
+  // the kernel ring hold many more frames, which is what keeps a busy machine from
+  // dropping any.
   pcap_set_snaplen(handle, kSnapshotLength);
   pcap_set_promisc(handle, kPromiscuousOff);
   pcap_set_timeout(handle, m_readTimeoutMs);
@@ -237,7 +239,7 @@ void CaptureWorker::DrainCapturedFrames(pcap_t* handle) {
     const u_char* data = nullptr;
     const int result = pcap_next_ex(handle, &header, &data);
     if (result == 1) {
-      if (header->caplen != 0) DispatchFrame(*header, data, header->caplen);
+      if (header->len != 0) DispatchFrame(*header, data, header->len);
       ++drained;
     } else if (result == 0 || result == PCAP_ERROR_BREAK) {
       // Nothing readable yet, or the stop's break request still pending once.
@@ -263,7 +265,7 @@ bool CaptureWorker::NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const
   if (result == 1) {
     header = nextHeader;
     data = nextData;
-    size = nextHeader->caplen;
+    size = nextHeader->len;
   }
   return true;
 }

@@ -25,6 +25,9 @@ class CaptureWorker {
   // Link types whose frames are classified; every other one is refused when opening.
   static constexpr int kLinkTypeEthernet = 1;
   static constexpr int kLinkTypePPPoE = 51;
+  // Bytes of each frame the capture hands over. The deepest field any rule reads ends at
+  // byte 62 (the IPv6 destination behind PPPoE), well inside.
+  static constexpr int kSnapshotLength = 128;
 
   CaptureWorker(CNicInfo nic, const IpFilterHeader& filter, int bufferMB, int readTimeoutMs);
   ~CaptureWorker();
@@ -40,8 +43,8 @@ class CaptureWorker {
   // The bytes counted in each class since the previous call (or since construction).
   void TakeCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown);
 
-  // Classifies one captured frame and counts it. size is the captured length; nothing
-  // beyond header.caplen is ever read.
+  // Classifies one captured frame and counts it. size is the frame's length on the wire
+  // (header.len), which is what counts; nothing beyond header.caplen is ever read.
   void DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data, std::uint32_t size);
 
   // The capture library's statistics of the handle as the receive loop ended; false
@@ -72,10 +75,11 @@ class CaptureWorker {
   bool IsStopRequested();
 
   // Classification of one frame kind each; the view starts at the Ethernet header.
-  void CountIPv4(const FrameView& frame, std::uint32_t size);
-  void CountIPv6(const FrameView& frame, std::uint32_t size);
-  void CountPPPoE(const FrameView& frame, std::uint32_t size);
-  void AddToCounter(std::uint64_t& counter, std::uint32_t size);
+  // Sizes are 64-bit here, so adding the synthetic header of a PPPoE link never wraps.
+  void CountIPv4(const FrameView& frame, std::uint64_t size);
+  void CountIPv6(const FrameView& frame, std::uint64_t size);
+  void CountPPPoE(const FrameView& frame, std::uint64_t size);
+  void AddToCounter(std::uint64_t& counter, std::uint64_t size);
 
   static int IsLocalIPv4(std::uint32_t source, std::uint32_t destination);
   static int IsMulticastIPv4(std::uint32_t source, std::uint32_t destination);
@@ -90,9 +94,9 @@ class CaptureWorker {
   int IsOwnIPv6(const IpFilterHeader::IPv6Address& address) const;
 
   void DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
-                std::uint32_t size, int pppoe);
+                std::uint64_t size, int pppoe);
   void DebugLog(int kind, const wchar_t* label, const IpFilterHeader::IPv6Address& source,
-                const IpFilterHeader::IPv6Address& destination, std::uint32_t size, int pppoe);
+                const IpFilterHeader::IPv6Address& destination, std::uint64_t size, int pppoe);
   bool IsDebugLineEnabled(int kind) const;
 
   CNicInfo m_nic;
