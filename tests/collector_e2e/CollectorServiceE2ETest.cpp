@@ -95,13 +95,14 @@ class CollectorServiceE2E : public ::testing::Test {
 
   // Starts the collector inside its namespace and waits until its capture of the veth
   // (the one adapter there that it accepts) sees frames: multicast probes, which it logs
-  // at this log level but never counts.
+  // at this log level but never counts. The library gives the veth no description, so
+  // the log lines name it by its interface name.
   void Start() {
     const auto result = RunProgram({"/usr/bin/env", "ip", "netns", "exec", collectorSide->Name(), CORVANE_RUNNER_PATH, "start",
                                     "--timeout", "30", "corvan-service", "--", program});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
     started = true;
-    const std::string capturing = "] Capture Start NIC=[";
+    const std::string capturing = "] Capture Start NIC=[" + veth + "]\r\n";
     for (int i = 0; i < 200 && corvane_test::ReadLogText(LogFolder()).find(capturing) == std::string::npos; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
