@@ -63,9 +63,10 @@ void CaptureWorker::Start() {
   try {
     m_thread = std::make_unique<boost::thread>([this] { ThreadMain(); });
   } catch (const boost::thread_resource_error&) {
-    // No thread, no capture: the worker stays listed with counters at 0, as one whose
-    // adapter could not be opened.
+    // No thread, no capture: the worker stays listed with counters at 0 until the next
+    // watch step tries again with a new one.
     m_thread.reset();
+    SetState(State::kReceiveFailed);
   }
 }
 
@@ -109,6 +110,21 @@ void CaptureWorker::TakeCounts(std::uint64_t& sent, std::uint64_t& received, std
   m_takenUnknown = unknownNow;
 }
 
+void CaptureWorker::SetState(State state) {
+  boost::lock_guard<boost::mutex> lock(m_countLock);
+  m_state = state;
+}
+
+CaptureWorker::State CaptureWorker::GetState() {
+  boost::lock_guard<boost::mutex> lock(m_countLock);
+  return m_state;
+}
+
+bool CaptureWorker::HasFailed() {
+  const State state = GetState();
+  return state == State::kOpenFailed || state == State::kReceiveFailed;
+}
+
 bool CaptureWorker::GetCaptureStatistics(pcap_stat& statistics) {
   boost::lock_guard<boost::mutex> lock(m_countLock);
   statistics = m_statistics;
@@ -131,17 +147,23 @@ void CaptureWorker::ThreadMain() {
   // ring before it fills. A thread sets its own priority on Linux; not getting it is no
   // error.
   platform::SetCurrentThreadPriority(platform::kThreadPriorityHighest);
-  LogCaptureStart();
-  if (pcap_t* handle = OpenNic()) {
-    ReceiveLoop(handle);
-    pcap_stat statistics{};
-    if (pcap_stats(handle, &statistics) == 0) {
-      boost::lock_guard<boost::mutex> lock(m_countLock);
-      m_statistics = statistics;
-      m_hasStatistics = true;
-    }
-    pcap_close(handle);
+  // A retry logs nothing until it opens: a link that stays down for hours leaves one
+  // set of lines, not one per watch step.
+  if (!m_retry) LogCaptureStart();
+  pcap_t* handle = OpenNic();
+  if (handle == nullptr) {
+    if (!m_retry) LogCaptureEnd();
+    return;
   }
+  if (m_retry) LogCaptureStart();
+  ReceiveLoop(handle);
+  pcap_stat statistics{};
+  if (pcap_stats(handle, &statistics) == 0) {
+    boost::lock_guard<boost::mutex> lock(m_countLock);
+    m_statistics = statistics;
+    m_hasStatistics = true;
+  }
+  pcap_close(handle);
   LogCaptureEnd();
 }
 
@@ -150,8 +172,11 @@ pcap_t* CaptureWorker::OpenNic() {
   const std::string deviceName = Common::ToMultiByteString(m_nic.GetName(), Common::kUtf8CodePageFlag);
   pcap_t* handle = pcap_create(deviceName.c_str(), errorBuffer);
   if (handle == nullptr) {
-    Common::Log::WriteLog(kOpenNicFunction, __LINE__,
-                          L"PcapのOpenに失敗しました。[" + ErrorText(errorBuffer) + L"]", kError);
+    SetState(State::kOpenFailed);
+    if (!m_retry) {
+      Common::Log::WriteLog(kOpenNicFunction, __LINE__,
+                            L"PcapのOpenに失敗しました。[" + ErrorText(errorBuffer) + L"]", kError);
+    }
     return nullptr;
   }
   // Only the headers are read, and the wire length is counted: a short snapshot lets
@@ -175,18 +200,23 @@ pcap_t* CaptureWorker::OpenNic() {
     const std::wstring text =
         ErrorText(reason != nullptr && reason[0] != '\0' ? reason : pcap_statustostr(status));
     pcap_close(handle);
-    Common::Log::WriteLog(kOpenNicFunction, __LINE__, L"PcapのOpenに失敗しました。[" + text + L"]", kError);
+    SetState(State::kOpenFailed);
+    if (!m_retry) {
+      Common::Log::WriteLog(kOpenNicFunction, __LINE__, L"PcapのOpenに失敗しました。[" + text + L"]", kError);
+    }
     return nullptr;
   }
   const int linkType = pcap_datalink(handle);
   if (linkType != kLinkTypeEthernet && linkType != kLinkTypePPPoE) {
     pcap_close(handle);
+    SetState(State::kRefused);
     Common::Log::WriteLog(kOpenNicFunction, __LINE__,
                           L"アダプタのdatalinkの種類が対応外です。[Ethernet (10Mb, 100Mb, 1000Mb, それ以上) "
                           L"もしくはPPPoE以外]",
                           kError);
     return nullptr;
   }
+  SetState(State::kCapturing);
   return handle;
 }
 
@@ -208,6 +238,7 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
       // A read broken off by a stop request is no receive failure.
       if (!IsStopRequested()) {
         platform::OutputDebugString(L"パケット受信に失敗しました。ERROR=[" + std::to_wstring(lastError) + L"]\n");
+        SetState(State::kReceiveFailed);
       }
       break;
     }

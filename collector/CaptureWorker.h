@@ -29,11 +29,24 @@ class CaptureWorker {
   // byte 62 (the IPv6 destination behind PPPoE), well inside.
   static constexpr int kSnapshotLength = 128;
 
+  // Where the capture thread stands.
+  enum class State {
+    kStarting,      // not opened yet
+    kCapturing,     // opened; the receive loop runs, or ran until a stop request
+    kOpenFailed,    // the adapter could not be opened (a link that is down, for one)
+    kRefused,       // opened, but its link type is not one we classify
+    kReceiveFailed, // reading ended by itself (the adapter went away under it), or no thread
+  };
+
   CaptureWorker(CNicInfo nic, const IpFilterHeader& filter, int bufferMB, int readTimeoutMs);
   ~CaptureWorker();
   CaptureWorker(const CaptureWorker&) = delete;
   CaptureWorker& operator=(const CaptureWorker&) = delete;
 
+  // Marks this worker as another attempt at an adapter whose open failure is already
+  // logged: failing again logs nothing, and the start and end lines appear only once it
+  // opens. Called before Start.
+  void SetRetry() { m_retry = true; }
   // Starts the capture thread; a worker is started once.
   void Start();
   // Requests the stop and returns once the capture thread has ended; nothing when no
@@ -46,6 +59,11 @@ class CaptureWorker {
   // Classifies one captured frame and counts it. size is the frame's length on the wire
   // (header.len), which is what counts; nothing beyond header.caplen is ever read.
   void DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data, std::uint32_t size);
+
+  State GetState();
+  // True when the capture ended by itself in a way that a new worker for the same
+  // adapter may get past: the open failed or reading failed. A refused link type stays.
+  bool HasFailed();
 
   // The capture library's statistics of the handle as the receive loop ended; false
   // while the loop has not ended (or never ran).
@@ -63,6 +81,7 @@ class CaptureWorker {
 
   void ThreadMain();
   pcap_t* OpenNic();
+  void SetState(State state);
   // Reads and counts, for one read timeout after a stop request, what the capture still
   // holds.
   void DrainCapturedFrames(pcap_t* handle);
@@ -119,7 +138,9 @@ class CaptureWorker {
   // breaks the library's wait on it. On Linux the capture ring wakes its reader only
   // for frames, so an idle adapter would otherwise never see the stop.
   pcap_t* m_activeHandle = nullptr;
+  bool m_retry = false;
   // Guarded by m_countLock.
+  State m_state = State::kStarting;
   bool m_hasStatistics = false;
   pcap_stat m_statistics{};
   // Link type of the open handle; decides how a frame is framed for classification.

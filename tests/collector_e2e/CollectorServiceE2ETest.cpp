@@ -72,11 +72,9 @@ class CollectorServiceE2E : public ::testing::Test {
     ASSERT_TRUE(collectorSide->Ip("link add " + veth + " type veth peer name " + veth + "p netns " + peerSide->Name()));
     ASSERT_TRUE(collectorSide->Ip("addr add " + std::string(kCollectorAddress) + "/32 dev " + veth));
     ASSERT_TRUE(peerSide->Ip("addr add " + std::string(kPeerAddress) + "/32 dev " + veth + "p"));
-    ASSERT_TRUE(collectorSide->Ip("link set " + veth + " up"));
     ASSERT_TRUE(peerSide->Ip("link set " + veth + "p up"));
-    ASSERT_TRUE(collectorSide->Ip("route add " + std::string(kPeerAddress) + "/32 dev " + veth));
     ASSERT_TRUE(peerSide->Ip("route add " + std::string(kCollectorAddress) + "/32 dev " + veth + "p"));
-    ASSERT_TRUE(collectorSide->Ip("route add 224.0.0.0/4 dev " + veth));
+    ASSERT_NO_FATAL_FAILURE(LinkUp());
 
     install = root.path() / "opt/Hoxa/Zembrolite";
     fs::create_directories(install);
@@ -86,6 +84,13 @@ class CollectorServiceE2E : public ::testing::Test {
   }
   void TearDown() override {
     if (started) RunProgram({CORVANE_RUNNER_PATH, "stop", "corvan-service"});
+  }
+
+  // The collector's side of the veth up, with its routes (a link going down loses them).
+  void LinkUp() {
+    ASSERT_TRUE(collectorSide->Ip("link set " + veth + " up"));
+    ASSERT_TRUE(collectorSide->Ip("route add " + std::string(kPeerAddress) + "/32 dev " + veth));
+    ASSERT_TRUE(collectorSide->Ip("route add 224.0.0.0/4 dev " + veth));
   }
 
   void Configure(int writeIntervalSec) {
@@ -98,22 +103,47 @@ class CollectorServiceE2E : public ::testing::Test {
   // at this log level but never counts. The library gives the veth no description, so
   // the log lines name it by its interface name.
   void Start() {
+    ASSERT_NO_FATAL_FAILURE(StartService());
+    ASSERT_NO_FATAL_FAILURE(WaitForCapture());
+  }
+
+  void StartService() {
     const auto result = RunProgram({"/usr/bin/env", "ip", "netns", "exec", collectorSide->Name(), CORVANE_RUNNER_PATH, "start",
                                     "--timeout", "30", "corvan-service", "--", program});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
     started = true;
-    const std::string capturing = "] Capture Start NIC=[" + veth + "]\r\n";
-    for (int i = 0; i < 200 && corvane_test::ReadLogText(LogFolder()).find(capturing) == std::string::npos; ++i) {
+  }
+
+  std::string Log() const { return corvane_test::ReadLogText(LogFolder()); }
+
+  // Waits until the log holds the text at least count times; the number it holds.
+  int WaitForLog(const std::string& text, int count) const {
+    int seen = 0;
+    for (int i = 0; i < 200; ++i) {
+      seen = Occurrences(Log(), text);
+      if (seen >= count) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    ASSERT_NE(corvane_test::ReadLogText(LogFolder()).find(capturing), std::string::npos) << corvane_test::ReadLogText(LogFolder());
+    return seen;
+  }
+
+  static int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+  }
+
+  std::string CaptureStartLine() const { return "] Capture Start NIC=[" + veth + "]\r\n"; }
+
+  void WaitForCapture(int startLines = 1) {
+    ASSERT_GE(WaitForLog(CaptureStartLine(), startLines), startLines) << Log();
     const int probe = capture_test::OpenUdpSocket(*collectorSide);
     ASSERT_GE(probe, 0);
     bool seen = false;
     for (int i = 0; i < 100 && !seen; ++i) {
       ASSERT_TRUE(capture_test::SendDatagrams(probe, "224.0.0.251", kPort, 16, 1));
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      seen = corvane_test::ReadLogText(LogFolder()).find("Multicast Packet type IPv4") != std::string::npos;
+      seen = Log().find("Multicast Packet type IPv4") != std::string::npos;
     }
     close(probe);
     ASSERT_TRUE(seen) << "the capture never saw a frame";
@@ -165,7 +195,7 @@ TEST_F(CollectorServiceE2E, BytesCountedSinceTheLastWriteAreWrittenAtStop) {
   EXPECT_EQ(totals.sent, 45 * (kFrameOverhead + 300));
   EXPECT_EQ(totals.unknown, 0u);
   EXPECT_EQ(totals.units, 1);
-  const std::string log = corvane_test::ReadLogText(LogFolder());
+  const std::string log = Log();
   for (const char* line : {"] Main Start\r\n", "] Thread Start\r\n", "] OnInitDialog\r\n", "] Thread END\r\n",
                            "] Main END\r\n"}) {
     EXPECT_NE(log.find(line), std::string::npos) << line;
@@ -188,7 +218,53 @@ TEST_F(CollectorServiceE2E, TimedWritesAndTheStopTogetherCountEveryFrameOnce) {
   EXPECT_EQ(totals.received, expectedReceived + 7 * (kFrameOverhead + 1200));
   EXPECT_EQ(totals.sent, 10 * (kFrameOverhead + 64));
   EXPECT_EQ(totals.unknown, 0u);
-  EXPECT_NE(corvane_test::ReadLogText(LogFolder()).find("] XML Write OK\r\n"), std::string::npos);
+  EXPECT_NE(Log().find("] XML Write OK\r\n"), std::string::npos);
+}
+
+// A link that is down when the collector starts (its address already set) fails to
+// open; the collector tries it again at every watch step, logging the failure once, and
+// counts it exactly from the moment it comes up.
+TEST_F(CollectorServiceE2E, AnAdapterDownAtStartIsCountedOnceItComesUp) {
+  ASSERT_TRUE(collectorSide->Ip("link set " + veth + " down"));
+  Configure(3600);
+  ASSERT_NO_FATAL_FAILURE(StartService());
+  const std::string failure = "[That device is not up]\r\n";
+  ASSERT_EQ(WaitForLog(failure, 1), 1) << Log();
+  const int stepsBefore = Occurrences(Log(), "] ID_NIC_WATCH\r\n");
+  EXPECT_GE(WaitForLog("] ID_NIC_WATCH\r\n", stepsBefore + 3), stepsBefore + 3);
+
+  ASSERT_NO_FATAL_FAILURE(LinkUp());
+  ASSERT_NO_FATAL_FAILURE(WaitForCapture(2));
+  ASSERT_NO_FATAL_FAILURE(SendTraffic(100, 900, 30, 200));
+  Stop();
+  Totals totals;
+  ASSERT_TRUE(ReadTotals(SummaryFile(), totals));
+  EXPECT_EQ(totals.received, 100 * (kFrameOverhead + 900));
+  EXPECT_EQ(totals.sent, 30 * (kFrameOverhead + 200));
+  EXPECT_EQ(totals.unknown, 0u);
+  const std::string log = Log();
+  EXPECT_EQ(Occurrences(log, failure), 1) << log;
+  // The failed first attempt and the one that opened; the quiet ones between left none.
+  EXPECT_EQ(Occurrences(log, CaptureStartLine()), 2) << log;
+}
+
+// A tunnel delivers frames without link layer: refused for its link type, and that is
+// logged once however many watch steps follow.
+TEST_F(CollectorServiceE2E, AnAdapterRefusedForItsLinkTypeIsLoggedOnce) {
+  ASSERT_TRUE(collectorSide->Ip("tuntap add dev tq" + std::to_string(getpid() % 100000) + " mode tun"));
+  const std::string tunnel = "tq" + std::to_string(getpid() % 100000);
+  ASSERT_TRUE(collectorSide->Ip("addr add 10.79.0.1/32 dev " + tunnel));
+  ASSERT_TRUE(collectorSide->Ip("link set " + tunnel + " up"));
+  Configure(3600);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const std::string refusal = "[Ethernet (10Mb, 100Mb, 1000Mb, ";
+  ASSERT_EQ(WaitForLog(refusal, 1), 1) << Log();
+  const int stepsBefore = Occurrences(Log(), "] ID_NIC_WATCH\r\n");
+  EXPECT_GE(WaitForLog("] ID_NIC_WATCH\r\n", stepsBefore + 3), stepsBefore + 3);
+  Stop();
+  const std::string log = Log();
+  EXPECT_EQ(Occurrences(log, refusal), 1) << log;
+  EXPECT_EQ(Occurrences(log, "] Capture Start NIC=[" + tunnel + "]\r\n"), 1) << log;
 }
 
 }  // namespace
