@@ -147,4 +147,10 @@ void CNicManager::CollectCounts(std::uint64_t& sent, std::uint64_t& received, st
   m_retiredUnknown = 0;
 }
 
+void CNicManager::PutBackCounts(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
+  m_retiredSent += sent;
+  m_retiredReceived += received;
+  m_retiredUnknown += unknown;
+}
+
 }  // namespace Velunor::Quillon

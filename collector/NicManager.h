@@ -38,6 +38,9 @@ class CNicManager {
   // The bytes counted since the previous collection, retired workers' last counts
   // included.
   void CollectCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown);
+  // Gives back counts of a collection that could not be written: the next collection
+  // holds them again.
+  void PutBackCounts(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown);
 
   // Buffer share in MB of each new worker when adapterCount adapters are listed: the
   // total divided and truncated, never below 1.
@@ -55,6 +58,7 @@ class CNicManager {
   const IpFilterHeader& m_filterRef;
   int m_totalBufferMB;
   int m_timeoutMs;
+  // Counts of retired workers, and counts put back, held for the next collection.
   std::uint64_t m_retiredSent = 0;
   std::uint64_t m_retiredReceived = 0;
   std::uint64_t m_retiredUnknown = 0;

@@ -3,8 +3,15 @@
 // stop summarydata.xml must hold exactly the bytes of the frames sent between them.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <tinyxml.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 #include <chrono>
 #include <cstdint>
@@ -56,6 +63,68 @@ bool ReadTotals(const fs::path& file, Totals& totals) {
   return true;
 }
 
+// The data folder on a small tmpfs that a test can fill and free, with the log folder on
+// an ordinary disk so that the collector's lines can still be read. The mounts live in a
+// private mount namespace of the calling thread (the collector started from it inherits
+// it); the thread returns to its own namespace at the end, so nothing is left mounted.
+class ScratchDisk {
+ public:
+  ScratchDisk(const fs::path& folder, const fs::path& logBacking) : m_folder(folder) {
+    m_original = open("/proc/thread-self/ns/mnt", O_RDONLY | O_CLOEXEC);
+    if (m_original < 0 || unshare(CLONE_NEWNS) != 0) {
+      m_why = std::string("no private mount namespace: ") + std::strerror(errno);
+      return;
+    }
+    m_unshared = true;
+    fs::create_directories(folder);
+    fs::create_directories(logBacking);
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("corvane-test", folder.c_str(), "tmpfs", 0, "size=256k,mode=0755") != 0) {
+      m_why = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+      return;
+    }
+    m_mounted = true;
+    fs::create_directories(folder / "Log");
+    if (mount(logBacking.c_str(), (folder / "Log").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+      m_why = std::string("cannot bind the log folder: ") + std::strerror(errno);
+      return;
+    }
+    m_logBound = true;
+  }
+  ~ScratchDisk() {
+    if (m_logBound) umount2((m_folder / "Log").c_str(), MNT_DETACH);
+    if (m_mounted) umount2(m_folder.c_str(), MNT_DETACH);
+    if (m_unshared) setns(m_original, CLONE_NEWNS);
+    if (m_original >= 0) close(m_original);
+  }
+  ScratchDisk(const ScratchDisk&) = delete;
+  ScratchDisk& operator=(const ScratchDisk&) = delete;
+
+  // Empty when the disk is ready.
+  const std::string& WhyNot() const { return m_why; }
+
+  // Writes a filler file until the disk has no byte left.
+  bool Fill() {
+    const int file = open((m_folder / "filler").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (file < 0) return false;
+    const std::string block(4096, 'x');
+    while (write(file, block.data(), block.size()) > 0) {
+    }
+    const bool full = errno == ENOSPC;
+    close(file);
+    return full;
+  }
+  void Free() { fs::remove(m_folder / "filler"); }
+
+ private:
+  fs::path m_folder;
+  int m_original = -1;
+  bool m_unshared = false;
+  bool m_mounted = false;
+  bool m_logBound = false;
+  std::string m_why;
+};
+
 class CollectorServiceE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -84,6 +153,12 @@ class CollectorServiceE2E : public ::testing::Test {
   }
   void TearDown() override {
     if (started) RunProgram({CORVANE_RUNNER_PATH, "stop", "corvan-service"});
+    disk.reset();
+  }
+
+  void UseScratchDisk() {
+    disk = std::make_unique<ScratchDisk>(SummaryFile().parent_path(), root.path() / "log-backing");
+    if (!disk->WhyNot().empty()) GTEST_SKIP() << disk->WhyNot();
   }
 
   // The collector's side of the veth up, with its routes (a link going down loses them).
@@ -178,6 +253,7 @@ class CollectorServiceE2E : public ::testing::Test {
   corvane_test::TempFolder root;
   corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
   std::unique_ptr<NetworkNamespace> collectorSide, peerSide;
+  std::unique_ptr<ScratchDisk> disk;
   std::string veth;
   fs::path install;
   std::string program;
@@ -265,6 +341,52 @@ TEST_F(CollectorServiceE2E, AnAdapterRefusedForItsLinkTypeIsLoggedOnce) {
   const std::string log = Log();
   EXPECT_EQ(Occurrences(log, refusal), 1) << log;
   EXPECT_EQ(Occurrences(log, "] Capture Start NIC=[" + tunnel + "]\r\n"), 1) << log;
+}
+
+// With the data folder full, writes fail; the counts they could not store go into the
+// first write that succeeds, and into the one at stop.
+TEST_F(CollectorServiceE2E, AFullDiskLosesNoCountedByte) {
+  ASSERT_NO_FATAL_FAILURE(UseScratchDisk());
+  if (IsSkipped()) return;
+  Configure(1);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const std::uint64_t first = 100 * (kFrameOverhead + 700);
+  ASSERT_NO_FATAL_FAILURE(SendTraffic(100, 700, 0, 0));
+  Totals totals;
+  for (int i = 0; i < 100 && !(ReadTotals(SummaryFile(), totals) && totals.received == first); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_EQ(totals.received, first);
+
+  // Full for two writes and more after the frames were counted (the capture hands them
+  // over within its read timeout of 1 s), then free again.
+  const std::string failed = "] cannot save the summary file: ";
+  const auto fullFor = [&](int writes, const std::function<void()>& traffic) {
+    ASSERT_TRUE(disk->Fill());
+    traffic();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    const int before = Occurrences(Log(), failed);
+    ASSERT_GE(WaitForLog(failed, before + writes), before + writes);
+    disk->Free();
+  };
+  const std::uint64_t second = 150 * (kFrameOverhead + 1100);
+  const std::uint64_t secondSent = 20 * (kFrameOverhead + 300);
+  ASSERT_NO_FATAL_FAILURE(fullFor(2, [&] { SendTraffic(150, 1100, 20, 300); }));
+  for (int i = 0; i < 100 && !(ReadTotals(SummaryFile(), totals) && totals.received == first + second); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(totals.received, first + second) << "the first write after the disk was freed";
+  EXPECT_EQ(totals.sent, secondSent);
+
+  // Again, and stopped at once: the stop's write brings them unless a timed one was first.
+  const std::uint64_t third = 60 * (kFrameOverhead + 400);
+  ASSERT_NO_FATAL_FAILURE(fullFor(2, [&] { SendTraffic(60, 400, 0, 0); }));
+  Stop();
+  ASSERT_TRUE(ReadTotals(SummaryFile(), totals));
+  EXPECT_EQ(totals.received, first + second + third);
+  EXPECT_EQ(totals.sent, secondSent);
+  EXPECT_EQ(totals.unknown, 0u);
+  EXPECT_EQ(totals.units, 1);
 }
 
 }  // namespace
