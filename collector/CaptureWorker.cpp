@@ -216,6 +216,18 @@ pcap_t* CaptureWorker::OpenNic() {
                           kError);
     return nullptr;
   }
+  // The snapshot length reaches the kernel only through a filter: without one the ring
+  // is filled with whole frames, which the library cuts only as it hands them over. A
+  // filter that takes every frame (the empty expression) makes the kernel copy just the
+  // first kSnapshotLength bytes of each.
+  bpf_program everyFrame{};
+  if (pcap_compile(handle, &everyFrame, "", 1, PCAP_NETMASK_UNKNOWN) != 0 || pcap_setfilter(handle, &everyFrame) != 0) {
+    Common::Log::WriteLog(kOpenNicFunction, __LINE__,
+                          L"cannot set the capture filter, whole frames fill the buffer [" +
+                              ErrorText(pcap_geterr(handle)) + L"]",
+                          kDebug);
+  }
+  pcap_freecode(&everyFrame);
   SetState(State::kCapturing);
   return handle;
 }
