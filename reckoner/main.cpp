@@ -1,6 +1,11 @@
+#include "common/Constants.h"
 #include "platform/ui/ChildProcess.h"
+#include "platform/ui/MessageLoop.h"
 #include "reckoner/Reckoner.h"
 
 int main(int argc, char** argv) {
-  return Velunor::Quillon::Reckoner::ReckonerMain(platform::JoinArguments(argc, argv));
+  const std::wstring arguments = platform::JoinArguments(argc, argv);
+  // The chooser is a window and needs a display; the check runs without one.
+  if (arguments == Velunor::Quillon::Common::kReckonerArgument && !platform::StartUi(argc, argv)) return 1;
+  return Velunor::Quillon::Reckoner::ReckonerMain(arguments);
 }

@@ -6,7 +6,8 @@
 
 int main(int argc, char** argv) {
   std::wstring arguments = platform::JoinArguments(argc, argv);
-  platform::StartUi(argc, argv);
+  // Windows need a display; without one the program ends at once.
+  if (!platform::StartUi(argc, argv)) return 1;
   return Velunor::Quillon::Ui::WinMain(Velunor::Quillon::Ui::GetViewerResources(), nullptr, arguments,
                                        platform::SW_SHOWDEFAULT);
 }
