@@ -164,6 +164,10 @@ bool SetExternalOwner(UiWindow window, const TopLevelWindow& owner) {
   if (record == nullptr || !record->frame || record->kind != ui_detail::WindowKind::Dialog) return false;
   if (owner.own) return false;  // windows of this program have their owner from Create
   if (owner.x11Window == 0 || QGuiApplication::platformName() != QLatin1String("xcb")) return false;
+  // The toolkit names a transient parent to the window manager only for dialogs.
+  if (!record->frame->testAttribute(Qt::WA_WState_Created)) {
+    record->frame->setWindowFlags((record->frame->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+  }
   record->frame->winId();  // the native window must exist to carry the owner
   QWindow* native = record->frame->windowHandle();
   if (native == nullptr) return false;

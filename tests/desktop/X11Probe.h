@@ -35,7 +35,7 @@ class X11Probe {
   xcb_atom_t Atom(const char* name) const {
     auto* reply = xcb_intern_atom_reply(
         connection_.get(), xcb_intern_atom(connection_.get(), 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     std::free(reply);
     return atom;
   }
@@ -97,6 +97,24 @@ class X11Probe {
       std::free(up);
     }
     return false;
+  }
+  // The top-most mapped window that the window manager does not manage (a pop-up menu).
+  std::optional<platform::Rect> PopupRect() const {
+    std::optional<platform::Rect> found;
+    auto* tree = xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), root_), nullptr);
+    if (tree == nullptr) return found;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && !found; --i) {
+      auto* attributes = xcb_get_window_attributes_reply(
+          connection_.get(), xcb_get_window_attributes(connection_.get(), children[i]), nullptr);
+      if (attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE && attributes->override_redirect) {
+        const platform::Rect rect = Geometry(children[i]);
+        if (rect.Width() > 2 && rect.Height() > 2) found = rect;
+      }
+      std::free(attributes);
+    }
+    std::free(tree);
+    return found;
   }
   // The screen's pixels in the rectangle (0x00RRGGBB), row by row.
   std::vector<std::uint32_t> Pixels(const platform::Rect& rect) const {
