@@ -39,7 +39,7 @@ TEST(NoDisplay, EachWindowedProgramEndsWithOneAndSaysWhy) {
       if (!ended) ::kill(static_cast<pid_t>(run->ProcessId()), SIGKILL), run->Wait(5000);
       ASSERT_TRUE(ended) << "still running without a display";
       const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-      RecordProperty(std::string(program.name) + (display[5] == 'u' ? "_unset" : "_dead") + "_ms",
+      RecordProperty(std::string(program.name) + (display == displays[0] ? "_unset" : "_dead") + "_ms",
                      static_cast<int>(took.count()));
       EXPECT_EQ(run->ExitCode(), 1u);
       const std::string message = ReadFile(err);
