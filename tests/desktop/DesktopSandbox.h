@@ -30,7 +30,8 @@ inline bool Run(const std::string& command) {
   return run && run->Wait(30000) && run->ExitCode() == 0;
 }
 
-// A login-less user made for this test process, removed with the object.
+// A login-less user made for this test process, removed with the object; the programs
+// started as the user must have ended by then.
 class TestUser {
  public:
   // groups: supplementary groups, comma-separated ("" for none).
@@ -46,7 +47,8 @@ class TestUser {
     }
   }
   ~TestUser() {
-    if (made_) Run("userdel " + name_ + " >/dev/null 2>&1");
+    // Forced: a program left running after a failed assertion must not keep the user.
+    if (made_) Run("userdel --force " + name_ + " >/dev/null 2>&1");
   }
   TestUser(const TestUser&) = delete;
   TestUser& operator=(const TestUser&) = delete;

@@ -90,6 +90,7 @@ TEST_F(DesktopUser, AnAdministratorWhoIsNotRootKeepsTheCheckRecordForTheDay) {
   ASSERT_TRUE(StartTrayAs(administrator));
   EXPECT_EQ(server->RequestHeads().size(), 1u) << "the site is asked once a day";
   EXPECT_EQ(ReadFile(sysInfo), saved);
+  Stop(tray);  // before the user goes
 }
 
 TEST_F(DesktopUser, TheTraysLinesLandInTheUsersOwnDayFile) {
@@ -111,6 +112,7 @@ TEST_F(DesktopUser, TheTraysLinesLandInTheUsersOwnDayFile) {
     EXPECT_EQ(entry.path().stem().string().size(), 8u) << "named by the day";
   }
   EXPECT_FALSE(fs::exists(installation.DataFolder() / "Log")) << "the machine-wide Log folder is the service's";
+  Stop(tray);  // before the user goes
 }
 
 }  // namespace
