@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (prices.GetSelectedLineName().empty()) {
     // Select the commonest name of the corpus so the zones get priced.
     TiXmlDocument selection;
-    selection.Parse("<s><lineselect name=\"AB\"/></s>");
+    ParseXmlBytes(selection, "<s><lineselect name=\"AB\"/></s>");
     prices.LoadLineSelectDocument(selection);
   }
   prices.LoadLinePriceDocument(document);

@@ -29,10 +29,10 @@ CPriceLogic& Prices() {
     platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 20, 10));
     auto* logic = new CPriceLogic;
     TiXmlDocument selection;
-    selection.Parse("<s><lineselect name=\"AB\"/></s>");
+    ParseXmlBytes(selection, "<s><lineselect name=\"AB\"/></s>");
     logic->LoadLineSelectDocument(selection);
     TiXmlDocument table;
-    table.Parse(kPrices);
+    ParseXmlBytes(table, kPrices);
     logic->LoadLinePriceDocument(table);
     return logic;
   }();
