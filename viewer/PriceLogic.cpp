@@ -8,6 +8,7 @@
 #include "common/Constants.h"
 #include "common/PathUtil.h"
 #include "common/StringUtil.h"
+#include "platform/core/TextCodec.h"
 #include "viewer/LineFilePaths.h"
 #include "viewer/MonthUsage.h"
 #include "viewer/PriceNumbers.h"
@@ -82,7 +83,7 @@ int CPriceLogic::LoadLinePriceDocument(const TiXmlDocument& document) {
   for (const TiXmlElement* entry = priceLogic->FirstChildElement(entryName); entry != nullptr;
        entry = entry->NextSiblingElement(entryName)) {
     std::wstring name;
-    if (!FirstAttributeValue(entry, name) || Utf16Length(name) < kShortestLineName) {
+    if (!FirstAttributeValue(entry, name) || platform::Utf16Length(name) < kShortestLineName) {
       continue;
     }
     try {

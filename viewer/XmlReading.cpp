@@ -34,14 +34,6 @@ bool XmlFileExists(const std::wstring& path) {
                                    error);
 }
 
-std::size_t Utf16Length(const std::wstring& text) {
-  std::size_t units = 0;
-  for (const wchar_t ch : text) {
-    units += static_cast<std::uint32_t>(ch) > 0xFFFF ? 2 : 1;
-  }
-  return units;
-}
-
 void ReportToDebugOutput(const std::exception& error) {
   platform::OutputDebugString(
       Common::ToWideString(std::string(error.what()), Common::kUtf8CodePageFlag));
