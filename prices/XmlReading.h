@@ -1,5 +1,6 @@
 #pragma once
-// Reading helpers shared by the viewer's XML readers (summary file and price files).
+// Reading helpers of the viewer's XML readers: the price files here and the summary file
+// (viewer/SummaryReading.h); what cannot be read goes to the debugger output.
 #include <exception>
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "viewer/PriceNumbers.h"
+#include "prices/PriceNumbers.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "viewer/XmlReading.h"
+#include "prices/XmlReading.h"
 
 #include <boost/filesystem.hpp>
 

@@ -1,4 +1,4 @@
-#include "viewer/PriceLogic.h"
+#include "prices/PriceLogic.h"
 
 #include <tinyxml.h>
 
@@ -9,11 +9,10 @@
 #include "common/PathUtil.h"
 #include "common/StringUtil.h"
 #include "platform/core/TextCodec.h"
-#include "viewer/LineFilePaths.h"
-#include "viewer/MonthUsage.h"
-#include "viewer/PriceNumbers.h"
-#include "viewer/Saturating.h"
-#include "viewer/XmlReading.h"
+#include "prices/LineFilePaths.h"
+#include "prices/PriceNumbers.h"
+#include "prices/Saturating.h"
+#include "prices/XmlReading.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -115,8 +114,8 @@ std::wstring CPriceLogic::GetSelectedDescription(int flag) const {
 }
 
 std::uint32_t CPriceLogic::BytesToMiB(std::uint64_t bytes) {
-  std::uint64_t mebibytes = bytes / CMonthUsage::kBytesPerMiB;
-  if (bytes % CMonthUsage::kBytesPerMiB != 0) {
+  std::uint64_t mebibytes = bytes / CMonthTraffic::kBytesPerMiB;
+  if (bytes % CMonthTraffic::kBytesPerMiB != 0) {
     ++mebibytes;
   }
   // Keeping only the low 32 bits would price 4 PiB and one MiB as one MiB.
@@ -136,7 +135,7 @@ std::wstring CPriceLogic::GroupThousands(std::uint32_t number) {
   return std::to_wstring(number) + text;
 }
 
-void CPriceLogic::EvaluateMonth(const CMonthUsage& month, float& price,
+void CPriceLogic::EvaluateMonth(const CMonthTraffic& month, float& price,
                                 std::uint32_t& value) const {
   const std::uint64_t used = AddSaturated(month.GetMonthTotal(), month.GetProjectedRest());
   const std::uint32_t x = BytesToMiB(used);
@@ -145,7 +144,7 @@ void CPriceLogic::EvaluateMonth(const CMonthUsage& month, float& price,
   }
 }
 
-std::wstring CPriceLogic::GetEstimatedChargeText(const CMonthUsage& month) const {
+std::wstring CPriceLogic::GetEstimatedChargeText(const CMonthTraffic& month) const {
   float price = 0.0f;
   std::uint32_t value = 0;
   EvaluateMonth(month, price, value);
@@ -154,7 +153,7 @@ std::wstring CPriceLogic::GetEstimatedChargeText(const CMonthUsage& month) const
 
 void CPriceLogic::ResetQuery() { m_query = Common::kComparisonQueryTemplate; }
 
-void CPriceLogic::MakeComparisonQuery(const CMonthUsage& month, int slot, int hasData) {
+void CPriceLogic::MakeComparisonQuery(const CMonthTraffic& month, int slot, int hasData) {
   std::uint32_t traffic = 0;
   std::uint32_t value = 0;
   float price = 0.0f;
