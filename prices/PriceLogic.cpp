@@ -114,26 +114,11 @@ std::wstring CPriceLogic::GetSelectedDescription(int flag) const {
 }
 
 std::uint32_t CPriceLogic::BytesToMiB(std::uint64_t bytes) {
-  std::uint64_t mebibytes = bytes / CMonthTraffic::kBytesPerMiB;
-  if (bytes % CMonthTraffic::kBytesPerMiB != 0) {
-    ++mebibytes;
-  }
   // Keeping only the low 32 bits would price 4 PiB and one MiB as one MiB.
-  if (mebibytes > std::numeric_limits<std::uint32_t>::max()) {
-    return std::numeric_limits<std::uint32_t>::max();
-  }
-  return static_cast<std::uint32_t>(mebibytes);
+  return static_cast<std::uint32_t>(RoundUpToMiB(bytes, std::numeric_limits<std::uint32_t>::max()));
 }
 
-std::wstring CPriceLogic::GroupThousands(std::uint32_t number) {
-  std::wstring text;
-  while (number / 1000 != 0) {
-    const std::wstring group = std::to_wstring(number % 1000);
-    text = L"," + std::wstring(3 - group.size(), L'0') + group + text;
-    number /= 1000;
-  }
-  return std::to_wstring(number) + text;
-}
+std::wstring CPriceLogic::GroupThousands(std::uint32_t number) { return FormatThousands(number); }
 
 void CPriceLogic::EvaluateMonth(const CMonthTraffic& month, float& price,
                                 std::uint32_t& value) const {
