@@ -13,8 +13,8 @@
 #include "prices/PriceLogic.h"
 #include "viewer/MonthUsage.h"
 #include "viewer/SummaryData.h"
-#include "viewer/widgets/DrawButton.h"
-#include "viewer/widgets/DrawText.h"
+#include "widgets/DrawButton.h"
+#include "widgets/DrawText.h"
 
 namespace Velunor::Quillon::Ui {
 
