@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
-#include "viewer/XmlReading.h"
+#include "prices/PriceLogic.h"
+#include "prices/XmlReading.h"
 
 namespace {
 

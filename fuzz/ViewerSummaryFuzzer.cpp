@@ -8,9 +8,9 @@
 
 #include "platform/core/Clock.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
+#include "prices/PriceLogic.h"
 #include "viewer/SummaryData.h"
-#include "viewer/XmlReading.h"
+#include "prices/XmlReading.h"
 
 namespace {
 

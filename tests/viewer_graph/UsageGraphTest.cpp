@@ -8,10 +8,10 @@
 #include <boost/filesystem.hpp>
 
 #include "resources/viewer/ViewerResources.h"
-#include "tests/viewer_widgets/WidgetTestSupport.h"
+#include "tests/widgets/WidgetTestSupport.h"
 #include "viewer/MonthUsage.h"
 #include "viewer/UsageGraph.h"
-#include "viewer/widgets/FontSelector.h"
+#include "widgets/FontSelector.h"
 
 namespace {
 

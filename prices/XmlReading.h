@@ -1,6 +1,6 @@
 #pragma once
-// Reading helpers shared by the viewer's XML readers (summary file and price files).
-#include <cstddef>
+// Reading helpers of the viewer's XML readers: the price files here and the summary file
+// (viewer/SummaryReading.h); what cannot be read goes to the debugger output.
 #include <exception>
 #include <string>
 
@@ -25,10 +25,6 @@ void LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& path);
 
 // True when a file exists at the Windows-form path.
 bool XmlFileExists(const std::wstring& path);
-
-// The length of text counted in UTF-16 units, the unit every length rule of our files
-// is given in.
-std::size_t Utf16Length(const std::wstring& text);
 
 // The exception's message, from UTF-8, to the debugger output without a line break.
 void ReportToDebugOutput(const std::exception& error);

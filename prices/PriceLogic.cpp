@@ -1,4 +1,4 @@
-#include "viewer/PriceLogic.h"
+#include "prices/PriceLogic.h"
 
 #include <tinyxml.h>
 
@@ -8,11 +8,11 @@
 #include "common/Constants.h"
 #include "common/PathUtil.h"
 #include "common/StringUtil.h"
-#include "viewer/LineFilePaths.h"
-#include "viewer/MonthUsage.h"
-#include "viewer/PriceNumbers.h"
-#include "viewer/Saturating.h"
-#include "viewer/XmlReading.h"
+#include "platform/core/TextCodec.h"
+#include "prices/LineFilePaths.h"
+#include "prices/PriceNumbers.h"
+#include "prices/Saturating.h"
+#include "prices/XmlReading.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -82,7 +82,7 @@ int CPriceLogic::LoadLinePriceDocument(const TiXmlDocument& document) {
   for (const TiXmlElement* entry = priceLogic->FirstChildElement(entryName); entry != nullptr;
        entry = entry->NextSiblingElement(entryName)) {
     std::wstring name;
-    if (!FirstAttributeValue(entry, name) || Utf16Length(name) < kShortestLineName) {
+    if (!FirstAttributeValue(entry, name) || platform::Utf16Length(name) < kShortestLineName) {
       continue;
     }
     try {
@@ -114,28 +114,13 @@ std::wstring CPriceLogic::GetSelectedDescription(int flag) const {
 }
 
 std::uint32_t CPriceLogic::BytesToMiB(std::uint64_t bytes) {
-  std::uint64_t mebibytes = bytes / CMonthUsage::kBytesPerMiB;
-  if (bytes % CMonthUsage::kBytesPerMiB != 0) {
-    ++mebibytes;
-  }
   // Keeping only the low 32 bits would price 4 PiB and one MiB as one MiB.
-  if (mebibytes > std::numeric_limits<std::uint32_t>::max()) {
-    return std::numeric_limits<std::uint32_t>::max();
-  }
-  return static_cast<std::uint32_t>(mebibytes);
+  return static_cast<std::uint32_t>(RoundUpToMiB(bytes, std::numeric_limits<std::uint32_t>::max()));
 }
 
-std::wstring CPriceLogic::GroupThousands(std::uint32_t number) {
-  std::wstring text;
-  while (number / 1000 != 0) {
-    const std::wstring group = std::to_wstring(number % 1000);
-    text = L"," + std::wstring(3 - group.size(), L'0') + group + text;
-    number /= 1000;
-  }
-  return std::to_wstring(number) + text;
-}
+std::wstring CPriceLogic::GroupThousands(std::uint32_t number) { return FormatThousands(number); }
 
-void CPriceLogic::EvaluateMonth(const CMonthUsage& month, float& price,
+void CPriceLogic::EvaluateMonth(const CMonthTraffic& month, float& price,
                                 std::uint32_t& value) const {
   const std::uint64_t used = AddSaturated(month.GetMonthTotal(), month.GetProjectedRest());
   const std::uint32_t x = BytesToMiB(used);
@@ -144,7 +129,7 @@ void CPriceLogic::EvaluateMonth(const CMonthUsage& month, float& price,
   }
 }
 
-std::wstring CPriceLogic::GetEstimatedChargeText(const CMonthUsage& month) const {
+std::wstring CPriceLogic::GetEstimatedChargeText(const CMonthTraffic& month) const {
   float price = 0.0f;
   std::uint32_t value = 0;
   EvaluateMonth(month, price, value);
@@ -153,7 +138,7 @@ std::wstring CPriceLogic::GetEstimatedChargeText(const CMonthUsage& month) const
 
 void CPriceLogic::ResetQuery() { m_query = Common::kComparisonQueryTemplate; }
 
-void CPriceLogic::MakeComparisonQuery(const CMonthUsage& month, int slot, int hasData) {
+void CPriceLogic::MakeComparisonQuery(const CMonthTraffic& month, int slot, int hasData) {
   std::uint32_t traffic = 0;
   std::uint32_t value = 0;
   float price = 0.0f;

@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "viewer/PriceLine.h"
+#include "prices/MonthTraffic.h"
+#include "prices/PriceLine.h"
 
 class TiXmlDocument;
 
 namespace Velunor::Quillon::Ui {
-
-class CMonthUsage;
 
 class CPriceLogic {
  public:
@@ -32,7 +31,7 @@ class CPriceLogic {
 
   // The month's used plus projected traffic priced by the first selected line, as a
   // decimal text with thousands grouped ("12,345").
-  std::wstring GetEstimatedChargeText(const CMonthUsage& month) const;
+  std::wstring GetEstimatedChargeText(const CMonthTraffic& month) const;
   std::wstring GetSelectedLineName() const { return m_lineName; }
   // description1 (flag 0) or description2 of the first selected line; empty when none.
   std::wstring GetSelectedDescription(int flag) const;
@@ -42,7 +41,7 @@ class CPriceLogic {
   void ResetQuery();
   // Fills the placeholders of one slot: 0 the current month, 1 the month before, any
   // other value the month before that. A month without data gives 0, 0, 0.
-  void MakeComparisonQuery(const CMonthUsage& month, int slot, int hasData);
+  void MakeComparisonQuery(const CMonthTraffic& month, int slot, int hasData);
   // Fills "%NAME%" with the first selected line's identifier; returns the query.
   std::wstring ReplaceName();
   std::wstring GetQuery() const { return m_query; }
@@ -56,7 +55,7 @@ class CPriceLogic {
   const CPriceLine* FirstSelectedLine() const;
   // Used plus projected traffic in MiB, priced by the first selected line; price and
   // value stay 0 when there is none or no zone applies.
-  void EvaluateMonth(const CMonthUsage& month, float& price, std::uint32_t& value) const;
+  void EvaluateMonth(const CMonthTraffic& month, float& price, std::uint32_t& value) const;
 
   std::wstring m_lineName;
   std::wstring m_query;

@@ -1,4 +1,4 @@
-#include "viewer/LineFilePaths.h"
+#include "prices/LineFilePaths.h"
 
 #include "common/Constants.h"
 #include "common/PathUtil.h"

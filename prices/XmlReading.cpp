@@ -1,4 +1,4 @@
-#include "viewer/XmlReading.h"
+#include "prices/XmlReading.h"
 
 #include <boost/filesystem.hpp>
 
@@ -32,14 +32,6 @@ bool XmlFileExists(const std::wstring& path) {
   boost::system::error_code error;
   return boost::filesystem::exists(boost::filesystem::path(platform::ToNativePathBytes(path)),
                                    error);
-}
-
-std::size_t Utf16Length(const std::wstring& text) {
-  std::size_t units = 0;
-  for (const wchar_t ch : text) {
-    units += static_cast<std::uint32_t>(ch) > 0xFFFF ? 2 : 1;
-  }
-  return units;
 }
 
 void ReportToDebugOutput(const std::exception& error) {

@@ -1,9 +1,9 @@
-#include "viewer/widgets/DrawText.h"
+#include "widgets/DrawText.h"
 
 #include <optional>
 
-#include "viewer/widgets/FitFontSelector.h"
-#include "viewer/widgets/FontSelector.h"
+#include "widgets/FitFontSelector.h"
+#include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {
 

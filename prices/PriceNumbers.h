@@ -1,6 +1,7 @@
 #pragma once
-// Number reading rules of the price files. All are locale-independent and take the
-// element's whole text; none throws.
+// The numbers of the price model: the reading rules of the price files' number texts
+// (locale-independent, the element's whole text, never throwing), and the MiB counts
+// and grouped texts that the model and the main window's panel show.
 #include <cstdint>
 #include <string>
 
@@ -17,5 +18,11 @@ bool ParsePriceFloat(const std::wstring& text, float& value);
 // A price truncated toward zero to a 32-bit count: negative and NaN give 0, a price
 // beyond the 32-bit range gives the largest value.
 std::uint32_t TruncatePrice(float price);
+
+// Bytes as MiB, rounded up. A count above largest stops at largest instead of keeping
+// low bits: the price model counts in unsigned 32 bits, the panel in signed 32 bits.
+std::uint64_t RoundUpToMiB(std::uint64_t bytes, std::uint64_t largest);
+// The number with a comma before every group of three digits: "0", "999", "1,234,567".
+std::wstring FormatThousands(std::int64_t number);
 
 }  // namespace Velunor::Quillon::Ui

@@ -1,8 +1,8 @@
-#include "viewer/PriceZone.h"
+#include "prices/PriceZone.h"
 
 #include <limits>
 
-#include "viewer/PriceNumbers.h"
+#include "prices/PriceNumbers.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -1,6 +1,6 @@
-#include "viewer/widgets/FitFontSelector.h"
+#include "widgets/FitFontSelector.h"
 
-#include "viewer/widgets/FontSelector.h"
+#include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -1,4 +1,4 @@
-#include "viewer/PriceLine.h"
+#include "prices/PriceLine.h"
 
 #include <tinyxml.h>
 
@@ -6,8 +6,8 @@
 
 #include "common/Constants.h"
 #include "common/StringUtil.h"
-#include "viewer/PriceNumbers.h"
-#include "viewer/XmlReading.h"
+#include "prices/PriceNumbers.h"
+#include "prices/XmlReading.h"
 
 namespace Velunor::Quillon::Ui {
 

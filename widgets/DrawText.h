@@ -3,7 +3,7 @@
 // height of 0 or less, the largest font (in steps of five) that fits the rectangle.
 #include <string>
 
-#include "viewer/widgets/DrawBmp.h"
+#include "widgets/DrawBmp.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/PriceZone.h"
+#include "prices/PriceZone.h"
 
 class TiXmlElement;
 

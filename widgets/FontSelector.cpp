@@ -1,6 +1,6 @@
-#include "viewer/widgets/FontSelector.h"
+#include "widgets/FontSelector.h"
 
-#include "viewer/widgets/DrawText.h"
+#include "widgets/DrawText.h"
 
 namespace Velunor::Quillon::Ui {
 

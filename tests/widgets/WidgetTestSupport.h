@@ -16,7 +16,7 @@
 #include "platform/ui/Gdi.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/Resources.h"
-#include "viewer/widgets/DrawButton.h"
+#include "widgets/DrawButton.h"
 
 namespace widget_test {
 

@@ -1,8 +1,11 @@
-#include "viewer/PriceNumbers.h"
+#include "prices/PriceNumbers.h"
 
 #include <charconv>
 #include <cmath>
+#include <cwchar>
 #include <limits>
+
+#include "prices/MonthTraffic.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -92,6 +95,25 @@ std::uint32_t TruncatePrice(float price) {
     return std::numeric_limits<std::uint32_t>::max();
   }
   return static_cast<std::uint32_t>(price);
+}
+
+std::uint64_t RoundUpToMiB(std::uint64_t bytes, std::uint64_t largest) {
+  std::uint64_t mebibytes = bytes / CMonthTraffic::kBytesPerMiB;
+  if (bytes % CMonthTraffic::kBytesPerMiB != 0) {
+    ++mebibytes;
+  }
+  return mebibytes > largest ? largest : mebibytes;
+}
+
+std::wstring FormatThousands(std::int64_t number) {
+  std::wstring text;
+  while (number / 1000 != 0) {
+    wchar_t group[8];
+    std::swprintf(group, sizeof(group) / sizeof(group[0]), L",%03d", static_cast<int>(number % 1000));
+    text = group + text;
+    number /= 1000;
+  }
+  return std::to_wstring(number) + text;
 }
 
 }  // namespace Velunor::Quillon::Ui

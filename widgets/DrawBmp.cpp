@@ -1,4 +1,4 @@
-#include "viewer/widgets/DrawBmp.h"
+#include "widgets/DrawBmp.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "platform/ui/InputSimulation.h"
-#include "tests/viewer_widgets/WidgetTestSupport.h"
+#include "tests/widgets/WidgetTestSupport.h"
 
 namespace {
 

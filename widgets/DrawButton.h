@@ -2,7 +2,7 @@
 // A picture button: normal, hover and pressed pictures and the mouse state that picks
 // one. The button only tracks the mouse and redraws itself; what a click does is up to
 // the window that owns it.
-#include "viewer/widgets/DrawBmp.h"
+#include "widgets/DrawBmp.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "tests/viewer_widgets/WidgetTestSupport.h"
-#include "viewer/widgets/DrawText.h"
-#include "viewer/widgets/FitFontSelector.h"
-#include "viewer/widgets/FontSelector.h"
+#include "tests/widgets/WidgetTestSupport.h"
+#include "widgets/DrawText.h"
+#include "widgets/FitFontSelector.h"
+#include "widgets/FontSelector.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "viewer/widgets/DrawButton.h"
+#include "widgets/DrawButton.h"
 
 namespace Velunor::Quillon::Ui {
 
