@@ -21,8 +21,8 @@ using Velunor::Quillon::CNicInfo;
 using Velunor::Quillon::IpFilterHeader;
 using namespace capture_test;
 
-constexpr int kLinkTypeEthernet = CaptureWorker::kLinkTypeEthernet;
-constexpr int kLinkTypePPPoE = CaptureWorker::kLinkTypePPPoE;
+using Velunor::Quillon::kLinkTypeEthernet;
+using Velunor::Quillon::kLinkTypePPPoE;
 
 namespace {
 
