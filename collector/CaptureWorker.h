@@ -69,7 +69,6 @@ class CaptureWorker {
 
   const CNicInfo& GetNic() const { return m_nic; }
   int GetBufferMB() const { return m_bufferMB; }
-  int GetReadTimeoutMs() const { return m_readTimeoutMs; }
   // The capture buffer in bytes for a share in MB (1 MB = 1,000,000 bytes), clamped to
   // what the library's int takes.
   static int BufferBytes(int bufferMB);
