@@ -1,11 +1,16 @@
 // Frame classification speed, and the worker's whole receive path over a savefile
-// against a bare pcap_next_ex loop over the same file.
+// against a bare pcap_next_ex loop over the same file; each for an Ethernet link and
+// for a link of PPPoE frames.
 #include <benchmark/benchmark.h>
 #include <pcap/pcap.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "collector/CaptureWorker.h"
@@ -15,6 +20,9 @@ using Velunor::Quillon::CaptureWorker;
 using Velunor::Quillon::CNicInfo;
 using Velunor::Quillon::IpFilterHeader;
 using namespace capture_test;
+
+using Velunor::Quillon::kLinkTypeEthernet;
+using Velunor::Quillon::kLinkTypePPPoE;
 
 namespace {
 
@@ -30,23 +38,41 @@ IpFilterHeader BenchExclusions() {
   return list;
 }
 
-// A download-heavy mix: full-size frames in, acknowledgements out, some IPv6, some LAN
-// and multicast chatter, ARP.
-std::vector<Bytes> FrameMix() {
+// 100 frames: each kind of frame as many times as it is given, in this order.
+std::vector<Bytes> Mix(const std::vector<std::pair<int, Bytes>>& kinds) {
   std::vector<Bytes> frames;
-  for (int i = 0; i < 100; ++i) {
-    if (i < 60) frames.push_back(IPv4Frame("93.184.216.34", "192.168.1.2", 1514));
-    else if (i < 80) frames.push_back(IPv4Frame("192.168.1.2", "93.184.216.34", 66));
-    else if (i < 90) frames.push_back(IPv6Frame("2606:2800:220:1::1", "2001:db8:1::2", 1294));
-    else if (i < 95) frames.push_back(IPv4Frame("192.168.1.2", "192.168.1.1", 342));
-    else if (i < 98) frames.push_back(IPv4Frame("192.168.1.7", "224.0.0.251", 120));
-    else frames.push_back(EthernetFrame(0x0806, 60));
-  }
+  for (const auto& [count, frame] : kinds) frames.insert(frames.end(), static_cast<std::size_t>(count), frame);
   return frames;
 }
 
-void Classify(benchmark::State& state) {
-  const std::vector<Bytes> frames = FrameMix();
+// A download-heavy mix: full-size frames in, acknowledgements out, some IPv6, some LAN
+// and multicast chatter, ARP.
+std::vector<Bytes> FrameMix() {
+  return Mix({{60, IPv4Frame("93.184.216.34", "192.168.1.2", 1514)},
+              {20, IPv4Frame("192.168.1.2", "93.184.216.34", 66)},
+              {10, IPv6Frame("2606:2800:220:1::1", "2001:db8:1::2", 1294)},
+              {5, IPv4Frame("192.168.1.2", "192.168.1.1", 342)},
+              {3, IPv4Frame("192.168.1.7", "224.0.0.251", 120)},
+              {2, EthernetFrame(0x0806, 60)}});
+}
+
+// The same line behind PPPoE: what a link of type 51 carries, or the session frames on
+// the Ethernet adapter beneath it.
+std::vector<Bytes> PPPoEMix() {
+  return Mix({{60, PPPoEIPv4Frame("93.184.216.34", "192.168.1.2", 1506)},
+              {20, PPPoEIPv4Frame("192.168.1.2", "93.184.216.34", 74)},
+              {15, PPPoEIPv6Frame("2606:2800:220:1::1", "2001:db8:1::2", 1294)},
+              {3, PPPoEIPv4Frame("192.168.1.2", "224.0.0.251", 120)},
+              {2, PPPoEFrame(0xC021, 60)}});
+}
+
+std::vector<Bytes> Unframed(const std::vector<Bytes>& frames) {
+  std::vector<Bytes> unframed;
+  for (const Bytes& frame : frames) unframed.push_back(WithoutEthernetHeader(frame));
+  return unframed;
+}
+
+void Classify(benchmark::State& state, const std::vector<Bytes>& frames) {
   std::vector<pcap_pkthdr> headers(frames.size());
   std::int64_t bytes = 0;
   for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -64,27 +90,35 @@ void Classify(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(frames.size()));
   state.SetBytesProcessed(state.iterations() * bytes);
 }
-BENCHMARK(Classify);
+BENCHMARK_CAPTURE(Classify, ethernet, FrameMix());
+BENCHMARK_CAPTURE(Classify, pppoe_on_ethernet, PPPoEMix());
 
-// One savefile of 200,000 frames of the mix, written once.
-const std::string& Savefile() {
-  static const std::string path = [] {
-    const std::string file = "/tmp/capture-bench-" + std::to_string(getpid()) + ".pcap";
-    const std::vector<Bytes> mix = FrameMix();
-    std::vector<SavedFrame> frames;
-    for (int round = 0; round < 2000; ++round) {
-      for (const Bytes& frame : mix) frames.push_back({frame, 0});
-    }
-    WriteSavefile(file, CaptureWorker::kLinkTypeEthernet, frames);
-    std::atexit([] { std::remove(("/tmp/capture-bench-" + std::to_string(getpid()) + ".pcap").c_str()); });
-    return file;
-  }();
-  return path;
-}
+// One savefile of 200,000 frames of a mix for each link type, written once.
 constexpr std::int64_t kSavefileFrames = 200000;
+std::string SavefilePath(int linkType) {
+  return "/tmp/capture-bench-" + std::to_string(getpid()) + "-" + std::to_string(linkType) + ".pcap";
+}
+const std::string& Savefile(int linkType) {
+  static std::map<int, std::string> written;
+  auto found = written.find(linkType);
+  if (found != written.end()) return found->second;
+  const std::vector<Bytes> mix = linkType == kLinkTypePPPoE ? Unframed(PPPoEMix()) : FrameMix();
+  std::vector<SavedFrame> frames;
+  for (std::int64_t round = 0; round < kSavefileFrames / 100; ++round) {
+    for (const Bytes& frame : mix) frames.push_back({frame, 0});
+  }
+  const std::string path = SavefilePath(linkType);
+  WriteSavefile(path, linkType, frames);
+  if (written.empty()) {
+    std::atexit([] {
+      for (int type : {kLinkTypeEthernet, kLinkTypePPPoE}) std::remove(SavefilePath(type).c_str());
+    });
+  }
+  return written.emplace(linkType, path).first->second;
+}
 
-void WorkerReceivePath(benchmark::State& state) {
-  const std::string& path = Savefile();
+void WorkerReceivePath(benchmark::State& state, int linkType) {
+  const std::string& path = Savefile(linkType);
   CaptureWorker worker(BenchAdapter(), BenchExclusions(), 1, 1000);
   for (auto _ : state) {
     ReceiveSavefile(worker, path);
@@ -93,10 +127,11 @@ void WorkerReceivePath(benchmark::State& state) {
   benchmark::DoNotOptimize(counts);
   state.SetItemsProcessed(state.iterations() * kSavefileFrames);
 }
-BENCHMARK(WorkerReceivePath)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WorkerReceivePath, ethernet, kLinkTypeEthernet)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WorkerReceivePath, pppoe_link, kLinkTypePPPoE)->Unit(benchmark::kMillisecond);
 
 void BareNextEx(benchmark::State& state) {
-  const std::string& path = Savefile();
+  const std::string& path = Savefile(kLinkTypeEthernet);
   std::uint64_t sum = 0;
   for (auto _ : state) {
     char error[PCAP_ERRBUF_SIZE] = {};

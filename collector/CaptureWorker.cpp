@@ -206,8 +206,7 @@ pcap_t* CaptureWorker::OpenNic() {
     }
     return nullptr;
   }
-  const int linkType = pcap_datalink(handle);
-  if (linkType != kLinkTypeEthernet && linkType != kLinkTypePPPoE) {
+  if (FindLinkType(pcap_datalink(handle)) == nullptr) {
     pcap_close(handle);
     SetState(State::kRefused);
     Common::Log::WriteLog(kOpenNicFunction, __LINE__,
@@ -233,7 +232,9 @@ pcap_t* CaptureWorker::OpenNic() {
 }
 
 void CaptureWorker::ReceiveLoop(pcap_t* handle) {
-  m_linkType = pcap_datalink(handle);
+  // The open refuses every other link type; a savefile of one is read as Ethernet.
+  const LinkType* linkType = FindLinkType(pcap_datalink(handle));
+  m_linkType = linkType != nullptr ? linkType : FindLinkType(kLinkTypeEthernet);
   {
     boost::lock_guard<boost::mutex> lock(m_stopLock);
     m_activeHandle = handle;

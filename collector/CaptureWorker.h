@@ -12,6 +12,7 @@
 
 #include "collector/FrameView.h"
 #include "collector/IpFilterHeader.h"
+#include "collector/LinkType.h"
 #include "collector/NicInfo.h"
 
 namespace Velunor::Quillon {
@@ -22,9 +23,6 @@ bool IsFullTraceLogEnabled();
 
 class CaptureWorker {
  public:
-  // Link types whose frames are classified; every other one is refused when opening.
-  static constexpr int kLinkTypeEthernet = 1;
-  static constexpr int kLinkTypePPPoE = 51;
   // Bytes of each frame the capture hands over. The deepest field any rule reads ends at
   // byte 62 (the IPv6 destination behind PPPoE), well inside.
   static constexpr int kSnapshotLength = 128;
@@ -71,7 +69,6 @@ class CaptureWorker {
 
   const CNicInfo& GetNic() const { return m_nic; }
   int GetBufferMB() const { return m_bufferMB; }
-  int GetReadTimeoutMs() const { return m_readTimeoutMs; }
   // The capture buffer in bytes for a share in MB (1 MB = 1,000,000 bytes), clamped to
   // what the library's int takes.
   static int BufferBytes(int bufferMB);
@@ -94,7 +91,7 @@ class CaptureWorker {
   bool IsStopRequested();
 
   // Classification of one frame kind each; the view starts at the Ethernet header.
-  // Sizes are 64-bit here, so adding the synthetic header of a PPPoE link never wraps.
+  // Sizes are 64-bit here, so adding the synthetic header of a link never wraps.
   void CountIPv4(const FrameView& frame, std::uint64_t size);
   void CountIPv6(const FrameView& frame, std::uint64_t size);
   void CountPPPoE(const FrameView& frame, std::uint64_t size);
@@ -143,8 +140,8 @@ class CaptureWorker {
   State m_state = State::kStarting;
   bool m_hasStatistics = false;
   pcap_stat m_statistics{};
-  // Link type of the open handle; decides how a frame is framed for classification.
-  int m_linkType = kLinkTypeEthernet;
+  // The link type of the open handle: how its frames are read and sized.
+  const LinkType* m_linkType = FindLinkType(kLinkTypeEthernet);
   // The per-frame gates, read once when the worker is made: reading the settings for
   // every frame would cost more than classifying it.
   bool m_traceLog;

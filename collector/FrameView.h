@@ -31,17 +31,14 @@ class FrameView {
     if (!Has(offset, count)) {
       return false;
     }
-    if (offset < m_prefixLength) {
-      const std::size_t fromPrefix =
-          count < m_prefixLength - offset ? count : m_prefixLength - offset;
-      std::memcpy(out, m_prefix + offset, fromPrefix);
-      out += fromPrefix;
-      count -= fromPrefix;
-      offset = m_prefixLength;
+    // Most reads lie wholly in the captured bytes; this way they compile to one load.
+    if (offset >= m_prefixLength) {
+      if (count > 0) std::memcpy(out, m_data + (offset - m_prefixLength), count);
+      return true;
     }
-    if (count > 0) {
-      std::memcpy(out, m_data + (offset - m_prefixLength), count);
-    }
+    const std::size_t fromPrefix = count < m_prefixLength - offset ? count : m_prefixLength - offset;
+    std::memcpy(out, m_prefix + offset, fromPrefix);
+    if (count > fromPrefix) std::memcpy(out + fromPrefix, m_data, count - fromPrefix);
     return true;
   }
 

@@ -23,15 +23,7 @@ CNicInfo::CNicInfo(const CNicInfo& other) = default;
 
 CNicInfo& CNicInfo::operator=(const CNicInfo& other) = default;
 
-CNicInfo::~CNicInfo() { Clear(); }
-
-void CNicInfo::Clear() {
-  m_name.clear();
-  m_description.clear();
-  m_ipv4Address = 0;
-  m_netmask = 0;
-  m_ipv6List.clear();
-}
+CNicInfo::~CNicInfo() = default;
 
 int CNicInfo::SetFromPcapIf(const pcap_if_t* entry) {
   if (entry == nullptr || entry->name == nullptr || entry->name[0] == '\0') {
@@ -90,11 +82,6 @@ int CNicInfo::AddIPv6(const pcap_addr_t* entry) {
   std::memcpy(ipv6.netmask.data(), &reinterpret_cast<const sockaddr_in6*>(entry->netmask)->sin6_addr, 16);
   m_ipv6List.push_back(ipv6);
   return 1;
-}
-
-void CNicInfo::GetIPv6List(std::vector<NicIPv6Entry>& list) const {
-  list.clear();
-  list.insert(list.end(), m_ipv6List.begin(), m_ipv6List.end());
 }
 
 int CNicInfo::IsSameName(const std::wstring& name) const { return name == m_name ? 1 : 0; }

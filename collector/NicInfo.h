@@ -23,8 +23,6 @@ class CNicInfo {
   CNicInfo& operator=(const CNicInfo& other);
   ~CNicInfo();
 
-  void Clear();
-
   // Fills a fresh descriptor from one entry of the library's adapter list; 1 when the
   // adapter is one we capture (not loopback, at least one usable address), else 0.
   int SetFromPcapIf(const pcap_if_t* entry);
@@ -38,8 +36,7 @@ class CNicInfo {
   std::wstring GetDescription() const { return m_description; }
   std::uint32_t GetIPv4Address() const { return m_ipv4Address; }
   std::uint32_t GetNetmask() const { return m_netmask; }
-  void GetIPv6List(std::vector<NicIPv6Entry>& list) const;
-  // The entries without a copy, for the per-frame address tests.
+  // In the order the library listed them.
   const std::vector<NicIPv6Entry>& IPv6Entries() const { return m_ipv6List; }
 
   // Exact, case-sensitive comparison of device names.

@@ -87,14 +87,16 @@ void CNicManager::RetireWorkers(const std::vector<CNicInfo>& list) {
   for (const std::unique_ptr<CaptureWorker>& worker : retiring) worker->SetStopFlag(1);
   for (const std::unique_ptr<CaptureWorker>& worker : retiring) {
     worker->Stop();
-    std::uint64_t sent = 0;
-    std::uint64_t received = 0;
-    std::uint64_t unknown = 0;
-    worker->TakeCounts(sent, received, unknown);
-    m_retiredSent += sent;
-    m_retiredReceived += received;
-    m_retiredUnknown += unknown;
+    HoldCountsOf(*worker);
   }
+}
+
+void CNicManager::HoldCountsOf(CaptureWorker& worker) {
+  std::uint64_t sent = 0;
+  std::uint64_t received = 0;
+  std::uint64_t unknown = 0;
+  worker.TakeCounts(sent, received, unknown);
+  PutBackCounts(sent, received, unknown);
 }
 
 int CNicManager::ComputeShare(int totalBufferMB, std::size_t adapterCount) {
@@ -130,15 +132,7 @@ void CNicManager::RegisterWorkers(const std::vector<CNicInfo>& list) {
 }
 
 void CNicManager::CollectCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown) {
-  for (const std::unique_ptr<CaptureWorker>& worker : m_workers) {
-    std::uint64_t workerSent = 0;
-    std::uint64_t workerReceived = 0;
-    std::uint64_t workerUnknown = 0;
-    worker->TakeCounts(workerSent, workerReceived, workerUnknown);
-    m_retiredSent += workerSent;
-    m_retiredReceived += workerReceived;
-    m_retiredUnknown += workerUnknown;
-  }
+  for (const std::unique_ptr<CaptureWorker>& worker : m_workers) HoldCountsOf(*worker);
   sent = m_retiredSent;
   received = m_retiredReceived;
   unknown = m_retiredUnknown;

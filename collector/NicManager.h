@@ -54,6 +54,9 @@ class CNicManager {
   void RetireWorkers(const std::vector<CNicInfo>& list);
   void RegisterWorkers(const std::vector<CNicInfo>& list);
   bool HasWorkerFor(const std::wstring& name) const;
+  // Adds what the worker counted since its last take to the counts held for the next
+  // collection.
+  void HoldCountsOf(CaptureWorker& worker);
 
   const IpFilterHeader& m_filterRef;
   int m_totalBufferMB;

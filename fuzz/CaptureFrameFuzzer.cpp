@@ -1,6 +1,6 @@
 // Arbitrary frames through the capture worker's own receive loop: the first input byte
-// picks the link type (Ethernet or PPPoE), the rest is one captured frame of an adapter
-// with IPv4 and IPv6 addresses. Nothing may be read beyond the captured length.
+// picks one of the link types the capture accepts, the rest is one captured frame of an
+// adapter with IPv4 and IPv6 addresses. Nothing may be read beyond the captured length.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <pcap/pcap.h>
@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "collector/CaptureWorker.h"
 #include "collector/IpFilterHeader.h"
+#include "collector/LinkType.h"
 #include "collector/NicInfo.h"
 
 namespace Velunor::Quillon {
@@ -63,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     list.AddAddress(L"2001:db8::9");
     return list;
   }();
-  const std::uint32_t linkType = (data[0] & 1) ? 51 : 1;
+  const Velunor::Quillon::LinkType& linkType =
+      Velunor::Quillon::kLinkTypes[data[0] % std::size(Velunor::Quillon::kLinkTypes)];
   const std::uint32_t frameLength = static_cast<std::uint32_t>(size - 1);
 
   // A savefile in memory with the one frame: global header, record header, bytes.
@@ -73,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Put32(file, 0);
   Put32(file, 0);
   Put32(file, 65535);
-  Put32(file, linkType);
+  Put32(file, static_cast<std::uint32_t>(linkType.number));
   Put32(file, 0);
   Put32(file, 0);
   Put32(file, frameLength);
@@ -92,10 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Velunor::Quillon::CaptureWorkerTestPeer::ReceiveLoop(worker, handle);
   std::uint64_t sent = 0, received = 0, unknown = 0;
   worker.TakeCounts(sent, received, unknown);
-  // A frame counts at most its captured length (PPPoE on its own link: plus the 14 of
-  // the Ethernet header it is read behind), into one counter.
-  const std::uint64_t limit = frameLength + (linkType == 51 ? 14u : 0u);
-  if (sent + received + unknown > limit) __builtin_trap();
+  // A frame counts at most the size its link type's rule gives its length (the wire
+  // length is the captured length here).
+  if (sent + received + unknown > linkType.CountedSize(frameLength)) __builtin_trap();
   pcap_close(handle);
   return 0;
 }

@@ -58,7 +58,7 @@ constexpr wchar_t kDebugLog[] = L"Velunor::Quillon::CaptureWorker::DebugLog";
 
 TEST_F(CaptureLog, CountedFramesAreTracedAndTheOthersOnlyAtFullTrace) {
   const std::string path = (folder.path() / "frames.pcap").string();
-  WriteSavefile(path, CaptureWorker::kLinkTypeEthernet,
+  WriteSavefile(path, Velunor::Quillon::kLinkTypeEthernet,
                 {{IPv4Frame("192.168.1.2", "8.8.8.8")},
                  {IPv4Frame("192.168.1.2", "192.168.1.1")},
                  {PPPoEIPv6Frame("2001:db8:1::2", "2001:4860::8888")},

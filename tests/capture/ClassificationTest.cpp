@@ -19,8 +19,8 @@ using namespace capture_test;
 namespace {
 
 constexpr char kMask64[] = "ffff:ffff:ffff:ffff::";
-constexpr int kEthernet = CaptureWorker::kLinkTypeEthernet;
-constexpr int kPPPoELink = CaptureWorker::kLinkTypePPPoE;
+constexpr int kEthernet = Velunor::Quillon::kLinkTypeEthernet;
+constexpr int kPPPoELink = Velunor::Quillon::kLinkTypePPPoE;
 
 // The adapter of most rows: 192.168.1.2/24, 2001:db8:1::2 and fe80::2.
 CNicInfo AdapterWithAddresses() {
@@ -49,8 +49,9 @@ Bytes Retyped(Bytes frame, std::uint16_t etherType) {
   return frame;
 }
 
+// Its payload reads like IPv4 in a session: only the discovery code keeps it from counting.
 Bytes PPPoEDiscovery() {
-  Bytes frame = PPPoEFrame(0x0101, 60);
+  Bytes frame = PPPoEIPv4Frame("192.168.1.2", "8.8.8.8", 60);
   frame[15] = 0x09;  // discovery initiation
   return frame;
 }

@@ -102,8 +102,7 @@ TEST(NicInfo, KeepsNamesInUtf8AndAddressBytesAsListed) {
   const CNicInfo nic = adapter.Nic();
   EXPECT_EQ(nic.GetName(), L"wlan-\u00E9");
   EXPECT_EQ(nic.GetDescription(), L"Funk \u65E5\u672C");
-  std::vector<NicIPv6Entry> list(3);
-  nic.GetIPv6List(list);
+  const std::vector<NicIPv6Entry>& list = nic.IPv6Entries();
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].address, IPv6("2001:db8::1"));
   EXPECT_EQ(list[0].netmask, IPv6(kMask64));
@@ -111,10 +110,6 @@ TEST(NicInfo, KeepsNamesInUtf8AndAddressBytesAsListed) {
 
   CNicInfo copy(nic);
   EXPECT_EQ(copy.IsSame(nic), 1);
-  copy.Clear();
-  EXPECT_EQ(copy.GetName(), L"");
-  EXPECT_TRUE(copy.IPv6Entries().empty());
-  EXPECT_EQ(nic.IPv6Entries().size(), 2u);
 }
 
 struct CompareCase {
