@@ -93,6 +93,8 @@ struct RenderCase {
   bool nextEnabled;
 };
 
+void PrintTo(const RenderCase& c, std::ostream* out) { *out << c.name; }
+
 const RenderCase kCases[] = {
     // The install month, 5 to 20 March: 200 MiB + 1 byte used; 15 days unmeasured give
     // ((209715201 x 100 / 16) x 15) / 100 = 196608000 bytes more, 388 MiB in all, which
