@@ -11,84 +11,19 @@
 #include <vector>
 
 #include "platform/core/Clock.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/ExternalWindows.h"
-#include "platform/ui/InputSimulation.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/tray_app/TraySandbox.h"
 #include "tests/tray_data/LoopbackHttpServer.h"
 #include "tests/tray_data/OwnNetworkNamespace.h"
+#include "tests/tray_popups/PopupSandbox.h"
 #include "tray/TaskWindow.h"
-#include "tray/TrayPopup.h"
 
 namespace tray_app_test {
 namespace {
 
 using tray_data_test::LoopbackHttpServer;
 namespace Resident = Velunor::Quillon::Resident;
-
-// A user at the screen: a hidden window of the tray's thread that keeps looking for a
-// tray popup while some modal loop serves it, notes each new one and answers it: the
-// update popup with its close box, the guidance popup with its show button.
-class ScreenUser : public platform::Dialog {
- public:
-  static constexpr unsigned int kLook = platform::WM_APP + 9;
-
-  explicit ScreenUser(std::function<std::string()> state) : state_(std::move(state)) {
-    module_.name = L"ScreenUser";
-    platform::DialogTemplate hidden;
-    hidden.id = 1;
-    hidden.style = platform::WS_POPUP;
-    hidden.width = 50;
-    hidden.height = 20;
-    module_.dialogs.push_back(hidden);
-    Create(&module_, 1);
-    platform::PostMessage(Handle(), kLook);
-  }
-  ~ScreenUser() override {
-    looking_ = false;
-    platform::ProcessPendingMessages();
-    platform::UiWindow window = Detach();
-    if (window) platform::DestroyWindow(window);
-  }
-  // What was seen, in order: "update" or "guidance", each with the state when it opened.
-  const std::vector<std::string>& Seen() const { return seen_; }
-
- protected:
-  bool ProcessWindowMessage(platform::UiWindow, unsigned int message, platform::WParam, platform::LParam,
-                            platform::LResult& result) override {
-    if (message != kLook) return false;
-    result = 0;
-    if (!looking_) return true;
-    auto found = platform::FindTopLevelWindow(Resident::kTrayPopupCaption);
-    if (found && found->own != answered_) {
-      answered_ = found->own;
-      platform::Rect client;
-      platform::GetClientRect(answered_, client);
-      const bool guidance = client.Width() == 480 && client.Height() == 150;
-      seen_.push_back(std::string(guidance ? "guidance" : "update") + " after " + state_());
-      if (guidance) {
-        // The show button at (5, 103, 118, 145).
-        platform::SimulateMouse(answered_, platform::WM_MOUSEMOVE, 60, 124, 0);
-        platform::SimulateMouse(answered_, platform::WM_LBUTTONDOWN, 60, 124, platform::MK_LBUTTON);
-        platform::SimulateMouse(answered_, platform::WM_LBUTTONUP, 60, 124, 0);
-      } else {
-        platform::PostMessage(answered_, platform::WM_CLOSE);
-      }
-    }
-    if (++looks_ < 1000000) platform::PostMessage(Handle(), kLook);
-    return true;
-  }
-
- private:
-  platform::ResourceModule module_;
-  std::function<std::string()> state_;
-  std::vector<std::string> seen_;
-  platform::UiWindow answered_;
-  bool looking_ = true;
-  int looks_ = 0;
-};
 
 TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePreviousMonth) {
   std::string reason;
@@ -121,10 +56,21 @@ TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePr
   std::string error;
   ASSERT_TRUE(server.Start(80, error)) << error;
 
-  ScreenUser user([&server] { return std::to_string(server.RequestHeads().size()) + " requests"; });
+  // The user closes the update popup and presses the guidance popup's show button.
+  tray_popups_test::PopupOwner user;
+  std::vector<std::string> seen;
+  user.AnswerEvery([&](platform::UiWindow popup) {
+    platform::Rect client;
+    platform::GetClientRect(popup, client);
+    const bool guidance = client.Width() == 480 && client.Height() == 150;
+    seen.push_back(std::string(guidance ? "guidance" : "update") + " after " +
+                   std::to_string(server.RequestHeads().size()) + " requests");
+    return guidance ? tray_popups_test::Answer::Show : tray_popups_test::Answer::CloseBox;
+  });
   Resident::CTaskWindow window(Resident::GetTrayResources());
   ASSERT_EQ(window.Create(), 1);
-  EXPECT_EQ(user.Seen(), (std::vector<std::string>{"update after 1 requests", "guidance after 1 requests"}));
+  user.Settle();
+  EXPECT_EQ(seen, (std::vector<std::string>{"update after 1 requests", "guidance after 1 requests"}));
   const std::vector<std::string> heads = server.RequestHeads();
   ASSERT_EQ(heads.size(), 1u);
   EXPECT_EQ(heads[0].substr(0, heads[0].find("\r\n")), "GET /override/version.xml HTTP/1.1");
