@@ -4,6 +4,7 @@
 #include "platform/ui/Gdi.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
+#include "tests/DrawnTextPrinting.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "platform/ui/Gdi.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
+#include "tests/DrawnTextPrinting.h"
 #include "tests/tray_popups/PopupSandbox.h"
 #include "tray/NotificationWnd.h"
 #include "tray/UpdateWnd.h"
@@ -155,7 +156,13 @@ TEST_F(TrayPopups, GuidancePopupPaintsItsPicturesAndTwoCentredLines) {
   CNotificationWnd popup(GetTrayResources());
   RunPopup(popup, owner, Answer::CloseBox, [&](platform::UiWindow window) {
     Canvas canvas(480, 150);
+    platform::DrawnTextRecord record;
     popup.DrawParts(canvas.Dc());
+    // The text item draws in its rectangle narrowed by 5 on either side, centred and
+    // word-wrapped; the configured "\n" is a line break.
+    EXPECT_EQ(record.Take(), (std::vector<platform::DrawnText>{
+                                 {L"先月の通信量をご確認ください。\nグラフを表示します。", platform::Rect{20, 53, 460, 173},
+                                  platform::DT_CENTER | platform::DT_WORDBREAK, L"ＭＳ Ｐゴシック", 18, 900, false, kGrey}}));
     EXPECT_EQ(canvas.At(0, 0), kWhite);
     EXPECT_EQ(canvas.At(479, 149), kWhite);
     EXPECT_TRUE(canvas.ShowsPicture(224, 5, Resident::kGuidanceInfoBitmapId));
@@ -240,7 +247,12 @@ TEST_F(TrayPopups, UpdatePopupSitsAtTheCornerAndPaintsTextAndLink) {
     EXPECT_EQ(popup.GetLinkButton().GetRect(), (platform::Rect{50, 50, 400, 65}));
 
     Canvas canvas(450, 70);
+    platform::DrawnTextRecord record;
     popup.DrawParts(canvas.Dc());
+    EXPECT_EQ(record.Take(), (std::vector<platform::DrawnText>{
+                                 {L"新しいバージョンを公開しました。", platform::Rect{30, 10, 420, 40},
+                                  platform::DT_CENTER | platform::DT_WORDBREAK, L"ＭＳ Ｐゴシック", 13, 900, false,
+                                  platform::Rgb(0, 0, 0)}}));
     EXPECT_EQ(canvas.At(0, 0), kWhite);
     EXPECT_TRUE(canvas.ShowsPicture(50, 50, Resident::kUpdateLinkBitmapId));
     Canvas::Ink ink = canvas.InkOf(platform::Rgb(0, 0, 0), platform::Rect{25, 10, 425, 40});

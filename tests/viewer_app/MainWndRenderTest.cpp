@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
-#include <sstream>
 #include <vector>
 
 #include "platform/core/TextCodec.h"
+#include "tests/DrawnTextPrinting.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"
 
@@ -65,12 +65,6 @@ constexpr unsigned int kLeft = platform::DT_LEFT | platform::DT_VCENTER | platfo
 platform::DrawnText Text(const std::wstring& text, Rect rect, unsigned int format, int height, int weight,
                          ColorRef color = Rgb(0, 0, 0), bool underline = false) {
   return platform::DrawnText{text, rect, format, kFace, height, weight, underline, color};
-}
-
-std::wostream& operator<<(std::wostream& out, const platform::DrawnText& t) {
-  return out << L"\"" << t.text << L"\" (" << t.rect.left << L"," << t.rect.top << L"," << t.rect.right << L","
-             << t.rect.bottom << L") format " << t.format << L" " << t.face << L" " << t.height << L"/" << t.weight
-             << (t.underline ? L" underlined" : L"") << L" colour " << std::hex << t.color << std::dec;
 }
 
 struct RenderCase {
@@ -175,11 +169,9 @@ TEST_P(MainWndRenderTest, DrawsEveryTextWhereAndHowTheLayoutSays) {
   const std::vector<platform::DrawnText> drawn = record.Take();
   const std::vector<platform::DrawnText> expected = ExpectedTexts(c);
   for (std::size_t i = 0; i < std::max(drawn.size(), expected.size()); ++i) {
-    std::wostringstream seen;
-    std::wostringstream wanted;
-    if (i < drawn.size()) seen << drawn[i];
-    if (i < expected.size()) wanted << expected[i];
-    EXPECT_EQ(platform::WideToUtf8(seen.str()), platform::WideToUtf8(wanted.str())) << "text " << i;
+    EXPECT_EQ(i < drawn.size() ? platform::Describe(drawn[i]) : "nothing",
+              i < expected.size() ? platform::Describe(expected[i]) : "nothing")
+        << "text " << i;
   }
 
   EXPECT_EQ(window.TextOf(kPrevMonthButtonId), c.previousButton);
