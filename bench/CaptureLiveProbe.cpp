@@ -1,7 +1,10 @@
-// Captures with the adapter manager in the current network namespace for a while and
-// prints what the workers counted, what the capture library dropped, and the CPU time
-// used. Run by bench/capture_live.sh inside a namespace of its own;
-// CAPTURE_SECONDS and CAPTURE_BUFFER_MB set the duration and the buffer.
+// The collector's capture in the current network namespace for a while: the adapter
+// manager's workers, at the priorities the service gives them, and at the end the counts
+// added to summarydata.xml through the collector's own writer, as the service's stop
+// does (below $CORVANE_ROOT when that is set). Prints what the workers counted, what the
+// capture library dropped and the CPU time of the whole process. Run by
+// bench/capture_live.sh inside a namespace of its own; CAPTURE_SECONDS and
+// CAPTURE_BUFFER_MB set the duration and the buffer.
 #include <benchmark/benchmark.h>
 #include <pcap/pcap.h>
 #include <sys/resource.h>
@@ -12,8 +15,11 @@
 #include <thread>
 
 #include "collector/NicManager.h"
+#include "collector/SummaryFile.h"
+#include "platform/service/Priority.h"
 
 using Velunor::Quillon::CNicManager;
+using Velunor::Quillon::CSummaryFile;
 using Velunor::Quillon::IpFilterHeader;
 
 namespace {
@@ -33,32 +39,39 @@ static void LiveCapture(benchmark::State& state) {
   const char* bufferText = std::getenv("CAPTURE_BUFFER_MB");
   const int seconds = secondsText != nullptr ? std::atoi(secondsText) : 10;
   const int bufferMB = bufferText != nullptr ? std::atoi(bufferText) : 64;
+  // As the service host does; the capture threads then raise themselves above it.
+  platform::SetProcessPriorityClass(platform::kAboveNormalPriorityClass);
   for (auto _ : state) {
     IpFilterHeader filter;
     CNicManager manager(bufferMB, 1000, filter);
     const double cpuBefore = CpuSeconds();
     manager.WatchNics();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    std::uint64_t counted = 0;
-    std::uint64_t received = 0;
+    std::uint64_t sent = 0, received = 0, unknown = 0;
+    std::uint64_t captured = 0;
     std::uint64_t dropped = 0;
+    for (const auto& worker : manager.GetWorkers()) worker->SetStopFlag(1);
     for (const auto& worker : manager.GetWorkers()) {
       worker->Stop();
-      std::uint64_t sent = 0, in = 0, unknown = 0;
-      worker->TakeCounts(sent, in, unknown);
-      counted += sent + in + unknown;
+      std::uint64_t workerSent = 0, workerReceived = 0, workerUnknown = 0;
+      worker->TakeCounts(workerSent, workerReceived, workerUnknown);
+      sent += workerSent;
+      received += workerReceived;
+      unknown += workerUnknown;
       pcap_stat statistics{};
       if (worker->GetCaptureStatistics(statistics)) {
-        received += statistics.ps_recv;
+        captured += statistics.ps_recv;
         dropped += statistics.ps_drop;
       }
     }
     const double cpu = CpuSeconds() - cpuBefore;
+    const bool written = CSummaryFile().WriteInterval(sent, received, unknown);
+    const std::uint64_t counted = sent + received + unknown;
     std::printf("workers=%zu counted_bytes=%llu pcap_received=%llu pcap_dropped=%llu cpu_seconds=%.3f "
-                "cpu_seconds_per_GB=%.3f\n",
+                "summary_written=%d summary=%s\n",
                 manager.GetWorkers().size(), static_cast<unsigned long long>(counted),
-                static_cast<unsigned long long>(received), static_cast<unsigned long long>(dropped), cpu,
-                counted > 0 ? cpu / (static_cast<double>(counted) / 1e9) : 0.0);
+                static_cast<unsigned long long>(captured), static_cast<unsigned long long>(dropped), cpu,
+                written ? 1 : 0, CSummaryFile().GetNativePath().c_str());
     std::fflush(stdout);
   }
 }

@@ -3,8 +3,8 @@ corvane_add_bench(capture_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureBench.cpp ${PROJECT_SOURCE_DIR}/tests/capture/CaptureTestSupport.cpp
   LIBS collector_capture)
 
-# Live: the manager's workers in a network namespace while iperf3 loads the link
-# (bench/capture_live.sh runs it).
+# Live: the manager's workers in a network namespace while iperf3 loads the link, beside
+# tcpdump (bench/capture_live.sh runs it).
 corvane_add_bench(capture_live_probe
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureLiveProbe.cpp
-  LIBS collector_capture)
+  LIBS collector_capture collector_summary)

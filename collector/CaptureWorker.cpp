@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kError = Common::Log::kError;
 constexpr int kDebug = Common::Log::kDebug;
-constexpr int kSnapshotLength = 65535;
 constexpr int kPromiscuousOff = 0;
 constexpr std::int64_t kBytesPerMB = 1000 * 1000;
 // A read that timed out without a frame is followed by this pause, so an idle adapter
@@ -64,9 +63,10 @@ void CaptureWorker::Start() {
   try {
     m_thread = std::make_unique<boost::thread>([this] { ThreadMain(); });
   } catch (const boost::thread_resource_error&) {
-    // No thread, no capture: the worker stays listed with counters at 0, as one whose
-    // adapter could not be opened.
+    // No thread, no capture: the worker stays listed with counters at 0 until the next
+    // watch step tries again with a new one.
     m_thread.reset();
+    SetState(State::kReceiveFailed);
   }
 }
 
@@ -110,6 +110,21 @@ void CaptureWorker::TakeCounts(std::uint64_t& sent, std::uint64_t& received, std
   m_takenUnknown = unknownNow;
 }
 
+void CaptureWorker::SetState(State state) {
+  boost::lock_guard<boost::mutex> lock(m_countLock);
+  m_state = state;
+}
+
+CaptureWorker::State CaptureWorker::GetState() {
+  boost::lock_guard<boost::mutex> lock(m_countLock);
+  return m_state;
+}
+
+bool CaptureWorker::HasFailed() {
+  const State state = GetState();
+  return state == State::kOpenFailed || state == State::kReceiveFailed;
+}
+
 bool CaptureWorker::GetCaptureStatistics(pcap_stat& statistics) {
   boost::lock_guard<boost::mutex> lock(m_countLock);
   statistics = m_statistics;
@@ -132,17 +147,23 @@ void CaptureWorker::ThreadMain() {
   // ring before it fills. A thread sets its own priority on Linux; not getting it is no
   // error.
   platform::SetCurrentThreadPriority(platform::kThreadPriorityHighest);
-  LogCaptureStart();
-  if (pcap_t* handle = OpenNic()) {
-    ReceiveLoop(handle);
-    pcap_stat statistics{};
-    if (pcap_stats(handle, &statistics) == 0) {
-      boost::lock_guard<boost::mutex> lock(m_countLock);
-      m_statistics = statistics;
-      m_hasStatistics = true;
-    }
-    pcap_close(handle);
+  // A retry logs nothing until it opens: a link that stays down for hours leaves one
+  // set of lines, not one per watch step.
+  if (!m_retry) LogCaptureStart();
+  pcap_t* handle = OpenNic();
+  if (handle == nullptr) {
+    if (!m_retry) LogCaptureEnd();
+    return;
   }
+  if (m_retry) LogCaptureStart();
+  ReceiveLoop(handle);
+  pcap_stat statistics{};
+  if (pcap_stats(handle, &statistics) == 0) {
+    boost::lock_guard<boost::mutex> lock(m_countLock);
+    m_statistics = statistics;
+    m_hasStatistics = true;
+  }
+  pcap_close(handle);
   LogCaptureEnd();
 }
 
@@ -151,10 +172,16 @@ pcap_t* CaptureWorker::OpenNic() {
   const std::string deviceName = Common::ToMultiByteString(m_nic.GetName(), Common::kUtf8CodePageFlag);
   pcap_t* handle = pcap_create(deviceName.c_str(), errorBuffer);
   if (handle == nullptr) {
-    Common::Log::WriteLog(kOpenNicFunction, __LINE__,
-                          L"PcapのOpenに失敗しました。[" + ErrorText(errorBuffer) + L"]", kError);
+    SetState(State::kOpenFailed);
+    if (!m_retry) {
+      Common::Log::WriteLog(kOpenNicFunction, __LINE__,
+                            L"PcapのOpenに失敗しました。[" + ErrorText(errorBuffer) + L"]", kError);
+    }
     return nullptr;
   }
+  // Only the headers are read, and the wire length is counted: a short snapshot lets
+  // the kernel ring hold many more frames, which is what keeps a busy machine from
+  // dropping any.
   pcap_set_snaplen(handle, kSnapshotLength);
   pcap_set_promisc(handle, kPromiscuousOff);
   pcap_set_timeout(handle, m_readTimeoutMs);
@@ -173,18 +200,35 @@ pcap_t* CaptureWorker::OpenNic() {
     const std::wstring text =
         ErrorText(reason != nullptr && reason[0] != '\0' ? reason : pcap_statustostr(status));
     pcap_close(handle);
-    Common::Log::WriteLog(kOpenNicFunction, __LINE__, L"PcapのOpenに失敗しました。[" + text + L"]", kError);
+    SetState(State::kOpenFailed);
+    if (!m_retry) {
+      Common::Log::WriteLog(kOpenNicFunction, __LINE__, L"PcapのOpenに失敗しました。[" + text + L"]", kError);
+    }
     return nullptr;
   }
   const int linkType = pcap_datalink(handle);
   if (linkType != kLinkTypeEthernet && linkType != kLinkTypePPPoE) {
     pcap_close(handle);
+    SetState(State::kRefused);
     Common::Log::WriteLog(kOpenNicFunction, __LINE__,
                           L"アダプタのdatalinkの種類が対応外です。[Ethernet (10Mb, 100Mb, 1000Mb, それ以上) "
                           L"もしくはPPPoE以外]",
                           kError);
     return nullptr;
   }
+  // The snapshot length reaches the kernel only through a filter: without one the ring
+  // is filled with whole frames, which the library cuts only as it hands them over. A
+  // filter that takes every frame (the empty expression) makes the kernel copy just the
+  // first kSnapshotLength bytes of each.
+  bpf_program everyFrame{};
+  if (pcap_compile(handle, &everyFrame, "", 1, PCAP_NETMASK_UNKNOWN) != 0 || pcap_setfilter(handle, &everyFrame) != 0) {
+    Common::Log::WriteLog(kOpenNicFunction, __LINE__,
+                          L"cannot set the capture filter, whole frames fill the buffer [" +
+                              ErrorText(pcap_geterr(handle)) + L"]",
+                          kDebug);
+  }
+  pcap_freecode(&everyFrame);
+  SetState(State::kCapturing);
   return handle;
 }
 
@@ -206,6 +250,7 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
       // A read broken off by a stop request is no receive failure.
       if (!IsStopRequested()) {
         platform::OutputDebugString(L"パケット受信に失敗しました。ERROR=[" + std::to_wstring(lastError) + L"]\n");
+        SetState(State::kReceiveFailed);
       }
       break;
     }
@@ -237,7 +282,7 @@ void CaptureWorker::DrainCapturedFrames(pcap_t* handle) {
     const u_char* data = nullptr;
     const int result = pcap_next_ex(handle, &header, &data);
     if (result == 1) {
-      if (header->caplen != 0) DispatchFrame(*header, data, header->caplen);
+      if (header->len != 0) DispatchFrame(*header, data, header->len);
       ++drained;
     } else if (result == 0 || result == PCAP_ERROR_BREAK) {
       // Nothing readable yet, or the stop's break request still pending once.
@@ -263,7 +308,7 @@ bool CaptureWorker::NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const
   if (result == 1) {
     header = nextHeader;
     data = nextData;
-    size = nextHeader->caplen;
+    size = nextHeader->len;
   }
   return true;
 }

@@ -25,12 +25,28 @@ class CaptureWorker {
   // Link types whose frames are classified; every other one is refused when opening.
   static constexpr int kLinkTypeEthernet = 1;
   static constexpr int kLinkTypePPPoE = 51;
+  // Bytes of each frame the capture hands over. The deepest field any rule reads ends at
+  // byte 62 (the IPv6 destination behind PPPoE), well inside.
+  static constexpr int kSnapshotLength = 128;
+
+  // Where the capture thread stands.
+  enum class State {
+    kStarting,      // not opened yet
+    kCapturing,     // opened; the receive loop runs, or ran until a stop request
+    kOpenFailed,    // the adapter could not be opened (a link that is down, for one)
+    kRefused,       // opened, but its link type is not one we classify
+    kReceiveFailed, // reading ended by itself (the adapter went away under it), or no thread
+  };
 
   CaptureWorker(CNicInfo nic, const IpFilterHeader& filter, int bufferMB, int readTimeoutMs);
   ~CaptureWorker();
   CaptureWorker(const CaptureWorker&) = delete;
   CaptureWorker& operator=(const CaptureWorker&) = delete;
 
+  // Marks this worker as another attempt at an adapter whose open failure is already
+  // logged: failing again logs nothing, and the start and end lines appear only once it
+  // opens. Called before Start.
+  void SetRetry() { m_retry = true; }
   // Starts the capture thread; a worker is started once.
   void Start();
   // Requests the stop and returns once the capture thread has ended; nothing when no
@@ -40,9 +56,14 @@ class CaptureWorker {
   // The bytes counted in each class since the previous call (or since construction).
   void TakeCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown);
 
-  // Classifies one captured frame and counts it. size is the captured length; nothing
-  // beyond header.caplen is ever read.
+  // Classifies one captured frame and counts it. size is the frame's length on the wire
+  // (header.len), which is what counts; nothing beyond header.caplen is ever read.
   void DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data, std::uint32_t size);
+
+  State GetState();
+  // True when the capture ended by itself in a way that a new worker for the same
+  // adapter may get past: the open failed or reading failed. A refused link type stays.
+  bool HasFailed();
 
   // The capture library's statistics of the handle as the receive loop ended; false
   // while the loop has not ended (or never ran).
@@ -60,6 +81,7 @@ class CaptureWorker {
 
   void ThreadMain();
   pcap_t* OpenNic();
+  void SetState(State state);
   // Reads and counts, for one read timeout after a stop request, what the capture still
   // holds.
   void DrainCapturedFrames(pcap_t* handle);
@@ -72,10 +94,11 @@ class CaptureWorker {
   bool IsStopRequested();
 
   // Classification of one frame kind each; the view starts at the Ethernet header.
-  void CountIPv4(const FrameView& frame, std::uint32_t size);
-  void CountIPv6(const FrameView& frame, std::uint32_t size);
-  void CountPPPoE(const FrameView& frame, std::uint32_t size);
-  void AddToCounter(std::uint64_t& counter, std::uint32_t size);
+  // Sizes are 64-bit here, so adding the synthetic header of a PPPoE link never wraps.
+  void CountIPv4(const FrameView& frame, std::uint64_t size);
+  void CountIPv6(const FrameView& frame, std::uint64_t size);
+  void CountPPPoE(const FrameView& frame, std::uint64_t size);
+  void AddToCounter(std::uint64_t& counter, std::uint64_t size);
 
   static int IsLocalIPv4(std::uint32_t source, std::uint32_t destination);
   static int IsMulticastIPv4(std::uint32_t source, std::uint32_t destination);
@@ -90,9 +113,9 @@ class CaptureWorker {
   int IsOwnIPv6(const IpFilterHeader::IPv6Address& address) const;
 
   void DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
-                std::uint32_t size, int pppoe);
+                std::uint64_t size, int pppoe);
   void DebugLog(int kind, const wchar_t* label, const IpFilterHeader::IPv6Address& source,
-                const IpFilterHeader::IPv6Address& destination, std::uint32_t size, int pppoe);
+                const IpFilterHeader::IPv6Address& destination, std::uint64_t size, int pppoe);
   bool IsDebugLineEnabled(int kind) const;
 
   CNicInfo m_nic;
@@ -115,7 +138,9 @@ class CaptureWorker {
   // breaks the library's wait on it. On Linux the capture ring wakes its reader only
   // for frames, so an idle adapter would otherwise never see the stop.
   pcap_t* m_activeHandle = nullptr;
+  bool m_retry = false;
   // Guarded by m_countLock.
+  State m_state = State::kStarting;
   bool m_hasStatistics = false;
   pcap_stat m_statistics{};
   // Link type of the open handle; decides how a frame is framed for classification.

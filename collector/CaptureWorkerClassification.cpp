@@ -38,7 +38,7 @@ constexpr std::size_t kEthernetHeaderLength = 14;
 constexpr std::size_t kPPPoECodeOffset = 15;
 constexpr std::uint8_t kPPPoESessionCode = 0x00;
 // The PPPoE header (6 bytes) and the PPP protocol field (2) are not traffic of the line.
-constexpr std::uint32_t kPPPoEOverhead = 8;
+constexpr std::uint64_t kPPPoEOverhead = 8;
 
 // Frames of a PPPoE link carry no Ethernet header: they are read behind this one, which
 // makes them PPPoE session frames of the Ethernet layout and so counts their bytes the
@@ -76,7 +76,7 @@ void CaptureWorker::DispatchFrame(const pcap_pkthdr& header, const std::uint8_t*
     if (!frame.ReadBytes(kPPPoECodeOffset, &code, 1) || code != kPPPoESessionCode) {
       return;
     }
-    CountPPPoE(frame, size + static_cast<std::uint32_t>(kEthernetHeaderLength));
+    CountPPPoE(frame, std::uint64_t{size} + kEthernetHeaderLength);
     return;
   }
   const FrameView frame(data, readable);
@@ -99,12 +99,12 @@ void CaptureWorker::DispatchFrame(const pcap_pkthdr& header, const std::uint8_t*
   }
 }
 
-void CaptureWorker::AddToCounter(std::uint64_t& counter, std::uint32_t size) {
+void CaptureWorker::AddToCounter(std::uint64_t& counter, std::uint64_t size) {
   boost::lock_guard<boost::mutex> lock(m_countLock);
   counter += size;
 }
 
-void CaptureWorker::CountIPv4(const FrameView& frame, std::uint32_t size) {
+void CaptureWorker::CountIPv4(const FrameView& frame, std::uint64_t size) {
   std::uint32_t source = 0;
   std::uint32_t destination = 0;
   if (!frame.ReadStored32(kIPv4SourceOffset, source) || !frame.ReadStored32(kIPv4DestinationOffset, destination)) {
@@ -130,7 +130,7 @@ void CaptureWorker::CountIPv4(const FrameView& frame, std::uint32_t size) {
   }
 }
 
-void CaptureWorker::CountIPv6(const FrameView& frame, std::uint32_t size) {
+void CaptureWorker::CountIPv6(const FrameView& frame, std::uint64_t size) {
   IPv6Address source;
   IPv6Address destination;
   if (!ReadIPv6(frame, kIPv6SourceOffset, source) || !ReadIPv6(frame, kIPv6DestinationOffset, destination)) {
@@ -156,14 +156,14 @@ void CaptureWorker::CountIPv6(const FrameView& frame, std::uint32_t size) {
   }
 }
 
-void CaptureWorker::CountPPPoE(const FrameView& frame, std::uint32_t size) {
+void CaptureWorker::CountPPPoE(const FrameView& frame, std::uint64_t size) {
   std::uint16_t protocol = 0;
   if (!frame.ReadU16(kPPPProtocolOffset, protocol)) {
     return;
   }
   // Every frame that reaches here holds at least the Ethernet, PPPoE and PPP headers,
   // so the size cannot drop below zero.
-  const std::uint32_t payloadSize = size - kPPPoEOverhead;
+  const std::uint64_t payloadSize = size - kPPPoEOverhead;
   if (protocol == kPPPProtocolIPv4) {
     std::uint32_t source = 0;
     std::uint32_t destination = 0;
@@ -270,9 +270,9 @@ bool CaptureWorker::IsDebugLineEnabled(int kind) const {
 namespace {
 
 std::wstring PacketLine(const wchar_t* label, const wchar_t* type, const std::wstring& source,
-                        const std::wstring& destination, std::uint32_t size, const std::wstring& nic) {
-  wchar_t sizeText[16];
-  std::swprintf(sizeText, sizeof sizeText / sizeof sizeText[0], L"%05u", static_cast<unsigned>(size));
+                        const std::wstring& destination, std::uint64_t size, const std::wstring& nic) {
+  wchar_t sizeText[24];
+  std::swprintf(sizeText, sizeof sizeText / sizeof sizeText[0], L"%05llu", static_cast<unsigned long long>(size));
   return std::wstring(label) + L" type " + type + L" src " + source + L" dest " + destination + L" size " +
          sizeText + L" nic " + nic;
 }
@@ -282,7 +282,7 @@ constexpr wchar_t kDebugLogFunction[] = L"Velunor::Quillon::CaptureWorker::Debug
 }  // namespace
 
 void CaptureWorker::DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
-                             std::uint32_t size, int pppoe) {
+                             std::uint64_t size, int pppoe) {
   if (!IsDebugLineEnabled(kind)) {
     return;
   }
@@ -293,7 +293,7 @@ void CaptureWorker::DebugLog(int kind, const wchar_t* label, std::uint32_t sourc
 }
 
 void CaptureWorker::DebugLog(int kind, const wchar_t* label, const IPv6Address& source,
-                             const IPv6Address& destination, std::uint32_t size, int pppoe) {
+                             const IPv6Address& destination, std::uint64_t size, int pppoe) {
   if (!IsDebugLineEnabled(kind)) {
     return;
   }

@@ -28,8 +28,8 @@ unsigned int TimerPeriodMs(int seconds) {
 
 }  // namespace
 
-void CCtrlHiddenWindow::DoWriteXML(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
-  CSummaryFile().WriteInterval(sent, received, unknown);
+bool CCtrlHiddenWindow::DoWriteXML(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
+  return CSummaryFile().WriteInterval(sent, received, unknown);
 }
 
 void CCtrlHiddenWindow::DoRemoveXML() { CSummaryFile().RemoveOldMonths(); }
@@ -92,7 +92,9 @@ platform::LResult CCtrlHiddenWindow::WriteXMLFile() {
   std::uint64_t received = 0;
   std::uint64_t unknown = 0;
   m_manager.CollectCounts(sent, received, unknown);
-  DoWriteXML(sent, received, unknown);
+  // Counts that did not reach the file (a full disk, a file that cannot be read) go into
+  // the next write, or the one at stop, however many writes fail before.
+  if (!DoWriteXML(sent, received, unknown)) m_manager.PutBackCounts(sent, received, unknown);
   Debug(L"WriteXMLFile", __LINE__, L"XML Write OK");
   return 1;
 }

@@ -17,8 +17,8 @@ class CCtrlHiddenWindow : public platform::HiddenWindow {
  public:
   explicit CCtrlHiddenWindow(CNicManager& manager) : m_manager(manager) {}
 
-  // Adds the counts to today's unit of summarydata.xml.
-  void DoWriteXML(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown);
+  // Adds the counts to today's unit of summarydata.xml; false when they are not in it.
+  bool DoWriteXML(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown);
   // Prunes summarydata.xml to the current month, the twelve before it and later ones.
   void DoRemoveXML();
 

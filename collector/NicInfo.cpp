@@ -41,6 +41,9 @@ int CNicInfo::SetFromPcapIf(const pcap_if_t* entry) {
   if (entry->description != nullptr) {
     m_description = Common::ToWideString(std::string(entry->description), kUtf8);
   }
+  // The library describes few Linux interfaces; the name then stands in, so that every
+  // log line names its adapter.
+  if (m_description.empty()) m_description = m_name;
   if ((entry->flags & kLoopbackFlag) != 0) {
     return 0;
   }

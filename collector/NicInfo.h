@@ -34,6 +34,7 @@ class CNicInfo {
   int AddIPv6(const pcap_addr_t* entry);
 
   std::wstring GetName() const { return m_name; }
+  // The library's description, or the device name where it gives none.
   std::wstring GetDescription() const { return m_description; }
   std::uint32_t GetIPv4Address() const { return m_ipv4Address; }
   std::uint32_t GetNetmask() const { return m_netmask; }

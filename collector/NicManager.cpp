@@ -67,9 +67,18 @@ void CNicManager::RetireWorkers(const std::vector<CNicInfo>& list) {
         break;
       }
     }
-    if (listed != nullptr && running.IsSame(*listed) == 1) {
+    const bool unchanged = listed != nullptr && running.IsSame(*listed) == 1;
+    const bool failed = (*it)->HasFailed();
+    if (unchanged && !failed) {
       ++it;
       continue;
+    }
+    // An unchanged adapter that could not be opened gets a new worker in this step; its
+    // failure is already logged. Any other retirement makes a next failure news again.
+    if (unchanged && (*it)->GetState() == CaptureWorker::State::kOpenFailed) {
+      m_retryNames.insert(running.GetName());
+    } else {
+      m_retryNames.erase(running.GetName());
     }
     retiring.push_back(std::move(*it));
     it = m_workers.erase(it);
@@ -115,6 +124,7 @@ void CNicManager::RegisterWorkers(const std::vector<CNicInfo>& list) {
       continue;
     }
     m_workers.push_back(std::make_unique<CaptureWorker>(nic, m_filterRef, share, m_timeoutMs));
+    if (m_retryNames.count(nic.GetName()) != 0) m_workers.back()->SetRetry();
     m_workers.back()->Start();
   }
 }
@@ -135,6 +145,12 @@ void CNicManager::CollectCounts(std::uint64_t& sent, std::uint64_t& received, st
   m_retiredSent = 0;
   m_retiredReceived = 0;
   m_retiredUnknown = 0;
+}
+
+void CNicManager::PutBackCounts(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
+  m_retiredSent += sent;
+  m_retiredReceived += received;
+  m_retiredUnknown += unknown;
 }
 
 }  // namespace Velunor::Quillon

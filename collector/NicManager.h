@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "collector/CaptureWorker.h"
@@ -28,12 +30,17 @@ class CNicManager {
   // Stops and deletes every worker, keeping their last counts for the next
   // CollectCounts: what a final collection at shutdown needs.
   void RetireAll() { RetireWorkers({}); }
-  // One watch step: enumerate, retire gone or changed adapters' workers, start workers
-  // for adapters that have none.
+  // One watch step: enumerate, retire the workers of adapters that are gone or changed
+  // and the workers whose capture failed by itself, start workers for adapters that have
+  // none. An adapter that could not be opened (a link still down) is so tried again at
+  // every step until it opens; its failure is logged once.
   void WatchNics();
   // The bytes counted since the previous collection, retired workers' last counts
   // included.
   void CollectCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown);
+  // Gives back counts of a collection that could not be written: the next collection
+  // holds them again.
+  void PutBackCounts(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown);
 
   // Buffer share in MB of each new worker when adapterCount adapters are listed: the
   // total divided and truncated, never below 1.
@@ -51,10 +58,13 @@ class CNicManager {
   const IpFilterHeader& m_filterRef;
   int m_totalBufferMB;
   int m_timeoutMs;
+  // Counts of retired workers, and counts put back, held for the next collection.
   std::uint64_t m_retiredSent = 0;
   std::uint64_t m_retiredReceived = 0;
   std::uint64_t m_retiredUnknown = 0;
   std::list<std::unique_ptr<CaptureWorker>> m_workers;
+  // Adapters whose open failure is logged and whose next worker is a quiet retry.
+  std::set<std::wstring> m_retryNames;
 };
 
 }  // namespace Velunor::Quillon

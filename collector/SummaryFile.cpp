@@ -38,6 +38,7 @@ constexpr wchar_t kRemoveFunction[] = L"Velunor::Quillon::CCtrlHiddenWindow::DoR
 constexpr char kKeepUnreadable[] = "unreadable";  // no root element: a new file is started
 constexpr char kKeepDamaged[] = "damaged";        // only the part before the damage is saved
 constexpr char kKeepReset[] = "no-install-date";  // the years are dropped with a new install date
+constexpr char kKeepBadSize[] = "bad-size";       // a size of today's unit starts again
 
 struct ElementNames {
   std::string root, installDate, year, month, unit, dateTime, sendSize, recvSize, unknownSize;
@@ -96,18 +97,17 @@ std::string Shorten(const char* text) {
   return shown.size() > 40 ? shown.substr(0, 40) + "..." : shown;
 }
 
-// A size text: decimal digits only, within 64 bits.
-std::uint64_t ReadSize(const char* text) {
+// A size text: decimal digits only, within 64 bits. False when it is not such a number.
+bool ReadSize(const char* text, std::uint64_t& value) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-  std::uint64_t value = 0;
+  value = 0;
   const char* digit = text;
   for (; *digit >= '0' && *digit <= '9'; ++digit) {
     const unsigned next = static_cast<unsigned>(*digit - '0');
-    if (value > (kMax - next) / 10) throw std::out_of_range("size beyond 64 bits: " + Shorten(text));
+    if (value > (kMax - next) / 10) return false;
     value = value * 10 + next;
   }
-  if (digit == text || *digit != '\0') throw std::invalid_argument("size is not a number: " + Shorten(text));
-  return value;
+  return digit != text && *digit == '\0';
 }
 
 // A year or month text: a signed 32-bit decimal number, at most a leading sign.
@@ -129,16 +129,29 @@ std::int32_t ReadNumber(const char* text) {
 }
 
 // Adds delta to the unit's first size element of the name (a size element without text
-// counts as 0) and moves the result to the end of the unit.
-void AddToSize(TiXmlElement* unit, const std::string& name, std::uint64_t delta) {
+// counts as 0) and moves the result to the end of the unit. A size that is not a number
+// starts again from delta: false, and the caller keeps the old file aside.
+bool AddToSize(TiXmlElement* unit, const std::string& name, std::uint64_t delta) {
   std::uint64_t value = delta;
+  bool readable = true;
   if (TiXmlElement* old = unit->FirstChildElement(name)) {
+    std::uint64_t oldValue = 0;
     const char* text = old->GetText();
-    if (text) value = ReadSize(text) + delta;  // unsigned, so a sum past 64 bits wraps
+    if (text && ReadSize(text, oldValue)) {
+      value = oldValue + delta;  // unsigned, so a sum past 64 bits wraps
+    } else if (text) {
+      readable = false;
+      WriteLog(kWriteFunction, __LINE__,
+               Common::ToWideString(name + " of today's unit is not a number [" + Shorten(text) +
+                                        "]; it starts again from this write",
+                                    Common::kUtf8CodePageFlag),
+               kError);
+    }
     unit->RemoveChild(old);
   }
   const std::string digits = std::to_string(value);
   AppendElement(unit, name, &digits);
+  return readable;
 }
 
 void StartDocument(TiXmlDocument& document) {
@@ -172,7 +185,7 @@ std::string CSummaryFile::GetNativePath() const {
   return platform::ToNativePathBytes(Common::ExpandPath(m_path.empty() ? Common::GetSummaryDataFilePath() : m_path));
 }
 
-void CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const {
+bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const {
   WriteLog(kWriteFunction, __LINE__, L"DoWriteXML", kDebug);
   try {
     const ElementNames& names = Names();
@@ -193,7 +206,7 @@ void CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
         break;
       case LoadResult::kReadFailed:
         WriteLog(kWriteFunction, __LINE__, L"cannot read the summary file: " + Wide(error), kError);
-        return;
+        return false;
       case LoadResult::kNoRoot:
         WriteLog(kWriteFunction, __LINE__, L"root = null", kDebug);
         // Keep the unreadable file for whoever can mend it, and go on counting in a new one.
@@ -224,19 +237,27 @@ void CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
 
     if (TiXmlElement* oldStamp = unit->FirstChildElement(names.dateTime)) unit->RemoveChild(oldStamp);
     AppendElement(unit, names.dateTime, &stamp);
-    AddToSize(unit, names.sendSize, sent);
-    AddToSize(unit, names.recvSize, received);
-    AddToSize(unit, names.unknownSize, unknown);
+    // All three, also after one that could not be read.
+    bool sizesRead = AddToSize(unit, names.sendSize, sent);
+    sizesRead = AddToSize(unit, names.recvSize, received) && sizesRead;
+    sizesRead = AddToSize(unit, names.unknownSize, unknown) && sizesRead;
+    // The file with the unreadable size is kept for whoever can mend it; the rest of the
+    // day is counted on.
+    if (!sizesRead && keepReason.empty()) keepReason = kKeepBadSize;
 
     PrintToDebugOutput(document);
     if (!store.Save(document, keepReason, error)) {
       WriteLog(kWriteFunction, __LINE__, L"cannot save the summary file: " + Wide(error), kError);
-    } else if (!keepReason.empty()) {
+      return false;
+    }
+    if (!keepReason.empty()) {
       WriteLog(kWriteFunction, __LINE__,
                L"the previous summary file was kept beside it (" + Wide(keepReason) + L")", kError);
     }
+    return true;
   } catch (const std::exception& failure) {
     ReportException(failure);
+    return false;
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <boost/filesystem.hpp>
 
+#include <atomic>
 #include <cerrno>
 #include <cwchar>
 
@@ -27,6 +28,18 @@ const std::string kByteOrderMark("\xFF\xFE", 2);
 CLogMessage& Writer() {
   static CLogMessage writer;
   return writer;
+}
+
+std::atomic<LogFolderKind> folderKind{LogFolderKind::kMachine};
+
+// The day files' folder of this program, not yet expanded; empty for none.
+std::wstring ProgramLogFolder() {
+  switch (folderKind.load()) {
+    case LogFolderKind::kMachine: return GetLogFolder();
+    case LogFolderKind::kUser: return GetUserLogFolder();
+    case LogFolderKind::kNone: break;
+  }
+  return std::wstring();
 }
 
 std::wstring DateText(int year, int month, int day) {
@@ -52,6 +65,8 @@ bool WriteAll(int descriptor, const std::string& bytes) {
 
 }  // namespace
 
+void SetLogFolderKind(LogFolderKind kind) { folderKind = kind; }
+
 bool IsErrorLogEnabled() { return GetLogLevel() > 0; }
 bool IsInfoLogEnabled() { return GetLogLevel() > 2; }
 bool IsDebugLogEnabled() { return GetLogLevel() > 3; }
@@ -59,7 +74,10 @@ bool IsDebugLogEnabled() { return GetLogLevel() > 3; }
 void WriteLog(const std::wstring& functionName, int sourceLine, const std::wstring& message, int severity) {
   const long threadId = platform::CurrentThreadId();
   CLogMessage& writer = Writer();
-  if (!writer.HasLogFolder()) writer.SetLogFolder(ExpandPath(GetLogFolder()), kKeepDays);
+  if (!writer.HasLogFolder()) {
+    const std::wstring folder = ProgramLogFolder();
+    if (!folder.empty()) writer.SetLogFolder(ExpandPath(folder), kKeepDays);
+  }
   static const std::wstring kFormat = L"%d [ %s, %d ] %s";
   switch (severity) {
     case kError:
@@ -171,7 +189,8 @@ void CLogMessage::DeleteOldLogs() {
     }
     day += platform::DateTime::DaysInMonth(year, month);
   }
-  DeleteFilesBefore(ExpandPath(GetLogFolder()), DateText(year, month, day));
+  const std::wstring folder = ProgramLogFolder();
+  if (!folder.empty()) DeleteFilesBefore(ExpandPath(folder), DateText(year, month, day));
 }
 
 void CLogMessage::DeleteFilesBefore(const std::wstring& folder, const std::wstring& cutoff) {

@@ -1,5 +1,6 @@
 #pragma once
-// Daily UTF-16 log files shared by the service and the tray, gated by LogLevel.
+// Daily UTF-16 log files, gated by LogLevel: the service's in the machine-wide Log folder,
+// the tray's in the user's own.
 #include <boost/format.hpp>
 
 #include <mutex>
@@ -21,6 +22,14 @@ enum LogSeverity {
 bool IsErrorLogEnabled();  // LogLevel > 0
 bool IsInfoLogEnabled();   // LogLevel > 2
 bool IsDebugLogEnabled();  // LogLevel > 3
+
+// Where this program's day files go; chosen once at the start, before the first line.
+enum class LogFolderKind {
+  kMachine,  // GetLogFolder: the service, which owns the machine-wide data folder
+  kUser,     // GetUserLogFolder: programs run by desktop users (the tray)
+  kNone,     // no file: lines reach the debugger output only (the viewer)
+};
+void SetLogFolderKind(LogFolderKind kind);
 
 // The log entry point: one line for one event, written when its severity (3, 6 or 7)
 // passes the LogLevel gate. functionName names class and method in full.

@@ -57,6 +57,9 @@ std::wstring GetCommonAppDataFolder() { return FolderWithSeparator(kCsidlCommonA
 std::wstring GetLogFolder() {
   return GetCommonAppDataFolder() + kDataFolderName + L"\\" + kLogFolderName + L"\\";
 }
+std::wstring GetUserLogFolder() {
+  return FolderWithSeparator(kCsidlLocalAppData) + kDataFolderName + L"\\" + kLogFolderName + L"\\";
+}
 std::wstring GetUserInfoFilePath() { return GetAppDataFolder() + kDataFolderName + L"\\" + kUserInfoFileName; }
 std::wstring GetSysInfoFilePath() { return GetCommonAppDataFolder() + kDataFolderName + L"\\" + kSysInfoFileName; }
 std::wstring GetSummaryDataFilePath() {

@@ -8,12 +8,17 @@ namespace Velunor::Quillon::Common {
 // Special-folder numbers the programs ask for.
 inline constexpr int kCsidlAppData = 26;
 inline constexpr int kCsidlCommonAppData = 35;
+inline constexpr int kCsidlLocalAppData = 28;
 
 // Per-user application data folder + "\" (just "\" when it cannot be found).
 std::wstring GetAppDataFolder();
 // Machine-wide application data folder + "\" (just "\" when it cannot be found).
 std::wstring GetCommonAppDataFolder();
+// The machine-wide Log folder: the service's day files.
 std::wstring GetLogFolder();
+// The same folders below the user's own state folder (LOCAL_APPDATA): the day files of
+// programs that desktop users run, who cannot write the machine-wide one.
+std::wstring GetUserLogFolder();
 std::wstring GetUserInfoFilePath();
 std::wstring GetSysInfoFilePath();
 std::wstring GetSummaryDataFilePath();

@@ -1,8 +1,11 @@
 #include "common/XmlFile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <tinyxml.h>
+
+#include <boost/filesystem/path.hpp>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +16,7 @@
 
 #include "common/StringUtil.h"
 #include "platform/core/AtomicFile.h"
+#include "platform/core/LockedFile.h"
 #include "platform/core/NativePath.h"
 
 namespace Velunor::Quillon::Common {
@@ -127,7 +131,9 @@ void ParseXmlBytes(TiXmlDocument& document, std::string bytes) {
   document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
 }
 
-XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error) {
+namespace {
+
+XmlLoadResult LoadWith(TiXmlDocument& document, const std::string& nativePath, std::string* error, bool shared) {
   const auto fail = [error](XmlLoadResult result, const std::string& why) {
     if (error != nullptr) *error = why;
     return result;
@@ -143,13 +149,25 @@ XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::string& nativePath
     return fail(XmlLoadResult::kNoRoot, nativePath + ": too large to be one of our files");
   }
   std::string bytes;
-  if (!platform::ReadWholeFile(nativePath, bytes)) {
+  if (shared) {
+    std::string why;
+    if (!platform::ReadWholeFileShared(nativePath, bytes, why)) {
+      if (errno == ENOENT) return XmlLoadResult::kMissing;
+      return fail(XmlLoadResult::kReadFailed, why);
+    }
+  } else if (!platform::ReadWholeFile(nativePath, bytes)) {
     if (errno == ENOENT) return XmlLoadResult::kMissing;
     return fail(XmlLoadResult::kReadFailed, nativePath + ": " + std::strerror(errno));
   }
   ParseXmlBytes(document, std::move(bytes));
   if (document.RootElement() == nullptr) return fail(XmlLoadResult::kNoRoot, nativePath + ": no root element");
   return document.Error() ? XmlLoadResult::kDamaged : XmlLoadResult::kLoaded;
+}
+
+}  // namespace
+
+XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error) {
+  return LoadWith(document, nativePath, error, false);
 }
 
 XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error) {
@@ -189,5 +207,23 @@ bool GetElementText(const TiXmlElement* element, std::wstring& text) {
 }
 
 std::string ToXmlName(const wchar_t* name) { return ToMultiByteString(name, kUtf8CodePageFlag); }
+
+XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error) {
+  return LoadWith(document, nativePath, error, true);
+}
+
+XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error) {
+  return LoadSharedXmlFile(document, platform::ToNativePathBytes(path), error);
+}
+
+bool SaveSharedXmlFile(const TiXmlDocument& document, const std::string& nativePath, std::string& error) {
+  const std::string folder = boost::filesystem::path(nativePath).parent_path().string();
+  struct stat status {};
+  const bool ownFolder = ::stat(folder.empty() ? "." : folder.c_str(), &status) == 0 && status.st_uid == ::geteuid();
+  // A rename needs the folder; in someone else's folder only the file may be ours to
+  // write, and it keeps its owner, group and permissions.
+  if (ownFolder) return SaveXmlFile(document, nativePath, error);
+  return platform::RewriteFileInPlace(nativePath, RenderXmlDocument(document), error);
+}
 
 }  // namespace Velunor::Quillon::Common

@@ -55,4 +55,17 @@ bool GetElementText(const TiXmlElement* element, std::wstring& text);
 // A wide element or attribute name constant as the UTF-8 text the library works with.
 std::string ToXmlName(const wchar_t* name);
 
+// Files that several users write (lineselect.xml, sysinfo.xml) in a machine-wide folder
+// that belongs to none of them, so they cannot be replaced by a rename there.
+//
+// LoadXmlFile under a shared lock (platform::ReadWholeFileShared): never half of a
+// SaveSharedXmlFile. A lock not granted in time gives kReadFailed with the reason.
+XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error = nullptr);
+XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error = nullptr);
+// Where the folder belongs to this process's user, SaveXmlFile (atomic replacement);
+// elsewhere the file is rewritten in place under an exclusive lock
+// (platform::RewriteFileInPlace), keeping its owner, group and permissions. False (error
+// set) when it cannot be saved.
+bool SaveSharedXmlFile(const TiXmlDocument& document, const std::string& nativePath, std::string& error);
+
 }  // namespace Velunor::Quillon::Common

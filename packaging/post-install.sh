@@ -10,6 +10,22 @@ if [ -e "$data/lineselect.xml" ]; then
 fi
 chmod 0644 "$data/lineprice.xml" 2>/dev/null || true
 
+# The tray programs of administrators (members of sudo, wheel or admin) keep the last
+# version check in sysinfo.xml, rewriting it in place. A file has one group: the first
+# of these that this machine has.
+if [ -e "$data/sysinfo.xml" ]; then
+  administrators=
+  for group in sudo wheel admin; do
+    if getent group "$group" >/dev/null; then administrators=$group; break; fi
+  done
+  if [ -n "$administrators" ]; then
+    chown "root:$administrators" "$data/sysinfo.xml"
+    chmod 0664 "$data/sysinfo.xml"
+  else
+    chmod 0644 "$data/sysinfo.xml"
+  fi
+fi
+
 # The viewer's menu entry, pointing at this installation's program folder.
 applications=${CORVANE_APPLICATIONS_DIR:-/usr/share/applications}
 install -d -m 0755 "$applications"

@@ -1,6 +1,11 @@
 #include "reckoner/LineChooser.h"
 
+#include <unistd.h>
+
+#include <optional>
+
 #include "common/Constants.h"
+#include "platform/ui/ExternalWindows.h"
 #include "platform/ui/MessageBox.h"
 
 namespace Velunor::Quillon::Reckoner {
@@ -12,30 +17,39 @@ using platform::ControlClass;
 using platform::ControlTemplate;
 
 constexpr int kLabelId = 1001;
+constexpr int kFirstDescriptionId = 1200;
 constexpr int kMargin = 7;
-constexpr int kWidth = 260;
-constexpr int kLineHeight = 16;
+constexpr int kWidth = 300;
+constexpr int kLineHeight = 14;
+constexpr int kDescriptionHeight = 18;  // two lines of the dialog font
 constexpr int kGap = 4;
 constexpr int kButtonWidth = 60;
 
-platform::DialogTemplate MakeTemplate(std::size_t lineCount) {
+platform::DialogTemplate MakeTemplate(const std::vector<LineEntry>& lines) {
   platform::DialogTemplate dialog;
   dialog.id = CLineChooser::kDialogId;
   dialog.caption = L"回線品目の設定";
+  // Top-most like the viewer it answers, so it never opens behind it.
   dialog.style = platform::WS_POPUP | platform::WS_CAPTION | platform::WS_SYSMENU | platform::DS_CENTER |
                  platform::DS_SETFONT | platform::WS_VISIBLE;
+  dialog.extendedStyle = platform::WS_EX_TOPMOST;
   dialog.fontFace = L"ＭＳ Ｐゴシック";
   dialog.fontPointSize = 9;
   const std::uint32_t button = platform::WS_CHILD | platform::WS_VISIBLE | platform::WS_TABSTOP;
+  const std::uint32_t text = platform::WS_CHILD | platform::WS_VISIBLE | platform::SS_LEFT;
+  const int inner = kWidth - 2 * kMargin;
   int y = kMargin;
-  dialog.controls.push_back(ControlTemplate{ControlClass::Static, kLabelId, L"ご利用の回線品目を選んでください。",
-                                            platform::WS_CHILD | platform::WS_VISIBLE | platform::SS_LEFT, kMargin, y,
-                                            kWidth - 2 * kMargin, 10});
+  dialog.controls.push_back(
+      ControlTemplate{ControlClass::Static, kLabelId, L"ご利用の回線品目を選んでください。", text, kMargin, y, inner, 10});
   y += 10 + kGap;
-  for (std::size_t i = 0; i < lineCount; ++i) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    // The mark stands at the left of the name, where a long name cannot push it out.
     dialog.controls.push_back(ControlTemplate{ControlClass::Button, CLineChooser::kFirstLineButtonId + static_cast<int>(i),
-                                              L"", button, kMargin, y, kWidth - 2 * kMargin, kLineHeight});
-    y += kLineHeight + kGap;
+                                              L"", button | platform::BS_LEFT, kMargin, y, inner, kLineHeight});
+    y += kLineHeight + 1;
+    dialog.controls.push_back(ControlTemplate{ControlClass::Static, kFirstDescriptionId + static_cast<int>(i),
+                                              lines[i].description, text, kMargin + 8, y, inner - 8, kDescriptionHeight});
+    y += kDescriptionHeight + kGap;
   }
   y += kGap;
   dialog.controls.push_back(ControlTemplate{ControlClass::Button, platform::IDOK, L"OK", button | platform::BS_DEFPUSHBUTTON,
@@ -45,6 +59,11 @@ platform::DialogTemplate MakeTemplate(std::size_t lineCount) {
   dialog.width = kWidth;
   dialog.height = y + 14 + kMargin;
   return dialog;
+}
+
+// The window of the program that started this one (the viewer), when it shows one.
+std::optional<platform::TopLevelWindow> StarterWindow() {
+  return platform::FindTopLevelWindowOfProcess(static_cast<std::uint32_t>(::getppid()));
 }
 
 }  // namespace
@@ -57,17 +76,14 @@ CLineChooser::CLineChooser(std::vector<LineEntry> lines, const std::wstring& sel
     }
   }
   m_module.name = L"CorvaneReckoner";
-  m_module.dialogs.push_back(MakeTemplate(m_lines.size()));
+  m_module.dialogs.push_back(MakeTemplate(m_lines));
 }
 
 int CLineChooser::Run() { return static_cast<int>(DoModal(Module(), kDialogId)) == kChosen ? kChosen : kCancelled; }
 
 std::wstring CLineChooser::LineButtonText(std::size_t index) const {
   const LineEntry& line = m_lines[index];
-  std::wstring text = static_cast<int>(index) == m_choice ? L"● " : L"　 ";
-  text += line.name;
-  if (!line.description.empty()) text += L"　" + line.description;
-  return text;
+  return (static_cast<int>(index) == m_choice ? L"● " : L"　 ") + line.name;
 }
 
 void CLineChooser::Choose(int index) {
@@ -94,6 +110,10 @@ bool CLineChooser::ProcessWindowMessage(platform::UiWindow, unsigned int message
   result = 0;
   switch (message) {
     case platform::WM_INITDIALOG:
+      // Stacked over the viewer, whose input is blocked while this window is up.
+      if (std::optional<platform::TopLevelWindow> starter = StarterWindow()) {
+        platform::SetExternalOwner(Handle(), *starter);
+      }
       Choose(m_choice);
       result = 1;
       return true;

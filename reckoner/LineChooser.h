@@ -1,6 +1,7 @@
 #pragma once
 // The line chooser of "-fd": a top-level window listing the lines of lineprice.xml, one
-// push button each, with OK and cancel. OK writes the chosen line into lineselect.xml.
+// push button each with the line's description under it, and OK and cancel. OK writes
+// the chosen line into lineselect.xml. It stays above the viewer that started it.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,7 +28,7 @@ class CLineChooser : public platform::Dialog {
   platform::ModuleHandle Module() const { return &m_module; }
   // The index of the chosen line, or -1.
   int GetChoice() const { return m_choice; }
-  // The button text of a line: a mark for the chosen one, its name and description.
+  // The button text of a line: a mark for the chosen one, then its name.
   std::wstring LineButtonText(std::size_t index) const;
 
  protected:

@@ -2,16 +2,15 @@
 
 #include <tinyxml.h>
 
-#include <boost/filesystem.hpp>
-
-#include <fstream>
-
 #include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "common/PathUtil.h"
+#include "common/StringUtil.h"
+#include "common/XmlFile.h"
 #include "platform/core/NativePath.h"
-#include "platform/core/TextCodec.h"
 #include "viewer/LineFilePaths.h"
+#include "viewer/PriceLogic.h"
+#include "viewer/XmlReading.h"
 
 namespace Velunor::Quillon::Reckoner {
 
@@ -20,47 +19,35 @@ namespace {
 namespace Common = Velunor::Quillon::Common;
 namespace Log = Velunor::Quillon::Common::Log;
 
-std::string NativePath(const std::wstring& path) { return platform::ToNativePathBytes(Common::ExpandPath(path)); }
+constexpr wchar_t kCheckFunction[] = L"Velunor::Quillon::Reckoner::CPriceFiles::Check";
+constexpr wchar_t kWriteFunction[] = L"Velunor::Quillon::Reckoner::CPriceFiles::WriteSelectedName";
 
-std::string SelectPath() { return NativePath(Ui::GetLineSelectFilePath()); }
-std::string PricePath() { return NativePath(Ui::GetLinePriceFilePath()); }
+std::wstring SelectPath() { return Common::ExpandPath(Ui::GetLineSelectFilePath()); }
+std::wstring PricePath() { return Common::ExpandPath(Ui::GetLinePriceFilePath()); }
 
-bool Exists(const std::string& path) {
-  boost::system::error_code error;
-  return boost::filesystem::is_regular_file(path, error);
-}
-
-std::string Utf8(const wchar_t* name) { return platform::WideToUtf8(name); }
-
-bool LoadDocument(const std::string& path, TiXmlDocument& document) {
-  return document.LoadFile(path.c_str()) && document.RootElement() != nullptr;
-}
-
-TiXmlElement* PriceLogicOf(TiXmlDocument& document) {
-  TiXmlElement* root = document.RootElement();
-  return root != nullptr ? root->FirstChildElement(Utf8(Common::kPriceLogicElement).c_str()) : nullptr;
-}
-
-std::wstring TextOf(const TiXmlElement* element) {
-  if (element == nullptr) return std::wstring();
-  const char* text = element->GetText();
-  return text != nullptr ? platform::Utf8ToWide(text) : std::wstring();
-}
+std::wstring Wide(const std::string& text) { return Common::ToWideString(text, Common::kUtf8CodePageFlag); }
 
 }  // namespace
 
 PriceFileState CPriceFiles::Check() {
-  std::string select = SelectPath();
-  std::string price = PricePath();
-  if (!Exists(select) || !Exists(price)) {
-    Log::WriteLog(L"Velunor::Quillon::Reckoner::CPriceFiles::Check", __LINE__, L"price files missing", Log::kError);
+  const std::wstring select = SelectPath();
+  const std::wstring price = PricePath();
+  if (!Ui::XmlFileExists(select) || !Ui::XmlFileExists(price)) {
+    Log::WriteLog(kCheckFunction, __LINE__, L"price files missing", Log::kError);
     return PriceFileState::Missing;
   }
-  TiXmlDocument selectDocument;
-  TiXmlDocument priceDocument;
-  if (!LoadDocument(select, selectDocument) || !LoadDocument(price, priceDocument) ||
-      PriceLogicOf(priceDocument) == nullptr) {
-    Log::WriteLog(L"Velunor::Quillon::Reckoner::CPriceFiles::Check", __LINE__, L"price files unreadable", Log::kError);
+  // Only whole files pass: the viewer would price a file cut short from what was read.
+  std::string error;
+  TiXmlDocument selection;
+  TiXmlDocument prices;
+  if (Common::LoadSharedXmlFile(selection, select, &error) != Common::XmlLoadResult::kLoaded ||
+      Common::LoadXmlFile(prices, price, &error) != Common::XmlLoadResult::kLoaded) {
+    Log::WriteLog(kCheckFunction, __LINE__, L"price files unreadable: " + Wide(error), Log::kError);
+    return PriceFileState::Unreadable;
+  }
+  Ui::CPriceLogic model;
+  if (model.LoadLinePriceDocument(prices) != 1) {
+    Log::WriteLog(kCheckFunction, __LINE__, L"price files unreadable: no price_logic in " + price, Log::kError);
     return PriceFileState::Unreadable;
   }
   return PriceFileState::Ready;
@@ -68,63 +55,51 @@ PriceFileState CPriceFiles::Check() {
 
 bool CPriceFiles::ReadLines(std::vector<LineEntry>& lines) {
   lines.clear();
-  TiXmlDocument document;
-  if (!LoadDocument(PricePath(), document)) return false;
-  TiXmlElement* priceLogic = PriceLogicOf(document);
-  if (priceLogic == nullptr) return false;
-  const std::string entryName = Utf8(Common::kLineSelectElement);
-  for (TiXmlElement* entry = priceLogic->FirstChildElement(entryName.c_str()); entry != nullptr;
-       entry = entry->NextSiblingElement(entryName.c_str())) {
-    const TiXmlAttribute* attribute = entry->FirstAttribute();
-    if (attribute == nullptr) continue;
-    std::wstring name = platform::Utf8ToWide(attribute->Value());
-    if (name.size() < 2) continue;
-    lines.push_back(LineEntry{name, TextOf(entry->FirstChildElement(Utf8(Common::kDescription1Element).c_str()))});
-  }
+  Ui::CPriceLogic model;
+  if (model.LoadLinePrice() != 1) return false;
+  for (const auto& line : model.GetLines()) lines.push_back(LineEntry{line->GetName(), line->GetDescription(0)});
   return true;
 }
 
 std::wstring CPriceFiles::ReadSelectedName() {
-  TiXmlDocument document;
-  if (!LoadDocument(SelectPath(), document)) return std::wstring();
-  const TiXmlElement* select = document.RootElement()->FirstChildElement(Utf8(Common::kLineSelectListElement).c_str());
-  const TiXmlAttribute* attribute = select != nullptr ? select->FirstAttribute() : nullptr;
-  return attribute != nullptr ? platform::Utf8ToWide(attribute->Value()) : std::wstring();
+  Ui::CPriceLogic model;
+  model.LoadLineSelect();
+  return model.GetSelectedLineName();
 }
 
 bool CPriceFiles::WriteSelectedName(const std::wstring& name) {
-  std::string path = SelectPath();
+  const std::wstring select = SelectPath();
+  const std::string path = platform::ToNativePathBytes(select);
+  std::string error;
   TiXmlDocument document;
-  if (!LoadDocument(path, document)) {
+  const Common::XmlLoadResult loaded = Common::LoadSharedXmlFile(document, path, &error);
+  if (loaded != Common::XmlLoadResult::kLoaded) {
+    if (loaded != Common::XmlLoadResult::kMissing) {
+      Log::WriteLog(kWriteFunction, __LINE__, L"written anew, the old file was unreadable: " + Wide(error), Log::kError);
+    }
     document.Clear();
     document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
-    auto* root = new TiXmlElement(Utf8(Common::kLineSelectListElement).c_str());
-    auto* version = new TiXmlElement(Utf8(Common::kLineSelectVersionElement).c_str());
+    auto* root = new TiXmlElement(Common::ToXmlName(Common::kLineSelectListElement));
+    auto* version = new TiXmlElement(Common::ToXmlName(Common::kLineSelectVersionElement));
     version->LinkEndChild(new TiXmlText("1"));
     root->LinkEndChild(version);
     document.LinkEndChild(root);
   }
   TiXmlElement* root = document.RootElement();
-  TiXmlElement* select = root->FirstChildElement(Utf8(Common::kLineSelectListElement).c_str());
-  if (select == nullptr) {
-    select = new TiXmlElement(Utf8(Common::kLineSelectListElement).c_str());
-    root->LinkEndChild(select);
+  TiXmlElement* entry = root->FirstChildElement(Common::ToXmlName(Common::kLineSelectElement));
+  if (entry == nullptr) {
+    entry = new TiXmlElement(Common::ToXmlName(Common::kLineSelectElement));
+    root->LinkEndChild(entry);
   }
-  std::string value = platform::WideToUtf8(name);
-  if (TiXmlAttribute* attribute = select->FirstAttribute()) {
+  // The viewer reads the first attribute, whatever its name.
+  const std::string value = Common::ToMultiByteString(name, Common::kUtf8CodePageFlag);
+  if (TiXmlAttribute* attribute = entry->FirstAttribute()) {
     attribute->SetValue(value.c_str());
   } else {
-    select->SetAttribute(Utf8(Common::kLineSelectNameElement).c_str(), value.c_str());
+    entry->SetAttribute(Common::ToXmlName(Common::kLineSelectNameElement).c_str(), value.c_str());
   }
-  TiXmlPrinter printer;
-  printer.SetIndent("    ");
-  document.Accept(&printer);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << printer.Str();
-  out.close();
-  if (!out) {
-    Log::WriteLog(L"Velunor::Quillon::Reckoner::CPriceFiles::WriteSelectedName", __LINE__,
-                  L"cannot write " + platform::LocaleToWide(path), Log::kError);
+  if (!Common::SaveSharedXmlFile(document, path, error)) {
+    Log::WriteLog(kWriteFunction, __LINE__, L"cannot write the chosen line: " + Wide(error), Log::kError);
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
 #pragma once
-// The two price files of the data folder as CorvaneReckoner sees them: whether they are
-// there and readable, the lines lineprice.xml offers, and the line lineselect.xml names.
+// The two price files of the data folder as CorvaneReckoner sees them. They are read
+// through the viewer's own price model, so the reckoner offers exactly the lines the
+// viewer can price, and every file goes through the foundation's guarded XML loader.
 #include <string>
 #include <vector>
 
@@ -15,16 +16,19 @@ struct LineEntry {
 
 class CPriceFiles {
  public:
-  // Missing when either file is absent; Unreadable when lineselect.xml has no root
-  // element or lineprice.xml no price_logic element (or either cannot be parsed).
+  // Missing when either file is absent; Unreadable when either does not parse whole
+  // (lineselect.xml: no root element; lineprice.xml: no price_logic element), is too
+  // large or nested too deep, or stays locked by someone else. Logged with the reason.
   static PriceFileState Check();
-  // The entries of lineprice.xml that the viewer can select (a name of two characters
-  // or more), in file order. False when the file cannot be read.
+  // The lines of lineprice.xml that the viewer reads, in file order. False when the file
+  // cannot be read.
   static bool ReadLines(std::vector<LineEntry>& lines);
-  // The selected line's name; empty when none is named.
+  // The selected line's name as the viewer reads it; empty when none is named.
   static std::wstring ReadSelectedName();
-  // Names the line in lineselect.xml, keeping the rest of the file. The file is
-  // rewritten in place: desktop users may write it, but not the folder it lies in.
+  // Names the line in lineselect.xml, keeping the rest of the file (a file that cannot
+  // be read is written anew, which is logged). Desktop users may write the file but not
+  // the machine-wide folder it lies in, so there it is rewritten in place under a lock.
+  // False, logged, when it cannot be written.
   static bool WriteSelectedName(const std::wstring& name);
 };
 

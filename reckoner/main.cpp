@@ -1,6 +1,14 @@
+#include "common/Constants.h"
+#include "common/LogMessage.h"
 #include "platform/ui/ChildProcess.h"
+#include "platform/ui/MessageLoop.h"
 #include "reckoner/Reckoner.h"
 
 int main(int argc, char** argv) {
-  return Velunor::Quillon::Reckoner::ReckonerMain(platform::JoinArguments(argc, argv));
+  // Run by desktop users: day files go to the user's own Log folder.
+  Velunor::Quillon::Common::Log::SetLogFolderKind(Velunor::Quillon::Common::Log::LogFolderKind::kUser);
+  const std::wstring arguments = platform::JoinArguments(argc, argv);
+  // The chooser is a window and needs a display; the check runs without one.
+  if (arguments == Velunor::Quillon::Common::kReckonerArgument && !platform::StartUi(argc, argv)) return 1;
+  return Velunor::Quillon::Reckoner::ReckonerMain(arguments);
 }

@@ -46,7 +46,9 @@ void CMonthlyGuidance::CheckNotification() {
   const bool hasRecord = userInfo.GetNotificationDate(last, count, show) == 1;
 
   // Each popup is recorded before it opens, so one that is never answered still counts.
-  if (!hasRecord || MonthsBetween(last, now) > 0) {
+  // A record dated after now (the clock was once set ahead) would hold the guidance
+  // back until that date: it counts as no popup shown and is written anew.
+  if (!hasRecord || last > now || MonthsBetween(last, now) > 0) {
     userInfo.SetNotificationDate(now, 1, 0);
     const int shown = ShowNotificationWnd();
     userInfo.SetNotificationDate(now, 1, shown);

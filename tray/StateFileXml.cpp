@@ -5,16 +5,22 @@
 
 #include "common/StringUtil.h"
 #include "common/XmlFile.h"
+#include "platform/core/DebugOutput.h"
 
 namespace Velunor::Quillon::Resident {
 
 void LoadStateFile(TiXmlDocument& document, const std::string& nativePath) {
-  Common::LoadXmlFile(document, nativePath);
+  std::string error;
+  if (Common::LoadSharedXmlFile(document, nativePath, &error) == Common::XmlLoadResult::kReadFailed) {
+    platform::OutputDebugString(Common::ToWideString(error, Common::kUtf8CodePageFlag));
+  }
 }
 
 bool SaveStateFile(const TiXmlDocument& document, const std::string& nativePath) {
   std::string error;
-  return Common::SaveXmlFile(document, nativePath, error);
+  if (Common::SaveSharedXmlFile(document, nativePath, error)) return true;
+  platform::OutputDebugString(Common::ToWideString(error, Common::kUtf8CodePageFlag));
+  return false;
 }
 
 bool ChildText(const TiXmlElement& parent, const wchar_t* name, std::wstring& text) {

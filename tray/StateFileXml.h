@@ -10,14 +10,18 @@ class TiXmlElement;
 
 namespace Velunor::Quillon::Resident {
 
-// Loads the file into document when it is a regular file. A parse failure is not
-// reported: whatever the library kept of the document stays in it.
+// Loads the file into document when it is a regular file, under the shared lock of
+// files that several users write (sysinfo.xml). A parse failure is not reported:
+// whatever the library kept of the document stays in it; a file that cannot be read
+// (a lock not granted in time) goes to the debugger output.
 void LoadStateFile(TiXmlDocument& document, const std::string& nativePath);
 
 // Writes the document as the library's file writer does on a text-mode stream (every
 // line break CR LF), with a UTF-8 byte-order mark when the document was read with one.
-// The text is complete before the file is opened. False when the file cannot be
-// written.
+// The text is complete before the file is opened. In a folder of the user's own the
+// file is replaced atomically; in the machine-wide folder, which belongs to the service,
+// it is rewritten in place under a lock (Common::SaveSharedXmlFile). False, with the
+// reason on the debugger output, when the file cannot be written.
 bool SaveStateFile(const TiXmlDocument& document, const std::string& nativePath);
 
 // The text of the first child element named name (a wide constant), decoded from UTF-8;

@@ -101,7 +101,10 @@ void CUpdateCheck::CheckUpdate() {
   } else if (latest != shownVersion) {
     userInfo.SetUpdateDate(today, latest, 1);
   } else {
-    if (WholeDaysBetween(Midnight(shownDate), today) < 1) return;
+    // A reminder dated after today (the clock was once set ahead) is due, not a reason
+    // to wait until that date.
+    const bool future = Midnight(shownDate) > today;
+    if (!future && WholeDaysBetween(Midnight(shownDate), today) < 1) return;
     // The count comes from a file anyone may edit: it stops at the largest int.
     if (count < INT_MAX) count = count + 1;
     userInfo.SetUpdateDate(today, latest, count);

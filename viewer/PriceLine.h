@@ -27,6 +27,9 @@ class CPriceLine {
   // output is left as the caller set it when no zone applies in its pass.
   void Evaluate(std::uint32_t x, float& price, std::uint32_t& value) const;
 
+  // The entry's name (its first attribute), what lineselect.xml names.
+  void SetName(const std::wstring& name) { m_name = name; }
+  std::wstring GetName() const { return m_name; }
   void SetSelected(int flag) { m_selected = flag; }
   int IsSelected() const { return m_selected; }
   std::wstring GetLineId() const { return m_lineId; }
@@ -46,6 +49,7 @@ class CPriceLine {
   // One zone element: index from its first attribute, then its five values.
   std::unique_ptr<CPriceZone> ReadZone(const TiXmlElement* element);
 
+  std::wstring m_name;
   std::wstring m_lineId;
   std::wstring m_description1;
   std::wstring m_description2;

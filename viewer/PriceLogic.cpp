@@ -38,7 +38,8 @@ int CPriceLogic::LoadLineSelect() {
     return 0;
   }
   TiXmlDocument document;
-  LoadXmlFile(document, path);
+  // Desktop users rewrite the file in place when they choose a line.
+  LoadSharedXmlFile(document, path);
   return LoadLineSelectDocument(document);
 }
 
@@ -86,6 +87,7 @@ int CPriceLogic::LoadLinePriceDocument(const TiXmlDocument& document) {
     }
     try {
       auto line = std::make_unique<CPriceLine>();
+      line->SetName(name);
       if (line->Parse(entry) == 1) {
         line->SetSelected(name == m_lineName ? 1 : 0);
         m_lines.push_back(std::move(line));

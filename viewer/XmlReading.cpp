@@ -8,12 +8,24 @@
 
 namespace Velunor::Quillon::Ui {
 
-void LoadXmlFile(TiXmlDocument& document, const std::wstring& path) {
-  std::string error;
-  const auto result = Common::LoadXmlFile(document, path, &error);
+namespace {
+
+void ReportLoadFailure(Common::XmlLoadResult result, const std::string& error) {
   if (result == Common::XmlLoadResult::kReadFailed || result == Common::XmlLoadResult::kNoRoot) {
     platform::OutputDebugString(Common::ToWideString(error, Common::kUtf8CodePageFlag));
   }
+}
+
+}  // namespace
+
+void LoadXmlFile(TiXmlDocument& document, const std::wstring& path) {
+  std::string error;
+  ReportLoadFailure(Common::LoadXmlFile(document, path, &error), error);
+}
+
+void LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& path) {
+  std::string error;
+  ReportLoadFailure(Common::LoadSharedXmlFile(document, path, &error), error);
 }
 
 bool XmlFileExists(const std::wstring& path) {

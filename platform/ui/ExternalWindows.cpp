@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QWidget>
+#include <QWindow>
 #include <xcb/xcb.h>
 
 #include <unistd.h>
@@ -156,6 +157,24 @@ std::optional<TopLevelWindow> FindTopLevelWindowOfProcess(std::uint32_t processI
     if (window.processId == processId) return window;
   }
   return std::nullopt;
+}
+
+bool SetExternalOwner(UiWindow window, const TopLevelWindow& owner) {
+  ui_detail::WindowRecord* record = ui_detail::FindRecord(window);
+  if (record == nullptr || !record->frame || record->kind != ui_detail::WindowKind::Dialog) return false;
+  if (owner.own) return false;  // windows of this program have their owner from Create
+  if (owner.x11Window == 0 || QGuiApplication::platformName() != QLatin1String("xcb")) return false;
+  // The toolkit names a transient parent to the window manager only for dialogs.
+  if (!record->frame->testAttribute(Qt::WA_WState_Created)) {
+    record->frame->setWindowFlags((record->frame->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+  }
+  record->frame->winId();  // the native window must exist to carry the owner
+  QWindow* native = record->frame->windowHandle();
+  if (native == nullptr) return false;
+  record->externalOwner.reset(QWindow::fromWinId(owner.x11Window));
+  if (!record->externalOwner) return false;
+  native->setTransientParent(record->externalOwner.get());
+  return true;
 }
 
 bool SetForegroundWindow(const TopLevelWindow& window) {

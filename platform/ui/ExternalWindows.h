@@ -29,5 +29,10 @@ std::optional<TopLevelWindow> FindTopLevelWindow(const std::wstring& title);
 std::optional<TopLevelWindow> FindTopLevelWindowOfProcess(std::uint32_t processId);
 // Raises and activates the window (through the window manager when there is one).
 bool SetForegroundWindow(const TopLevelWindow& window);
+// Keeps this program's top-level window above another program's window for as long as
+// both are shown (the window manager stacks it over its owner and lets it take the
+// focus): for a window that answers the program that started it. Call before the window
+// is first shown. False when either window is not there.
+bool SetExternalOwner(UiWindow window, const TopLevelWindow& owner);
 
 }  // namespace platform

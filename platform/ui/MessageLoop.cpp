@@ -5,6 +5,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "platform/ui/WindowSystem.h"
 
@@ -94,12 +96,19 @@ void MessageLoop::RunIdleHandlers() {
   }
 }
 
-void StartUi(int& argc, char** argv) {
+bool StartUi(int& argc, char** argv) {
   if (QCoreApplication::instance() == nullptr) {
-    ui_detail::ChooseDisplayPlatform();
+    std::string reason;
+    if (!ui_detail::DisplayAvailable(reason)) {
+      const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "program";
+      const std::size_t slash = program.find_last_of('/');
+      std::fprintf(stderr, "%s: %s\n", program.substr(slash == std::string::npos ? 0 : slash + 1).c_str(),
+                   reason.c_str());
+      return false;
+    }
     new QApplication(argc, argv);
   }
-  ui_detail::EnsureUi();
+  return ui_detail::EnsureUi();
 }
 
 bool IsUiThread() {

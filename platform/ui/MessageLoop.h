@@ -57,8 +57,10 @@ class MessageLoop {
 
 // Starts the UI toolkit for this process if nothing has yet (the first caller's thread
 // becomes the UI thread). Optional: the first window starts it too. argv must outlive
-// the process's UI.
-void StartUi(int& argc, char** argv);
+// the process's UI. Windows need a display: the off-screen platform only when
+// QT_QPA_PLATFORM asks for it. Without one, false after one line on stderr
+// ("<program>: no display ..."); windows then cannot be made.
+bool StartUi(int& argc, char** argv);
 // True when the calling thread is the UI thread.
 bool IsUiThread();
 // Serves waiting messages without blocking (for tests and busy phases).

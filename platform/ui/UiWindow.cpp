@@ -158,7 +158,7 @@ bool MoveWindow(UiWindow window, int x, int y, int width, int height, bool repai
   if (record->kind == WindowKind::Dialog) {
     QSize extra = FrameExtra(record->frame);
     record->frame->move(x, y);
-    record->frame->resize(std::max(0, width - extra.width()), std::max(0, height - extra.height()));
+    ui_detail::SizeFrame(*record, std::max(0, width - extra.width()), std::max(0, height - extra.height()));
   } else {
     record->frame->setGeometry(x, y, std::max(0, width), std::max(0, height));
   }

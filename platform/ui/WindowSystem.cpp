@@ -12,11 +12,15 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QThread>
+#include <xcb/xcb.h>
 
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -175,6 +179,9 @@ class ClientWidget : public QWidget {
     WindowRecord* record = FindRecord(window);
     if (record == nullptr) return true;
     record->paintEvent = event;
+    // What the program did not invalidate itself was exposed by the system (the first
+    // show, a resize): that part is painted on an erased background.
+    if (!(event->region() - record->pendingUpdate).isEmpty()) record->pendingErase = true;
     UiMessage message{window, WM_PAINT, 0, 0};
     RouteMessage(message);
     record = FindRecord(window);
@@ -254,6 +261,39 @@ class FrameWidget : public QWidget {
       default: return QWidget::event(event);
     }
   }
+};
+
+// A push button whose text never runs past its edges: what does not fit ends in an
+// ellipsis, so the start of the text (a mark in front of it, say) always shows.
+class PushButtonWidget : public QPushButton {
+ public:
+  PushButtonWidget(const QString& text, QWidget* parent, bool alignLeft)
+      : QPushButton(text, parent), alignLeft_(alignLeft) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString full = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+    QRect content = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    const int padding = fontMetrics().averageCharWidth() / 2;
+    content.adjust(padding, 0, -padding, 0);
+    const QString shown = fontMetrics().elidedText(full, Qt::ElideRight, std::max(0, content.width()));
+    const int alignment = (alignLeft_ ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter | Qt::TextShowMnemonic;
+    style()->drawItemText(&painter, content, alignment, palette(), isEnabled(), shown, QPalette::ButtonText);
+    if (option.state & QStyle::State_HasFocus) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(this);
+      focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+      painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+  }
+
+ private:
+  bool alignLeft_;
 };
 
 // A static frame only draws its outline; what lies inside stays the parent's.
@@ -338,18 +378,30 @@ unsigned int KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
   return flags;
 }
 
-void ChooseDisplayPlatform() {
-  // Without any display the toolkit would abort; draw off screen instead.
-  auto unset = [](const char* name) {
-    const char* value = std::getenv(name);
-    return value == nullptr || *value == 0;
-  };
-  if (unset("QT_QPA_PLATFORM") && unset("DISPLAY") && unset("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+bool DisplayAvailable(std::string& reason) {
+  // Another platform chosen on purpose (the tests' off-screen one, say) is trusted.
+  const char* chosen = std::getenv("QT_QPA_PLATFORM");
+  if (chosen != nullptr && *chosen != 0 && std::strncmp(chosen, "xcb", 3) != 0) return true;
+  // Otherwise the toolkit draws on X11 and aborts the process when it cannot connect.
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == 0) {
+    reason = "no display to show windows on (DISPLAY is not set)";
+    return false;
+  }
+  xcb_connection_t* connection = xcb_connect(display, nullptr);
+  const bool connected = connection != nullptr && xcb_connection_has_error(connection) == 0;
+  if (connection != nullptr) xcb_disconnect(connection);
+  if (!connected) {
+    reason = std::string("no display to show windows on (cannot connect to DISPLAY ") + display + ")";
+    return false;
+  }
+  return true;
 }
 
 bool EnsureUi() {
   if (QCoreApplication::instance() == nullptr) {
-    ChooseDisplayPlatform();
+    std::string reason;
+    if (!DisplayAvailable(reason)) return false;
     static int argc = 1;
     static char name[] = "corvane";
     static char* argv[] = {name, nullptr};
@@ -574,6 +626,15 @@ bool RouteMessage(UiMessage& message) {
   return handled;
 }
 
+void SizeFrame(WindowRecord& record, int width, int height) {
+  if (!record.frame) return;
+  if (record.fixedSize) {
+    record.frame->setFixedSize(width, height);
+  } else {
+    record.frame->resize(width, height);
+  }
+}
+
 UiWindow BuildDialog(Dialog* owner, ModuleHandle module, const DialogTemplate& dialogTemplate, UiWindow parent) {
   if (!EnsureUi()) return UiWindow();
   auto record = std::make_unique<WindowRecord>();
@@ -642,7 +703,7 @@ UiWindow BuildDialog(Dialog* owner, ModuleHandle module, const DialogTemplate& d
     QWidget* widget = nullptr;
     if (control.controlClass == ControlClass::Button) {
       childRecord->kind = WindowKind::PushButton;
-      auto* button = new QPushButton(ToQString(control.text), client);
+      auto* button = new PushButtonWidget(ToQString(control.text), client, (control.style & BS_LEFT) != 0);
       button->setAttribute(Qt::WA_NoMousePropagation);
       button->setAutoDefault(false);
       widget = button;
@@ -656,6 +717,8 @@ UiWindow BuildDialog(Dialog* owner, ModuleHandle module, const DialogTemplate& d
         childRecord->kind = WindowKind::StaticText;
         auto* label = new QLabel(ToQString(control.text), client);
         label->setAlignment(type == SS_CENTER ? Qt::AlignHCenter : type == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft);
+        // Static texts break between words where the line is full.
+        label->setWordWrap(true);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         widget = label;
       }
@@ -678,7 +741,10 @@ UiWindow BuildDialog(Dialog* owner, ModuleHandle module, const DialogTemplate& d
 
   int clientWidth = toPixelsX(dialogTemplate.width);
   int clientHeight = toPixelsY(dialogTemplate.height);
-  frame->resize(clientWidth, clientHeight + frame->MenuHeight());
+  // Without a sizing border the user cannot resize the window, and the window manager
+  // offers no maximise.
+  dialog->fixedSize = (dialogTemplate.style & WS_THICKFRAME) == 0 && (dialogTemplate.style & WS_CHILD) == 0;
+  SizeFrame(*dialog, clientWidth, clientHeight + frame->MenuHeight());
   frame->LayOut();
   if (dialogTemplate.style & DS_CENTER) {
     Rect work = GetWorkArea();

@@ -6,10 +6,12 @@
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/ui/Dialog.h"
@@ -49,6 +51,10 @@ struct WindowRecord {
   bool pendingErase = false;
   QPaintEvent* paintEvent = nullptr;  // set while WM_PAINT is being handled
   bool topMost = false;
+  // Dialogs without a sizing border keep the size the program gives them.
+  bool fixedSize = false;
+  // Another program's window this one stays above (see SetExternalOwner).
+  std::unique_ptr<QWindow> externalOwner;
   IconHandle icons[2] = {nullptr, nullptr};
   // Modal runs.
   QEventLoop* modalLoop = nullptr;
@@ -56,9 +62,11 @@ struct WindowRecord {
   std::intptr_t modalResult = 0;
 };
 
-// Picks the off-screen platform when no display is there at all.
-void ChooseDisplayPlatform();
-// Starts the toolkit if needed; false when it cannot run on this thread.
+// True when the toolkit can start: a platform other than X11 was chosen, or DISPLAY
+// names an X server that takes a connection. Else false with the reason.
+bool DisplayAvailable(std::string& reason);
+// Starts the toolkit if needed; false when it cannot run on this thread or there is no
+// display to run on.
 bool EnsureUi();
 WindowRecord* FindRecord(UiWindow window);
 UiWindow AddRecord(std::unique_ptr<WindowRecord> record);
@@ -75,6 +83,10 @@ LResult Dispatch(UiWindow window, unsigned int message, WParam wParam, LParam lP
 // Input and posted messages: the loop's filters, the modal dialog's keyboard handling,
 // then Dispatch. True when something used the message up (filter or handler).
 bool RouteMessage(UiMessage& message);
+
+// Gives a top-level window the size of its client area plus menu bar; a window of a
+// fixed size keeps it against the user and the window manager.
+void SizeFrame(WindowRecord& record, int width, int height);
 
 // Builds the widgets of a dialog template; the record is registered and returned.
 UiWindow BuildDialog(Dialog* owner, ModuleHandle module, const DialogTemplate& dialogTemplate, UiWindow parent);

@@ -119,6 +119,21 @@ TEST_F(CaptureLog, AWorkerLogsItsAdapterAroundAFailedOpen) {
   EXPECT_GT(endIPv4Line, endLine);
 }
 
+// The adapter manager tries an adapter that could not be opened again at every watch
+// step; those attempts leave no line while they fail.
+TEST_F(CaptureLog, ARetryThatFailsAgainLogsNothing) {
+  FakeAdapter adapter("no-such-nic0", "missing adapter");
+  adapter.IPv4("10.0.0.1", "255.255.255.255");
+  CaptureWorker worker(adapter.Nic(), IpFilterHeader(), 1, 1000);
+  worker.SetRetry();
+  worker.Start();
+  worker.Stop();
+  EXPECT_EQ(worker.GetState(), CaptureWorker::State::kOpenFailed);
+  for (const std::wstring& line : lines) {
+    EXPECT_EQ(line.find(L"Velunor::Quillon::CaptureWorker::"), std::wstring::npos) << line;
+  }
+}
+
 TEST_F(CaptureLog, AnUnsupportedLinkTypeIsRefusedWithOneErrorLine) {
   if (geteuid() != 0) {
     GTEST_SKIP() << "opening a capture device needs root";

@@ -96,8 +96,15 @@ std::vector<FrameCase> Cases() {
        kEthernet, Nic::kWithoutIPv4},
       {"to an excluded address", IPv4Frame("192.168.1.2", "203.0.113.9"), kNothing},
       {"from an excluded address", IPv4Frame("203.0.113.9", "192.168.1.2"), kNothing},
-      {"the captured length counts, not the wire length", IPv4Frame("192.168.1.2", "8.8.8.8", 96), Sent(96),
+      // The snapshot holds the headers only; the length on the wire counts, also beyond 65535
+      {"the wire length counts, not the captured length", IPv4Frame("192.168.1.2", "8.8.8.8", 96), Sent(1514),
        kEthernet, Nic::kWithAddresses, 1514},
+      {"an aggregate beyond 65535 bytes counts whole", IPv4Frame("8.8.8.8", "192.168.1.2", 128), Received(70000),
+       kEthernet, Nic::kWithAddresses, 70000},
+      {"IPv6 aggregate beyond 65535 bytes", IPv6Frame("2001:db8:1::2", "2001:4860::8888", 128), Sent(200000),
+       kEthernet, Nic::kWithAddresses, 200000},
+      {"PPPoE aggregate beyond 65535 bytes", PPPoEIPv4Frame("192.168.1.2", "8.8.8.8", 128), Unknown(69992),
+       kEthernet, Nic::kWithAddresses, 70000},
       // IPv6 address classes
       {"two link-local addresses are local", IPv6Frame("fe80::1", "fe80::2"), kNothing},
       {"fe80:0:0:1::1 is not link-local", IPv6Frame("fe80:0:0:1::1", "fe80::2"), Received(100)},
@@ -144,6 +151,8 @@ std::vector<FrameCase> Cases() {
       {"PPPoE discovery on a PPPoE link", WithoutEthernetHeader(PPPoEDiscovery()), kNothing, kPPPoELink},
       {"PPPoE link frame cut short", WithoutEthernetHeader(PPPoEIPv4Frame("192.168.1.2", "8.8.8.8", 41)), kNothing,
        kPPPoELink},
+      {"PPPoE link aggregate beyond 65535 bytes", WithoutEthernetHeader(PPPoEIPv6Frame("2001:4860::1", "2001:db8:1::2", 142)),
+       Unknown(70006), kPPPoELink, Nic::kWithAddresses, 70000},
   };
 }
 
@@ -179,6 +188,20 @@ TEST_F(Classification, ASavefileOfManyFramesCountsTheirSum) {
   EXPECT_EQ(Run(frames, kEthernet, Nic::kWithAddresses), expected);
 }
 
+// The live capture hands over only the first kSnapshotLength bytes of a frame: every row
+// of the table, its frame made long and then cut there, must count as the whole frame does.
+TEST_F(Classification, FramesCutAtTheSnapshotLengthCountAsWholeFrames) {
+  const std::size_t snapshot = CaptureWorker::kSnapshotLength;
+  for (const FrameCase& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    Bytes whole = c.frame;
+    if (whole.size() < 1400) whole.resize(1400, 0x5A);
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(snapshot));
+    const std::uint32_t wire = static_cast<std::uint32_t>(whole.size());
+    EXPECT_EQ(Run({{cut, wire}}, c.linkType, c.nic), Run({{whole}}, c.linkType, c.nic));
+  }
+}
+
 // Every cut of a frame, in a buffer exactly that long, so a read past its end is
 // caught by the address sanitizer build.
 TEST_F(Classification, NeverReadsBeyondTheCapturedLength) {
@@ -204,9 +227,10 @@ TEST_F(Classification, NeverReadsBeyondTheCapturedLength) {
       pcap_pkthdr header{};
       header.caplen = static_cast<bpf_u_int32>(length);
       header.len = static_cast<bpf_u_int32>(kind.frame.size());
-      worker.DispatchFrame(header, exact.get(), static_cast<std::uint32_t>(length));
+      // The wire length counts, as the receive loop passes it.
+      worker.DispatchFrame(header, exact.get(), header.len);
       if (length >= kind.shortest) {
-        expected += length - kind.overhead;
+        expected += kind.frame.size() - kind.overhead;
       }
     }
     EXPECT_EQ(Take(worker).unknown, expected);

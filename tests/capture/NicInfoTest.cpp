@@ -65,10 +65,25 @@ TEST(NicInfo, AcceptsAdaptersWithAUsableAddressAndKeepsWhatTheLibraryListed) {
     CNicInfo nic;
     EXPECT_EQ(nic.SetFromPcapIf(adapter.Entry()), c.accepted);
     EXPECT_EQ(nic.GetName(), L"veth0");
-    EXPECT_EQ(nic.GetDescription(), c.description != nullptr ? std::wstring(c.description, c.description + std::strlen(c.description)) : L"");
+    if (c.description != nullptr) {
+      EXPECT_EQ(nic.GetDescription(), std::wstring(c.description, c.description + std::strlen(c.description)));
+    }
     EXPECT_EQ(nic.GetIPv4Address(), IPv4(c.ipv4));
     EXPECT_EQ(nic.GetNetmask(), IPv4(c.netmask));
     EXPECT_EQ(nic.IPv6Entries().size(), c.ipv6Count);
+  }
+}
+
+// Linux interfaces mostly come without a description; the log lines still name them.
+TEST(NicInfo, TheNameStandsInForAMissingOrEmptyDescription) {
+  const struct {
+    const char* description;
+    const wchar_t* shown;
+  } cases[] = {{nullptr, L"enp3s0"}, {"", L"enp3s0"}, {"USB Ethernet", L"USB Ethernet"}};
+  for (const auto& c : cases) {
+    FakeAdapter adapter("enp3s0", c.description);
+    adapter.IPv4("10.0.0.1", "255.0.0.0");
+    EXPECT_EQ(adapter.Nic().GetDescription(), c.shown) << (c.description ? c.description : "(none)");
   }
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -82,6 +83,44 @@ class ManagerInNamespace : public ::testing::Test {
                        },
                        [&] { Collect(*manager); }))
         << "the worker never counted a probe";
+  }
+
+  // The veth mV (10.77.1.1, no IPv6) joined to pV in the peer namespace, with fixed
+  // routes and neighbours, and the sockets; mV is left down when up is false.
+  void MakeLink(bool up) {
+    ASSERT_TRUE(measured->Ip("link add mV address 02:00:00:78:00:01 type veth peer name pV address "
+                             "02:00:00:78:00:02 netns " + peer->Name()));
+    ASSERT_TRUE(measured->Exec("sysctl -q -w net.ipv6.conf.mV.disable_ipv6=1"));
+    ASSERT_TRUE(peer->Exec("sysctl -q -w net.ipv6.conf.pV.disable_ipv6=1"));
+    ASSERT_TRUE(measured->Ip("addr add 10.77.1.1/32 dev mV"));
+    ASSERT_TRUE(peer->Ip(std::string("addr add ") + kPeerAddress + "/32 dev pV"));
+    ASSERT_TRUE(peer->Ip("link set pV up"));
+    if (up) {
+      ASSERT_NO_FATAL_FAILURE(BringUp());
+    }
+    if (receiver < 0) {
+      receiver = OpenUdpSocket(*peer);
+      ASSERT_TRUE(receiver >= 0 && BindUdp(receiver, "0.0.0.0", kPort));
+    }
+    if (sender < 0) sender = OpenUdpSocket(*measured);
+    ASSERT_GE(sender, 0);
+  }
+
+  void BringUp() {
+    ASSERT_TRUE(measured->Ip("link set mV up"));
+    ASSERT_TRUE(measured->Ip(std::string("route add ") + kPeerAddress + "/32 dev mV"));
+    ASSERT_TRUE(
+        measured->Ip(std::string("neigh add ") + kPeerAddress + " lladdr 02:00:00:78:00:02 dev mV nud permanent"));
+    ASSERT_TRUE(peer->Ip("route replace 10.77.1.0/24 dev pV"));
+  }
+
+  // Waits until the one worker's capture thread has got as far as the state.
+  bool WaitForState(CaptureWorker::State state) {
+    for (int i = 0; i < 100; ++i) {
+      if (manager->GetWorkers().size() == 1 && manager->GetWorkers().front()->GetState() == state) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
   }
 
   std::unique_ptr<NetworkNamespace> measured;
@@ -165,6 +204,58 @@ TEST_F(ManagerInNamespace, RetiresAndRestartsWorkersAsTheAdapterChangesWithoutLo
   EXPECT_TRUE(manager->GetWorkers().empty());
   EXPECT_EQ(Collect(*manager), (Counts{10 * kFrameBytes, 0, 0}));
   EXPECT_EQ(Collect(*manager), (Counts{0, 0, 0}));
+}
+
+// The library lists a link that is down with its addresses, so its worker is made and
+// fails to open; it is tried again at every step and counts once the link comes up.
+TEST_F(ManagerInNamespace, AnAdapterDownAtStartIsCapturedOnceItComesUp) {
+  ASSERT_NO_FATAL_FAILURE(MakeLink(false));
+  MakeManager(64);
+  if (HasFatalFailure()) return;
+  for (int step = 0; step < 3; ++step) {
+    Watch();
+    ASSERT_TRUE(WaitForState(CaptureWorker::State::kOpenFailed)) << "step " << step;
+  }
+  ASSERT_NO_FATAL_FAILURE(BringUp());
+  Watch();
+  ASSERT_TRUE(WaitForState(CaptureWorker::State::kCapturing));
+  WarmUpWorker();
+  if (HasFatalFailure()) return;
+
+  InterfaceCounters before;
+  ASSERT_TRUE(ReadInterfaceCounters(*measured, "mV", before));
+  SendAndSettle(100);
+  const Counts counted = CollectUntil(*manager, [](const Counts& c) { return c.sent >= 100 * kFrameBytes; });
+  InterfaceCounters after;
+  ASSERT_TRUE(ReadInterfaceCounters(*measured, "mV", after));
+  EXPECT_EQ(counted, (Counts{100 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(after.txBytes - before.txBytes, 100 * kFrameBytes);
+}
+
+// An adapter removed and made again between two steps looks unchanged to the
+// enumeration, but the capture of the old one ended: a new worker takes over, and what
+// the old one counted still reaches the collection.
+TEST_F(ManagerInNamespace, AWorkerWhoseAdapterWentAwayUnderItIsReplaced) {
+  ASSERT_NO_FATAL_FAILURE(MakeLink(true));
+  MakeManager(64);
+  if (HasFatalFailure()) return;
+  Watch();
+  ASSERT_TRUE(WaitForState(CaptureWorker::State::kCapturing));
+  WarmUpWorker();
+  if (HasFatalFailure()) return;
+  SendAndSettle(40);
+
+  ASSERT_TRUE(measured->Ip("link del mV"));
+  ASSERT_TRUE(WaitForState(CaptureWorker::State::kReceiveFailed));
+  ASSERT_NO_FATAL_FAILURE(MakeLink(true));
+  Watch();
+  ASSERT_TRUE(WaitForState(CaptureWorker::State::kCapturing));
+  EXPECT_EQ(Collect(*manager), (Counts{40 * kFrameBytes, 0, 0}));
+  WarmUpWorker();
+  if (HasFatalFailure()) return;
+  SendAndSettle(60);
+  EXPECT_EQ(CollectUntil(*manager, [](const Counts& c) { return c.sent >= 60 * kFrameBytes; }),
+            (Counts{60 * kFrameBytes, 0, 0}));
 }
 
 std::vector<std::wstring> FirstAcceptedNames(const NetworkNamespace& space, std::size_t limit) {

@@ -3,8 +3,15 @@
 // stop summarydata.xml must hold exactly the bytes of the frames sent between them.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <tinyxml.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 #include <chrono>
 #include <cstdint>
@@ -56,6 +63,68 @@ bool ReadTotals(const fs::path& file, Totals& totals) {
   return true;
 }
 
+// The data folder on a small tmpfs that a test can fill and free, with the log folder on
+// an ordinary disk so that the collector's lines can still be read. The mounts live in a
+// private mount namespace of the calling thread (the collector started from it inherits
+// it); the thread returns to its own namespace at the end, so nothing is left mounted.
+class ScratchDisk {
+ public:
+  ScratchDisk(const fs::path& folder, const fs::path& logBacking) : m_folder(folder) {
+    m_original = open("/proc/thread-self/ns/mnt", O_RDONLY | O_CLOEXEC);
+    if (m_original < 0 || unshare(CLONE_NEWNS) != 0) {
+      m_why = std::string("no private mount namespace: ") + std::strerror(errno);
+      return;
+    }
+    m_unshared = true;
+    fs::create_directories(folder);
+    fs::create_directories(logBacking);
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("corvane-test", folder.c_str(), "tmpfs", 0, "size=256k,mode=0755") != 0) {
+      m_why = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+      return;
+    }
+    m_mounted = true;
+    fs::create_directories(folder / "Log");
+    if (mount(logBacking.c_str(), (folder / "Log").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+      m_why = std::string("cannot bind the log folder: ") + std::strerror(errno);
+      return;
+    }
+    m_logBound = true;
+  }
+  ~ScratchDisk() {
+    if (m_logBound) umount2((m_folder / "Log").c_str(), MNT_DETACH);
+    if (m_mounted) umount2(m_folder.c_str(), MNT_DETACH);
+    if (m_unshared) setns(m_original, CLONE_NEWNS);
+    if (m_original >= 0) close(m_original);
+  }
+  ScratchDisk(const ScratchDisk&) = delete;
+  ScratchDisk& operator=(const ScratchDisk&) = delete;
+
+  // Empty when the disk is ready.
+  const std::string& WhyNot() const { return m_why; }
+
+  // Writes a filler file until the disk has no byte left.
+  bool Fill() {
+    const int file = open((m_folder / "filler").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (file < 0) return false;
+    const std::string block(4096, 'x');
+    while (write(file, block.data(), block.size()) > 0) {
+    }
+    const bool full = errno == ENOSPC;
+    close(file);
+    return full;
+  }
+  void Free() { fs::remove(m_folder / "filler"); }
+
+ private:
+  fs::path m_folder;
+  int m_original = -1;
+  bool m_unshared = false;
+  bool m_mounted = false;
+  bool m_logBound = false;
+  std::string m_why;
+};
+
 class CollectorServiceE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -72,11 +141,9 @@ class CollectorServiceE2E : public ::testing::Test {
     ASSERT_TRUE(collectorSide->Ip("link add " + veth + " type veth peer name " + veth + "p netns " + peerSide->Name()));
     ASSERT_TRUE(collectorSide->Ip("addr add " + std::string(kCollectorAddress) + "/32 dev " + veth));
     ASSERT_TRUE(peerSide->Ip("addr add " + std::string(kPeerAddress) + "/32 dev " + veth + "p"));
-    ASSERT_TRUE(collectorSide->Ip("link set " + veth + " up"));
     ASSERT_TRUE(peerSide->Ip("link set " + veth + "p up"));
-    ASSERT_TRUE(collectorSide->Ip("route add " + std::string(kPeerAddress) + "/32 dev " + veth));
     ASSERT_TRUE(peerSide->Ip("route add " + std::string(kCollectorAddress) + "/32 dev " + veth + "p"));
-    ASSERT_TRUE(collectorSide->Ip("route add 224.0.0.0/4 dev " + veth));
+    ASSERT_NO_FATAL_FAILURE(LinkUp());
 
     install = root.path() / "opt/Hoxa/Zembrolite";
     fs::create_directories(install);
@@ -86,6 +153,19 @@ class CollectorServiceE2E : public ::testing::Test {
   }
   void TearDown() override {
     if (started) RunProgram({CORVANE_RUNNER_PATH, "stop", "corvan-service"});
+    disk.reset();
+  }
+
+  void UseScratchDisk() {
+    disk = std::make_unique<ScratchDisk>(SummaryFile().parent_path(), root.path() / "log-backing");
+    if (!disk->WhyNot().empty()) GTEST_SKIP() << disk->WhyNot();
+  }
+
+  // The collector's side of the veth up, with its routes (a link going down loses them).
+  void LinkUp() {
+    ASSERT_TRUE(collectorSide->Ip("link set " + veth + " up"));
+    ASSERT_TRUE(collectorSide->Ip("route add " + std::string(kPeerAddress) + "/32 dev " + veth));
+    ASSERT_TRUE(collectorSide->Ip("route add 224.0.0.0/4 dev " + veth));
   }
 
   void Configure(int writeIntervalSec) {
@@ -95,24 +175,50 @@ class CollectorServiceE2E : public ::testing::Test {
 
   // Starts the collector inside its namespace and waits until its capture of the veth
   // (the one adapter there that it accepts) sees frames: multicast probes, which it logs
-  // at this log level but never counts.
+  // at this log level but never counts. The library gives the veth no description, so
+  // the log lines name it by its interface name.
   void Start() {
+    ASSERT_NO_FATAL_FAILURE(StartService());
+    ASSERT_NO_FATAL_FAILURE(WaitForCapture());
+  }
+
+  void StartService() {
     const auto result = RunProgram({"/usr/bin/env", "ip", "netns", "exec", collectorSide->Name(), CORVANE_RUNNER_PATH, "start",
                                     "--timeout", "30", "corvan-service", "--", program});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
     started = true;
-    const std::string capturing = "] Capture Start NIC=[";
-    for (int i = 0; i < 200 && corvane_test::ReadLogText(LogFolder()).find(capturing) == std::string::npos; ++i) {
+  }
+
+  std::string Log() const { return corvane_test::ReadLogText(LogFolder()); }
+
+  // Waits until the log holds the text at least count times; the number it holds.
+  int WaitForLog(const std::string& text, int count) const {
+    int seen = 0;
+    for (int i = 0; i < 200; ++i) {
+      seen = Occurrences(Log(), text);
+      if (seen >= count) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    ASSERT_NE(corvane_test::ReadLogText(LogFolder()).find(capturing), std::string::npos) << corvane_test::ReadLogText(LogFolder());
+    return seen;
+  }
+
+  static int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+  }
+
+  std::string CaptureStartLine() const { return "] Capture Start NIC=[" + veth + "]\r\n"; }
+
+  void WaitForCapture(int startLines = 1) {
+    ASSERT_GE(WaitForLog(CaptureStartLine(), startLines), startLines) << Log();
     const int probe = capture_test::OpenUdpSocket(*collectorSide);
     ASSERT_GE(probe, 0);
     bool seen = false;
     for (int i = 0; i < 100 && !seen; ++i) {
       ASSERT_TRUE(capture_test::SendDatagrams(probe, "224.0.0.251", kPort, 16, 1));
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      seen = corvane_test::ReadLogText(LogFolder()).find("Multicast Packet type IPv4") != std::string::npos;
+      seen = Log().find("Multicast Packet type IPv4") != std::string::npos;
     }
     close(probe);
     ASSERT_TRUE(seen) << "the capture never saw a frame";
@@ -147,6 +253,7 @@ class CollectorServiceE2E : public ::testing::Test {
   corvane_test::TempFolder root;
   corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
   std::unique_ptr<NetworkNamespace> collectorSide, peerSide;
+  std::unique_ptr<ScratchDisk> disk;
   std::string veth;
   fs::path install;
   std::string program;
@@ -164,7 +271,7 @@ TEST_F(CollectorServiceE2E, BytesCountedSinceTheLastWriteAreWrittenAtStop) {
   EXPECT_EQ(totals.sent, 45 * (kFrameOverhead + 300));
   EXPECT_EQ(totals.unknown, 0u);
   EXPECT_EQ(totals.units, 1);
-  const std::string log = corvane_test::ReadLogText(LogFolder());
+  const std::string log = Log();
   for (const char* line : {"] Main Start\r\n", "] Thread Start\r\n", "] OnInitDialog\r\n", "] Thread END\r\n",
                            "] Main END\r\n"}) {
     EXPECT_NE(log.find(line), std::string::npos) << line;
@@ -187,7 +294,99 @@ TEST_F(CollectorServiceE2E, TimedWritesAndTheStopTogetherCountEveryFrameOnce) {
   EXPECT_EQ(totals.received, expectedReceived + 7 * (kFrameOverhead + 1200));
   EXPECT_EQ(totals.sent, 10 * (kFrameOverhead + 64));
   EXPECT_EQ(totals.unknown, 0u);
-  EXPECT_NE(corvane_test::ReadLogText(LogFolder()).find("] XML Write OK\r\n"), std::string::npos);
+  EXPECT_NE(Log().find("] XML Write OK\r\n"), std::string::npos);
+}
+
+// A link that is down when the collector starts (its address already set) fails to
+// open; the collector tries it again at every watch step, logging the failure once, and
+// counts it exactly from the moment it comes up.
+TEST_F(CollectorServiceE2E, AnAdapterDownAtStartIsCountedOnceItComesUp) {
+  ASSERT_TRUE(collectorSide->Ip("link set " + veth + " down"));
+  Configure(3600);
+  ASSERT_NO_FATAL_FAILURE(StartService());
+  const std::string failure = "[That device is not up]\r\n";
+  ASSERT_EQ(WaitForLog(failure, 1), 1) << Log();
+  const int stepsBefore = Occurrences(Log(), "] ID_NIC_WATCH\r\n");
+  EXPECT_GE(WaitForLog("] ID_NIC_WATCH\r\n", stepsBefore + 3), stepsBefore + 3);
+
+  ASSERT_NO_FATAL_FAILURE(LinkUp());
+  ASSERT_NO_FATAL_FAILURE(WaitForCapture(2));
+  ASSERT_NO_FATAL_FAILURE(SendTraffic(100, 900, 30, 200));
+  Stop();
+  Totals totals;
+  ASSERT_TRUE(ReadTotals(SummaryFile(), totals));
+  EXPECT_EQ(totals.received, 100 * (kFrameOverhead + 900));
+  EXPECT_EQ(totals.sent, 30 * (kFrameOverhead + 200));
+  EXPECT_EQ(totals.unknown, 0u);
+  const std::string log = Log();
+  EXPECT_EQ(Occurrences(log, failure), 1) << log;
+  // The failed first attempt and the one that opened; the quiet ones between left none.
+  EXPECT_EQ(Occurrences(log, CaptureStartLine()), 2) << log;
+}
+
+// A tunnel delivers frames without link layer: refused for its link type, and that is
+// logged once however many watch steps follow.
+TEST_F(CollectorServiceE2E, AnAdapterRefusedForItsLinkTypeIsLoggedOnce) {
+  ASSERT_TRUE(collectorSide->Ip("tuntap add dev tq" + std::to_string(getpid() % 100000) + " mode tun"));
+  const std::string tunnel = "tq" + std::to_string(getpid() % 100000);
+  ASSERT_TRUE(collectorSide->Ip("addr add 10.79.0.1/32 dev " + tunnel));
+  ASSERT_TRUE(collectorSide->Ip("link set " + tunnel + " up"));
+  Configure(3600);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const std::string refusal = "[Ethernet (10Mb, 100Mb, 1000Mb, ";
+  ASSERT_EQ(WaitForLog(refusal, 1), 1) << Log();
+  const int stepsBefore = Occurrences(Log(), "] ID_NIC_WATCH\r\n");
+  EXPECT_GE(WaitForLog("] ID_NIC_WATCH\r\n", stepsBefore + 3), stepsBefore + 3);
+  Stop();
+  const std::string log = Log();
+  EXPECT_EQ(Occurrences(log, refusal), 1) << log;
+  EXPECT_EQ(Occurrences(log, "] Capture Start NIC=[" + tunnel + "]\r\n"), 1) << log;
+}
+
+// With the data folder full, writes fail; the counts they could not store go into the
+// first write that succeeds, and into the one at stop.
+TEST_F(CollectorServiceE2E, AFullDiskLosesNoCountedByte) {
+  ASSERT_NO_FATAL_FAILURE(UseScratchDisk());
+  if (IsSkipped()) return;
+  Configure(1);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const std::uint64_t first = 100 * (kFrameOverhead + 700);
+  ASSERT_NO_FATAL_FAILURE(SendTraffic(100, 700, 0, 0));
+  Totals totals;
+  for (int i = 0; i < 100 && !(ReadTotals(SummaryFile(), totals) && totals.received == first); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_EQ(totals.received, first);
+
+  // Full for two writes and more after the frames were counted (the capture hands them
+  // over within its read timeout of 1 s), then free again.
+  const std::string failed = "] cannot save the summary file: ";
+  const auto fullFor = [&](int writes, const std::function<void()>& traffic) {
+    ASSERT_TRUE(disk->Fill());
+    traffic();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    const int before = Occurrences(Log(), failed);
+    ASSERT_GE(WaitForLog(failed, before + writes), before + writes);
+    disk->Free();
+  };
+  const std::uint64_t second = 150 * (kFrameOverhead + 1100);
+  const std::uint64_t secondSent = 20 * (kFrameOverhead + 300);
+  ASSERT_NO_FATAL_FAILURE(fullFor(2, [&] { SendTraffic(150, 1100, 20, 300); }));
+  for (int i = 0; i < 100 && !(ReadTotals(SummaryFile(), totals) && totals.received == first + second); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(totals.received, first + second) << "the first write after the disk was freed";
+  EXPECT_EQ(totals.sent, secondSent);
+
+  // Again, and stopped at once: the stop's write brings them unless a timed one was first.
+  const std::uint64_t third = 60 * (kFrameOverhead + 400);
+  ASSERT_NO_FATAL_FAILURE(fullFor(2, [&] { SendTraffic(60, 400, 0, 0); }));
+  Stop();
+  ASSERT_TRUE(ReadTotals(SummaryFile(), totals));
+  EXPECT_EQ(totals.received, first + second + third);
+  EXPECT_EQ(totals.sent, secondSent);
+  EXPECT_EQ(totals.unknown, 0u);
+  EXPECT_EQ(totals.units, 1);
 }
 
 }  // namespace

@@ -46,6 +46,14 @@ int main(int argc, char** argv) {
   } else if (mode == "log" && argc > 3) {
     Log::WriteLog(L"Velunor::Quillon::Test::Probe", 42, ToWideString(std::string(argv[3]), kUtf8CodePageFlag),
                   std::atoi(argv[2]));
+  } else if (mode == "log-into" && argc > 3) {
+    // The day files of a program of that kind: machine, user or none.
+    const std::string kind = argv[2];
+    Log::SetLogFolderKind(kind == "user" ? Log::LogFolderKind::kUser
+                          : kind == "none" ? Log::LogFolderKind::kNone
+                                           : Log::LogFolderKind::kMachine);
+    Log::WriteLog(L"Velunor::Quillon::Test::Probe", 42, ToWideString(std::string(argv[3]), kUtf8CodePageFlag),
+                  Log::kError);
   } else if (mode == "log-lines" && argc > 3) {
     const int count = std::atoi(argv[2]);
     const std::wstring tag = ToWideString(std::string(argv[3]), kUtf8CodePageFlag);

@@ -103,3 +103,47 @@ TEST(LogProcess, UnwritableLogFolderLosesTheLineButNotTheCaller) {
   EXPECT_EQ(installation.Run("log 3 still-reported", " 2>" + err.string()), 0);
   EXPECT_NE(corvane_test::ReadFile(err).find("still-reported"), std::string::npos);
 }
+
+TEST(LogProcess, EachKindOfProgramWritesIntoItsOwnFolder) {
+  Installation installation("1");
+  const fs::path home = installation.root.path() / "home";
+  const fs::path state = installation.root.path() / "state";
+  const fs::path machine = installation.LogFolder();
+  const fs::path homeLog = home / ".local/state/Hoxa/Zembrolite/Log";
+  const fs::path stateLog = state / "Hoxa/Zembrolite/Log";
+  ScopedEnv homeEnv("HOME", home.string());
+  // A day file far older than the kept week, in each folder.
+  for (const fs::path& folder : {machine, homeLog, stateLog}) corvane_test::WriteFile(folder / "20000101.log", "old");
+  struct Case {
+    const char* kind;
+    const char* stateHome;  // null: XDG_STATE_HOME unset
+    fs::path written;       // empty: no folder gets the line
+  };
+  const Case cases[] = {
+      {"machine", nullptr, machine},
+      {"user", state.c_str(), stateLog},
+      {"user", nullptr, homeLog},
+      {"none", nullptr, fs::path()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.kind) + (c.stateHome != nullptr ? " with XDG_STATE_HOME" : ""));
+    std::unique_ptr<ScopedEnv> stateEnv;
+    if (c.stateHome != nullptr) {
+      stateEnv = std::make_unique<ScopedEnv>("XDG_STATE_HOME", c.stateHome);
+    } else {
+      unsetenv("XDG_STATE_HOME");
+    }
+    const std::string tag = std::string("line-of-") + c.kind + (c.stateHome != nullptr ? "-state" : "-home") + "-end";
+    const auto err = installation.install.path() / "stderr.txt";
+    ASSERT_EQ(installation.Run("log-into " + std::string(c.kind) + " " + tag, " 2>" + err.string()), 0);
+    EXPECT_NE(corvane_test::ReadFile(err).find(tag), std::string::npos) << "every line reaches the debugger output";
+    for (const fs::path& folder : {machine, homeLog, stateLog}) {
+      const bool mine = folder == c.written;
+      EXPECT_EQ(corvane_test::ReadLogText(folder).find(tag) != std::string::npos, mine) << folder;
+      // Old files go from the program's own folder.
+      if (mine) {
+        EXPECT_FALSE(fs::exists(folder / "20000101.log")) << folder;
+      }
+    }
+  }
+}

@@ -23,9 +23,9 @@ using Velunor::Quillon::CSummaryFile;
 
 class SummaryWriterTest : public summary_test::SummarySandbox {
  protected:
-  void WriteAt(const platform::LocalTime& time, std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
+  bool WriteAt(const platform::LocalTime& time, std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
     platform::Clock::Pin(time);
-    CSummaryFile().WriteInterval(sent, received, unknown);
+    return CSummaryFile().WriteInterval(sent, received, unknown);
   }
   void PruneAt(const platform::LocalTime& time) {
     platform::Clock::Pin(time);
@@ -258,27 +258,37 @@ TEST_F(SummaryWriterTest, NothingBehindTheEndOfTheTextIsRead) {
       << outline;
 }
 
-// A size that does not read as a number stops every write of that day and changes
-// nothing; the next day is written normally.
-TEST_F(SummaryWriterTest, UnreadableSizeStopsOnlyThatDay) {
+// A size that does not read as a number: the file is kept aside once, that size starts
+// again from the write, and the other sizes and the later writes of the day add up.
+TEST_F(SummaryWriterTest, AnUnreadableSizeIsKeptAsideAndCountingGoesOn) {
   for (const char* text : {"SIZE", "12a4", "-5", "18446744073709551616"}) {
     SCOPED_TRACE(text);
+    boost::filesystem::remove_all(DataFolder());
     std::string bytes = ReadBytes(FixturePath("size_letters.xml"));
     bytes.replace(bytes.find("SIZE"), 4, text);
     PlaceBytes(bytes);
 
-    WriteAt(At(2016, 3, 16, 12, 30), 1, 2, 3);
+    EXPECT_TRUE(WriteAt(At(2016, 3, 16, 12, 30), 1, 2, 3));
     WriteAt(At(2016, 3, 16, 12, 40), 1, 2, 3);
-    EXPECT_EQ(ReadBytes(SummaryPath()), bytes);
-
     WriteAt(At(2016, 3, 17, 0, 5), 4, 5, 6);
     EXPECT_EQ(OutlineOfFile(SummaryPath()),
               "xml(install_date:20160301 year:2016(month:03(unit(datetime:151200 send_size:1 recv_size:2 "
-              "unknown_size:3) unit(datetime:161200 send_size:" +
-                  std::string(text) +
-                  " recv_size:2 unknown_size:3) unit(datetime:170005 send_size:4 recv_size:5 unknown_size:6))))");
-    EXPECT_TRUE(OtherFiles().empty());
+              "unknown_size:3) unit(datetime:161240 send_size:2 recv_size:6 unknown_size:9) "
+              "unit(datetime:170005 send_size:4 recv_size:5 unknown_size:6))))");
+    ASSERT_EQ(OtherFiles(), std::vector<std::string>{"summarydata.xml.bad-size-20160316123000"});
+    EXPECT_EQ(ReadBytes(DataFolder() + "/" + OtherFiles()[0]), bytes);
   }
+}
+
+// A write whose bytes are not in the file says so, so that its caller can keep them.
+TEST_F(SummaryWriterTest, AWriteThatCannotReadTheFileSaysSoAndChangesNothing) {
+  boost::filesystem::create_directories(SummaryPath());  // something there, but no file to read
+  EXPECT_FALSE(WriteAt(At(2016, 3, 16, 12, 30), 1, 2, 3));
+  EXPECT_TRUE(boost::filesystem::is_directory(SummaryPath()));
+  EXPECT_TRUE(OtherFiles().empty());
+  boost::filesystem::remove(SummaryPath());
+  EXPECT_TRUE(WriteAt(At(2016, 3, 16, 12, 30), 1, 2, 3));
+  EXPECT_EQ(MonthsOfFile(SummaryPath()), "2016(03)");
 }
 
 // A year or month text with letters never matches a write and stops the pruning whole.

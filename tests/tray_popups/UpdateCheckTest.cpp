@@ -56,6 +56,9 @@ std::string Yyyymmdd(const platform::DateTime& date) {
 class OtherIdentity {
  public:
   OtherIdentity(uid_t user, std::vector<gid_t> groups) {
+    // The settings are read once per process, from config.ini beside the test program:
+    // read them now, as the other user may not reach the build tree.
+    Common::GetLogLevel();
     saved_.resize(static_cast<std::size_t>(getgroups(0, nullptr)));
     getgroups(static_cast<int>(saved_.size()), saved_.data());
     ok_ = setgroups(groups.size(), groups.data()) == 0 && setegid(groups.empty() ? 65534 : groups[0]) == 0 &&

@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+
+#include "platform/ui/Gdi.h"
 #include "platform/ui/MessageLoop.h"
 #include "reckoner/LineChooser.h"
 #include "reckoner/PriceFiles.h"
 #include "reckoner/Reckoner.h"
+#include "tests/OtherUserLock.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "viewer/PriceLogic.h"
 
@@ -90,9 +95,12 @@ TEST(ReckonerFiles, DefaultLinesAndTheirPrices) {
 }
 
 TEST(ReckonerFiles, ChosenLineIsWrittenInPlaceKeepingTheRest) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give the data folder to the service's user";
   Sandbox sandbox;
   sandbox.WriteData("lineselect.xml", kSelectPlus);
   const std::string path = (sandbox.DataFolder() / "lineselect.xml").string();
+  // The data folder is the service's: desktop users may write this one file only.
+  ASSERT_EQ(::chown(sandbox.DataFolder().c_str(), corvane_test::OtherUserLock::kNobody, 0), 0);
   struct stat before {};
   ASSERT_EQ(::stat(path.c_str(), &before), 0);
   ASSERT_TRUE(CPriceFiles::WriteSelectedName(L"ソラネ　"));
@@ -102,7 +110,8 @@ TEST(ReckonerFiles, ChosenLineIsWrittenInPlaceKeepingTheRest) {
   EXPECT_EQ(CPriceFiles::ReadSelectedName(), L"ソラネ　");
   EXPECT_NE(viewer_test::ReadFile(path).find("<version>7</version>"), std::string::npos);
 
-  // No file yet: one the viewer reads is made.
+  // No file yet in a folder of one's own: one the viewer reads is made.
+  ASSERT_EQ(::chown(sandbox.DataFolder().c_str(), 0, 0), 0);
   boost::filesystem::remove(path);
   ASSERT_TRUE(CPriceFiles::WriteSelectedName(L"ソラネプラス　"));
   Ui::CPriceLogic price;
@@ -140,6 +149,85 @@ TEST(ReckonerChooser, ListsTheLinesAndWritesTheChoiceOnOkOnly) {
     platform::SendMessage(platform::GetDlgItem(chooser.Handle(), c.button), platform::BM_CLICK);
     EXPECT_EQ(CPriceFiles::ReadSelectedName(), c.written);
     platform::ProcessPendingMessages();
+  }
+}
+
+// Elements nested far deeper than the XML library's recursion survives.
+std::string DeeplyNested(std::size_t depth = 300000) {
+  std::string text;
+  text.reserve(depth * 7 + 16);
+  for (std::size_t i = 0; i < depth; ++i) text += "<a>";
+  for (std::size_t i = 0; i < depth; ++i) text += "</a>";
+  return text;
+}
+
+TEST(ReckonerFiles, DeeplyNestedFilesAreUnreadableNotACrash) {
+  const std::string deep = DeeplyNested();
+  struct Case {
+    const char* name;
+    bool deepSelect;
+  } cases[] = {{"lineselect.xml", true}, {"lineprice.xml", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sandbox sandbox;
+    sandbox.InstallDefaultPriceFiles();
+    sandbox.WriteData(c.name, deep);
+    EXPECT_EQ(CPriceFiles::Check(), PriceFileState::Unreadable) << "the viewer then does not open";
+    std::vector<LineEntry> lines;
+    EXPECT_EQ(CPriceFiles::ReadLines(lines), c.deepSelect) << "the lines come from lineprice.xml alone";
+    EXPECT_EQ(CPriceFiles::ReadSelectedName(), c.deepSelect ? L"" : L"ソラネ　");
+  }
+}
+
+TEST(ReckonerFiles, ALockHeldByAnotherUserIsAFailureNotAHang) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to start a process as another user";
+  Sandbox sandbox;
+  sandbox.InstallDefaultPriceFiles();
+  ASSERT_EQ(::chown(sandbox.DataFolder().c_str(), corvane_test::OtherUserLock::kNobody, 0), 0);
+  const std::string path = (sandbox.DataFolder() / "lineselect.xml").string();
+  const std::string before = viewer_test::ReadFile(path);
+  corvane_test::OtherUserLock lock(path);
+  ASSERT_TRUE(lock.Held());
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(CPriceFiles::Check(), PriceFileState::Unreadable);
+  EXPECT_FALSE(CPriceFiles::WriteSelectedName(L"ソラネプラス　"));
+  Ui::CPriceLogic price;
+  EXPECT_EQ(price.LoadLineSelect(), 0) << "the viewer goes on without the selection";
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "bounded waits only";
+  EXPECT_EQ(viewer_test::ReadFile(path), before);
+}
+
+TEST(ReckonerChooser, TheMarkShowsForEveryNameLength) {
+  Sandbox sandbox;
+  platform::MessageLoop loop;
+  for (std::size_t length : {2u, 7u, 40u, 300u}) {
+    SCOPED_TRACE(length);
+    std::wstring name(length, L'ソ');
+    std::vector<LineEntry> lines = {{name, L"説明"}, {L"ほか", L"説明"}};
+    CLineChooser chooser(lines, name);
+    ASSERT_TRUE(chooser.Create(chooser.Module(), CLineChooser::kDialogId));
+    std::optional<platform::PixelImage> picture = platform::CaptureClientArea(chooser.Handle());
+    ASSERT_TRUE(picture);
+    platform::Point origin;
+    platform::ClientToScreen(chooser.Handle(), origin);
+    // Dark (text) pixels in a band of columns of a button, as the screen shows it.
+    const auto darkIn = [&](int lineIndex, int fromLeft, int toLeft, bool fromRight) {
+      platform::Rect button;
+      platform::GetWindowRect(platform::GetDlgItem(chooser.Handle(), CLineChooser::kFirstLineButtonId + lineIndex), button);
+      const int left = button.left - origin.x, right = button.right - origin.x;
+      int count = 0;
+      for (int x = fromRight ? right - toLeft : left + fromLeft; x < (fromRight ? right - fromLeft : left + toLeft); ++x) {
+        for (int y = button.top - origin.y + 3; y < button.bottom - origin.y - 3; ++y) {
+          const platform::ColorRef pixel = picture->At(x, y);
+          if (platform::RedOf(pixel) + platform::GreenOf(pixel) + platform::BlueOf(pixel) < 200) ++count;
+        }
+      }
+      return count;
+    };
+    EXPECT_GT(darkIn(0, 2, 16, false), 10) << "the mark at the left of the chosen line";
+    EXPECT_EQ(darkIn(1, 2, 16, false), 0) << "no mark on the other line";
+    EXPECT_EQ(darkIn(0, 2, 5, true), 0) << "the text ends before the right edge: not cut off";
+    platform::DestroyWindow(chooser.Handle());
   }
 }
 

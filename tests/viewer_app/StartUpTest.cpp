@@ -210,5 +210,32 @@ TEST_F(ViewerOnDisplay, ReckonerReportsMissingPriceFilesAndTheViewerEndsWithMinu
   EXPECT_EQ(viewer->ExitCode(), kExitMinusTwo);
 }
 
+TEST_F(ViewerOnDisplay, DeeplyNestedPriceFilesAreUnreadableAndTheViewerEndsWithMinusThree) {
+  std::string deep;
+  for (int i = 0; i < 300000; ++i) deep += "<a>";
+  for (int i = 0; i < 300000; ++i) deep += "</a>";
+  for (const char* name : {"lineselect.xml", "lineprice.xml"}) {
+    SCOPED_TRACE(name);
+    Sandbox sandbox;
+    sandbox.InstallDefaultPriceFiles();
+    sandbox.WriteData(name, deep);
+    Installation installation(sandbox);
+    installation.RealReckoner();
+    std::optional<ChildProcess> viewer = installation.Start();
+    ASSERT_TRUE(viewer);
+    // The reckoner tells the user (it did not crash), and the viewer opens no window.
+    std::optional<platform::TopLevelWindow> box;
+    ASSERT_TRUE(WaitFor([&] {
+      box = platform::FindTopLevelWindow(Common::kProductName);
+      return box.has_value() || viewer->HasEnded();
+    }, 20000));
+    ASSERT_TRUE(box) << "no message box; the viewer ended with " << viewer->ExitCode();
+    EXPECT_NE(box->processId, viewer->ProcessId());
+    ASSERT_TRUE(platform::RequestWindowClose(*box));
+    ASSERT_TRUE(EndsWithin(*viewer, 10000));
+    EXPECT_EQ(viewer->ExitCode(), kExitMinusThree);
+  }
+}
+
 }  // namespace
 }  // namespace Velunor::Quillon::Ui

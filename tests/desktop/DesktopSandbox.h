@@ -1,0 +1,141 @@
+#pragma once
+// An installation as packaging/install.sh leaves it, below a temporary root that every
+// user can read: the programs and a config.ini in opt/Hoxa/Zembrolite, the data folder
+// owned by the service's user (nobody stands in) with the shipped file modes, and
+// desktop users made for the test, each with a home and a runtime folder of its own.
+#include <grp.h>
+#include <signal.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ui/ChildProcess.h"
+#include "tests/TestSandbox.h"
+#include "tests/VirtualDisplay.h"
+
+namespace desktop_test {
+
+namespace fs = boost::filesystem;
+using corvane_test::ReadFile;
+using corvane_test::TempFolder;
+using corvane_test::WriteFile;
+
+inline constexpr uid_t kServiceUser = 65534;  // stands in for the service's own user
+
+inline bool Run(const std::string& command) {
+  std::optional<platform::ChildProcess> run = platform::ChildProcess::Start("/bin/sh", {"-c", command});
+  return run && run->Wait(30000) && run->ExitCode() == 0;
+}
+
+// A login-less user made for this test process, removed with the object; the programs
+// started as the user must have ended by then.
+class TestUser {
+ public:
+  // groups: supplementary groups, comma-separated ("" for none).
+  explicit TestUser(const std::string& groups) : name_("cvt" + std::to_string(::getpid()) + groups.substr(0, 1)) {
+    Run("userdel " + name_ + " >/dev/null 2>&1");
+    made_ = Run("useradd --no-create-home --shell /usr/sbin/nologin" + (groups.empty() ? "" : " --groups " + groups) +
+                " " + name_ + " >/dev/null 2>&1");
+    if (const passwd* entry = made_ ? ::getpwnam(name_.c_str()) : nullptr) {
+      uid_ = entry->pw_uid;
+      gid_ = entry->pw_gid;
+    } else {
+      made_ = false;
+    }
+  }
+  ~TestUser() {
+    // Forced: a program left running after a failed assertion must not keep the user.
+    if (made_) Run("userdel --force " + name_ + " >/dev/null 2>&1");
+  }
+  TestUser(const TestUser&) = delete;
+  TestUser& operator=(const TestUser&) = delete;
+
+  bool Made() const { return made_; }
+  const std::string& Name() const { return name_; }
+  uid_t Uid() const { return uid_; }
+  gid_t Gid() const { return gid_; }
+
+ private:
+  std::string name_;
+  bool made_ = false;
+  uid_t uid_ = 0;
+  gid_t gid_ = 0;
+};
+
+class Installation {
+ public:
+  Installation() {
+    ::chmod(root_.path().c_str(), 0755);
+    fs::create_directories(ProgramFolder());
+    fs::create_directories(DataFolder());
+    for (fs::path folder = ProgramFolder(); folder != root_.path(); folder = folder.parent_path()) ::chmod(folder.c_str(), 0755);
+    for (fs::path folder = DataFolder(); folder != root_.path(); folder = folder.parent_path()) ::chmod(folder.c_str(), 0755);
+    // The data folder is the service's: others write only files the install opened to them.
+    if (::chown(DataFolder().c_str(), kServiceUser, kServiceUser) != 0) ready_ = false;
+  }
+  bool Ready() const { return ready_; }
+  const fs::path& Root() const { return root_.path(); }
+  fs::path ProgramFolder() const { return Root() / "opt/Hoxa/Zembrolite"; }
+  fs::path DataFolder() const { return Root() / "var/lib/Hoxa/Zembrolite"; }
+
+  void AddProgram(const std::string& built, const std::string& name) const {
+    fs::copy_file(built, ProgramFolder() / name, fs::copy_options::overwrite_existing);
+    ::chmod((ProgramFolder() / name).c_str(), 0755);
+  }
+  void AddProgramFile(const std::string& name, const std::string& bytes) const {
+    WriteFile(ProgramFolder() / name, bytes);
+    ::chmod((ProgramFolder() / name).c_str(), 0644);
+  }
+  // A data file with the owner, group and mode the install gives it.
+  void AddDataFile(const std::string& name, const std::string& bytes, gid_t group, mode_t mode) const {
+    WriteFile(DataFolder() / name, bytes);
+    if (::chown((DataFolder() / name).c_str(), 0, group) != 0) return;
+    ::chmod((DataFolder() / name).c_str(), mode);
+  }
+  // The user's own folders: home (with nothing in it yet) and runtime folder.
+  fs::path HomeOf(const TestUser& user) const {
+    const fs::path home = Root() / ("home-" + user.Name());
+    if (!fs::exists(home)) {
+      fs::create_directories(home);
+      ::chmod(home.c_str(), 0700);
+      if (::chown(home.c_str(), user.Uid(), user.Gid()) != 0) return fs::path();
+    }
+    return home;
+  }
+  // Starts a program of the installation as the user, with that user's own folders
+  // (XDG_STATE_HOME and XDG_DATA_HOME unset, so the folders below HOME count).
+  std::optional<platform::ChildProcess> StartAs(const TestUser& user, const std::string& program) const {
+    const fs::path home = HomeOf(user);
+    const fs::path runtime = Root() / ("run-" + user.Name());
+    fs::create_directories(runtime);
+    ::chmod(runtime.c_str(), 0700);
+    if (::chown(runtime.c_str(), user.Uid(), user.Gid()) != 0) return std::nullopt;
+    return platform::ChildProcess::Start(
+        "/bin/sh", {"-c", "exec setpriv --reuid=" + user.Name() + " --regid=" + std::to_string(user.Gid()) +
+                              " --init-groups env -u XDG_STATE_HOME -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME=" +
+                              home.string() + " XDG_RUNTIME_DIR=" + runtime.string() + " CORVANE_ROOT=" + Root().string() +
+                              " \"" + (ProgramFolder() / program).string() + "\" >/dev/null 2>&1"});
+  }
+
+ private:
+  TempFolder root_;
+  bool ready_ = true;
+};
+
+inline gid_t GroupId(const char* name) {
+  const group* entry = ::getgrnam(name);
+  return entry != nullptr ? entry->gr_gid : static_cast<gid_t>(-1);
+}
+
+inline void Stop(std::optional<platform::ChildProcess>& program) {
+  if (program && !program->HasEnded()) {
+    ::kill(static_cast<pid_t>(program->ProcessId()), SIGTERM);
+    if (!program->Wait(5000)) ::kill(static_cast<pid_t>(program->ProcessId()), SIGKILL);
+    program->Wait(5000);
+  }
+}
+
+}  // namespace desktop_test

@@ -1,0 +1,136 @@
+// The viewer and the reckoner's chooser under a real window manager (openbox on an X
+// server of the test's own), as the window manager and a real pointer see them.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "common/Constants.h"
+#include "platform/core/TextCodec.h"
+#include "platform/ui/ExternalWindowClose.h"
+#include "platform/ui/ExternalWindows.h"
+#include "tests/desktop/DesktopSandbox.h"
+#include "tests/desktop/X11Probe.h"
+
+namespace desktop_test {
+namespace {
+
+using corvane_test::ScopedEnv;
+using corvane_test::WaitFor;
+namespace Common = Velunor::Quillon::Common;
+
+constexpr char kChooserTitle[] = "回線品目の設定";
+
+class UnderWindowManager : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!display_.Start() || !windowManager_.Start(display_.Name()) || corvane_test::FindOnPath("xdotool").empty()) {
+      GTEST_SKIP() << kNoWindowManager;
+    }
+    displayEnv_.emplace("DISPLAY", display_.Name());
+    platformEnv_.emplace("QT_QPA_PLATFORM", "xcb");
+    rootEnv_.emplace("CORVANE_ROOT", installation_.Root().string());
+    homeEnv_.emplace("HOME", installation_.Root().string());
+    const fs::path runtime = installation_.Root() / "run";
+    fs::create_directories(runtime);
+    ::chmod(runtime.c_str(), 0700);
+    runtimeEnv_.emplace("XDG_RUNTIME_DIR", runtime.string());
+    installation_.AddProgram(CORVANE_VIEWER_PATH, "CorvaneViewer");
+    installation_.AddProgram(CORVANE_RECKONER_PATH, "CorvaneReckoner");
+    for (const char* name : {"lineselect.xml", "lineprice.xml"}) {
+      installation_.AddDataFile(name, ReadFile(fs::path(PACKAGING_FOLDER) / "defaults" / name), 0, 0666);
+    }
+    probe_.emplace(display_.Name());
+    viewer_ = platform::ChildProcess::Start((installation_.ProgramFolder() / "CorvaneViewer").string(), {});
+    ASSERT_TRUE(viewer_);
+    ASSERT_TRUE(WaitFor([&] { return Find(viewer_->ProcessId(), Common::kProductName).has_value(); }, 20000))
+        << "no viewer window";
+    viewerWindow_ = Find(viewer_->ProcessId(), Common::kProductName)->x11Window;
+    // Let the window manager place and frame it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  void TearDown() override {
+    if (viewer_ && !viewer_->HasEnded()) {
+      if (auto window = Find(viewer_->ProcessId(), Common::kProductName)) platform::RequestWindowClose(*window);
+      viewer_->Wait(5000);
+    }
+    Stop(viewer_);
+  }
+
+  static std::optional<platform::TopLevelWindow> Find(std::uint32_t processId, const std::wstring& title) {
+    for (const platform::TopLevelWindow& window : platform::EnumTopLevelWindows()) {
+      if ((processId == 0 || window.processId == processId) && window.title == title) return window;
+    }
+    return std::nullopt;
+  }
+
+  Installation installation_;
+  corvane_test::VirtualDisplay display_;
+  WindowManager windowManager_;
+  std::optional<ScopedEnv> displayEnv_, platformEnv_, rootEnv_, homeEnv_, runtimeEnv_;
+  std::optional<X11Probe> probe_;
+  std::optional<platform::ChildProcess> viewer_;
+  xcb_window_t viewerWindow_ = 0;
+};
+
+TEST_F(UnderWindowManager, TheViewerOffersNoMaximiseAndKeepsItsSize) {
+  const platform::Rect before = probe_->Geometry(viewerWindow_);
+  EXPECT_EQ(before.Width(), 500);
+  EXPECT_TRUE(probe_->HasAtom(viewerWindow_, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_CLOSE")) << "actions are listed";
+  for (const char* action : {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE"}) {
+    EXPECT_FALSE(probe_->HasAtom(viewerWindow_, "_NET_WM_ALLOWED_ACTIONS", action)) << action;
+  }
+  // A pager asks to maximise it, the program to make it larger: the size stays.
+  probe_->RequestState(viewerWindow_, "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_WM_STATE_MAXIMIZED_VERT");
+  probe_->RequestSize(viewerWindow_, 900, 700);
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  const platform::Rect after = probe_->Geometry(viewerWindow_);
+  EXPECT_EQ(after.Width(), before.Width());
+  EXPECT_EQ(after.Height(), before.Height());
+  EXPECT_FALSE(probe_->HasAtom(viewerWindow_, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"));
+}
+
+TEST_F(UnderWindowManager, TheChooserFromTheMenuIsOnTopPaintedAndTakesAClick) {
+  // The menu "設定" at the left end of the menu bar, then its one item.
+  const platform::Rect viewer = probe_->Geometry(viewerWindow_);
+  ASSERT_TRUE(ClickAt(display_.Name(), viewer.left + 15, viewer.top + 8));
+  std::optional<platform::Rect> menu;
+  ASSERT_TRUE(WaitFor([&] { return (menu = probe_->PopupRect()).has_value(); }, 5000)) << "the menu did not open";
+  ASSERT_TRUE(ClickAt(display_.Name(), (menu->left + menu->right) / 2, (menu->top + menu->bottom) / 2));
+
+  std::optional<platform::TopLevelWindow> chooser;
+  ASSERT_TRUE(WaitFor([&] { return (chooser = Find(0, platform::Utf8ToWide(kChooserTitle))).has_value(); }, 20000))
+      << "no chooser";
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_TRUE(probe_->IsTopMost(chooser->x11Window)) << "the chooser must not open behind the top-most viewer";
+  const std::vector<std::uint32_t> owner = probe_->Values(chooser->x11Window, "WM_TRANSIENT_FOR");
+  EXPECT_EQ(owner.empty() ? 0u : owner[0], viewerWindow_);
+
+  // The template in dialog units: 300 wide, 120 high with the two shipped lines; the
+  // label at (7, 7)-(293, 17), the second line's button at y 58-72, OK at (166, 99)-(226, 113).
+  const platform::Rect area = probe_->Geometry(chooser->x11Window);
+  const auto at = [&](double x, double y) {
+    return platform::Point{area.left + static_cast<int>(x * area.Width() / 300), area.top + static_cast<int>(y * area.Height() / 120)};
+  };
+  const platform::Point labelTopLeft = at(7, 7), labelBottomRight = at(150, 17), blankLeft = at(2, 1), blankRight = at(298, 5);
+  const std::vector<std::uint32_t> blank =
+      probe_->Pixels(platform::Rect{blankLeft.x, blankLeft.y, blankRight.x, blankRight.y});
+  ASSERT_FALSE(blank.empty());
+  const std::uint32_t background = blank.front();
+  for (std::uint32_t pixel : blank) ASSERT_EQ(pixel, background) << "one background above the label";
+  EXPECT_GT((background >> 16) & 0xFF, 200u) << "the background is painted, not left black";
+  int text = 0;
+  for (std::uint32_t pixel : probe_->Pixels(platform::Rect{labelTopLeft.x, labelTopLeft.y, labelBottomRight.x, labelBottomRight.y})) {
+    if (pixel != background) ++text;
+  }
+  EXPECT_GT(text, 50) << "the label's text is drawn";
+
+  const platform::Point second = at(150, 65), ok = at(196, 106);
+  ASSERT_TRUE(ClickAt(display_.Name(), second.x, second.y));
+  ASSERT_TRUE(ClickAt(display_.Name(), ok.x, ok.y));
+  EXPECT_TRUE(WaitFor([&] { return !Find(0, platform::Utf8ToWide(kChooserTitle)).has_value(); }, 10000)) << "OK did not end it";
+  EXPECT_NE(ReadFile(installation_.DataFolder() / "lineselect.xml").find("ソラネプラス　"), std::string::npos)
+      << "the clicked line was written";
+}
+
+}  // namespace
+}  // namespace desktop_test
