@@ -10,8 +10,8 @@
 #include <boost/filesystem.hpp>
 
 #include "platform/core/Clock.h"
+#include "prices/PriceLogic.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
 #include "viewer/SummaryData.h"
 
 namespace {

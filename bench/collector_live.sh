@@ -41,7 +41,7 @@ hz=$(getconf CLK_TCK)
 
 before=$(kernel_bytes)
 ip netns exec "$a" "$runner" start corvan-service -- "$install/CorvaneCollector" >/dev/null
-pid=$(sed -n "s/^pid=//p" "$root/run/corvane/corvan-service.state")
+pid=$(sed -n "s/^pid=//p" "$root/run/corvane-service-runner/corvan-service.state")
 sleep 2
 
 echo "== idle ${seconds}s"

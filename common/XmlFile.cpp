@@ -122,6 +122,36 @@ bool NestsDeeperThan(const std::string& text, std::size_t limit) {
   return false;
 }
 
+namespace {
+
+// The library prints a declaration's values as they are, without escaping, so a value
+// read with a quote or markup in it (through an entity, say) would be written as a file
+// that no longer parses. Such a declaration becomes the one our programs write.
+bool PrintsBackAsRead(const std::string& value) {
+  for (const char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E || c == '"' || c == '\'' || c == '&' || c == '<' || c == '>' || c == '?') {
+      return false;
+    }
+  }
+  return true;
+}
+
+void ReplaceUnprintableDeclarations(TiXmlDocument& document) {
+  for (TiXmlNode* node = document.FirstChild(); node != nullptr; node = node->NextSibling()) {
+    const TiXmlDeclaration* declaration = node->ToDeclaration();
+    if (declaration == nullptr) continue;
+    if (PrintsBackAsRead(declaration->Version()) && PrintsBackAsRead(declaration->Encoding()) &&
+        PrintsBackAsRead(declaration->Standalone())) {
+      continue;
+    }
+    node = document.ReplaceChild(node, TiXmlDeclaration("1.0", "UTF-8", ""));
+    if (node == nullptr) return;
+  }
+}
+
+}  // namespace
+
 void ParseXmlBytes(TiXmlDocument& document, std::string bytes) {
   if (bytes.size() > kMaxXmlFileBytes) return;
   std::string text = PrepareText(bytes);
@@ -129,6 +159,7 @@ void ParseXmlBytes(TiXmlDocument& document, std::string bytes) {
   if (NestsDeeperThan(text, kMaxXmlDepth)) return;
   text.append(kParsePadding, '\0');
   document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+  ReplaceUnprintableDeclarations(document);
 }
 
 namespace {

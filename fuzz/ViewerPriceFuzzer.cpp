@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
-#include "viewer/XmlReading.h"
+#include "prices/PriceLogic.h"
+#include "prices/XmlReading.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (prices.GetSelectedLineName().empty()) {
     // Select the commonest name of the corpus so the zones get priced.
     TiXmlDocument selection;
-    selection.Parse("<s><lineselect name=\"AB\"/></s>");
+    ParseXmlBytes(selection, "<s><lineselect name=\"AB\"/></s>");
     prices.LoadLineSelectDocument(selection);
   }
   prices.LoadLinePriceDocument(document);

@@ -8,9 +8,9 @@
 
 #include "platform/core/Clock.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
+#include "prices/PriceLogic.h"
 #include "viewer/SummaryData.h"
-#include "viewer/XmlReading.h"
+#include "prices/XmlReading.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ CPriceLogic& Prices() {
     platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 20, 10));
     auto* logic = new CPriceLogic;
     TiXmlDocument selection;
-    selection.Parse("<s><lineselect name=\"AB\"/></s>");
+    ParseXmlBytes(selection, "<s><lineselect name=\"AB\"/></s>");
     logic->LoadLineSelectDocument(selection);
     TiXmlDocument table;
-    table.Parse(kPrices);
+    ParseXmlBytes(table, kPrices);
     logic->LoadLinePriceDocument(table);
     return logic;
   }();

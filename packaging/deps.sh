@@ -6,7 +6,7 @@ CORVANE_BUILD_PACKAGES="build-essential cmake pkg-config clang libclang-rt-14-de
   libbenchmark-dev libxcb1-dev"
 CORVANE_RUNTIME_PACKAGES="iproute2 fonts-ipafont-gothic xdg-utils"
 CORVANE_TEST_PACKAGES="faketime tcpdump iperf3 bc xvfb xauth x11-utils python3 procps trayer
-  openbox xdotool passwd"
+  openbox xdotool passwd systemd"
 
 # corvane_install_packages <packages...>: installs what is missing, quietly.
 corvane_install_packages() {

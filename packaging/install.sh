@@ -17,8 +17,22 @@ cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$
 cmake --build build/release -j"$(nproc)"
 cmake --install build/release >/dev/null
 
-# Files a user or administrator may have edited are placed only when missing.
+# The capture service runs as a system user of its own, with no login and no home.
+if ! id -u corvane >/dev/null 2>&1; then
+  useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+    --comment "Corvane traffic collector" corvane
+fi
+# The data folder and its Log subfolder are the service's, so that it can replace
+# summarydata.xml atomically. The files other users write there stay theirs
+# (post-install.sh); only what the service itself wrote, perhaps as root before it had a
+# user of its own, becomes its user's. Nothing is followed through a link.
 install -d -m 0755 "$data" "$data/Log"
+chown -h corvane:corvane "$data" "$data/Log"
+chmod 0755 "$data" "$data/Log"
+find "$data/Log" -maxdepth 1 -type f -exec chown corvane:corvane {} +
+find "$data" -maxdepth 1 -type f -name 'summarydata.xml*' -exec chown corvane:corvane {} +
+
+# Files a user or administrator may have edited are placed only when missing.
 for file in packaging/defaults/*; do
   [ -e "$file" ] || continue
   target="$data/$(basename "$file")"
@@ -39,7 +53,9 @@ if [ -x "$collector" ]; then
   else
     runner="$prefix/corvane-service-runner"
     "$runner" stop corvan-service >/dev/null 2>&1 || true
-    "$runner" start corvan-service -- "$collector"
+    # What the unit gives the service under systemd.
+    "$runner" start --user corvane --ambient-capabilities CAP_NET_RAW --runtime-directory corvane \
+      --limit-nice -10 corvan-service -- "$collector"
     "$runner" status corvan-service
   fi
 else

@@ -8,9 +8,9 @@
 #include "common/StringUtil.h"
 #include "common/XmlFile.h"
 #include "platform/core/NativePath.h"
-#include "viewer/LineFilePaths.h"
-#include "viewer/PriceLogic.h"
-#include "viewer/XmlReading.h"
+#include "prices/LineFilePaths.h"
+#include "prices/PriceLogic.h"
+#include "prices/XmlReading.h"
 
 namespace Velunor::Quillon::Reckoner {
 

@@ -1,7 +1,8 @@
 #pragma once
-// The two price files of the data folder as CorvaneReckoner sees them. They are read
-// through the viewer's own price model, so the reckoner offers exactly the lines the
-// viewer can price, and every file goes through the foundation's guarded XML loader.
+// The two price files of the data folder as CorvaneReckoner sees them: its check of
+// both files and its writing of the chosen line. Reading them is the price files
+// library's (prices/), the one the viewer prices with, so the reckoner offers exactly
+// the lines the viewer can price; every file goes through the guarded XML loader.
 #include <string>
 #include <vector>
 
@@ -20,10 +21,10 @@ class CPriceFiles {
   // (lineselect.xml: no root element; lineprice.xml: no price_logic element), is too
   // large or nested too deep, or stays locked by someone else. Logged with the reason.
   static PriceFileState Check();
-  // The lines of lineprice.xml that the viewer reads, in file order. False when the file
-  // cannot be read.
+  // The lines of lineprice.xml as CPriceLogic reads them, in file order. False when the
+  // file cannot be read.
   static bool ReadLines(std::vector<LineEntry>& lines);
-  // The selected line's name as the viewer reads it; empty when none is named.
+  // The selected line's name as CPriceLogic reads it; empty when none is named.
   static std::wstring ReadSelectedName();
   // Names the line in lineselect.xml, keeping the rest of the file (a file that cannot
   // be read is written anew, which is logged). Desktop users may write the file but not

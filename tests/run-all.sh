@@ -18,12 +18,13 @@ cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WERROR=ON >
 cmake --build build/test -j"$jobs"
 ctest --test-dir build/test -j"$jobs" --output-on-failure --timeout 600
 
-echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== unit and ui tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCORVANE_WERROR=ON -DCORVANE_SANITIZE=ON \
   -DCORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build/sanitize -L unit -j"$jobs" --output-on-failure --timeout 600
+  LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp QT_QPA_PLATFORM=offscreen \
+  ctest --test-dir build/sanitize -L 'unit|ui' -j"$jobs" --output-on-failure --timeout 600
 
 echo "== fuzz targets, ${fuzz_seconds}s each"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
@@ -31,13 +32,21 @@ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=cl
 cmake --build build/fuzz -j"$jobs"
 fuzz_failed=0
 fuzz_run=0
-while read -r fuzzer; do
+while read -r fuzzer xml_cap; do
   [ -n "$fuzzer" ] || continue
   binary=$(find build/fuzz -type f -name "$fuzzer" -perm -u+x | head -n 1)
   corpus=fuzz/corpus/$fuzzer
   work=$(mktemp -d)
   [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
-  if "$binary" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$work" >"$work.log" 2>&1; then
+  # XML readers also get deeply nested seeds and one near their size cap, made here.
+  [ "${xml_cap:-0}" -gt 0 ] && bash fuzz/seeds.sh "$work" "$xml_cap"
+  # libFuzzer cuts seeds to 1 MiB unless told to take longer inputs. Seeds near a 64 MiB
+  # cap take seconds by design, so slow inputs are not written out as findings.
+  largest=$(find "$work" -type f -printf '%s\n' | sort -n | tail -n 1)
+  lengths=()
+  [ "${largest:-0}" -gt 1048576 ] && lengths=(-max_len="$largest")
+  if "$binary" -max_total_time="$fuzz_seconds" -print_final_stats=0 -report_slow_units=100000 "${lengths[@]}" \
+    "$work" >"$work.log" 2>&1; then
     echo "fuzz $fuzzer: no findings"
   else
     echo "fuzz $fuzzer: FAILED"; tail -n 40 "$work.log"; fuzz_failed=$((fuzz_failed + 1))

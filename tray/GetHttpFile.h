@@ -1,7 +1,8 @@
 #pragma once
 // Fetches one small document with an HTTP GET and keeps its body in memory: plain HTTP
 // on port 80 whatever the address's scheme, the length from Content-Length, one read,
-// and no look at the status code (an error page is a body like any other).
+// and no look at the status code (an error page is a body like any other). Redirects and
+// the bounds of time and size are the HTTP layer's (platform::HttpLimits).
 #include <cstddef>
 #include <memory>
 #include <string>

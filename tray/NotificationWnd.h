@@ -6,9 +6,9 @@
 
 #include "platform/ui/Gdi.h"
 #include "tray/TrayPopup.h"
-#include "viewer/widgets/DrawBmp.h"
-#include "viewer/widgets/DrawButton.h"
-#include "viewer/widgets/DrawText.h"
+#include "widgets/DrawBmp.h"
+#include "widgets/DrawButton.h"
+#include "widgets/DrawText.h"
 
 namespace Velunor::Quillon::Resident {
 

@@ -24,11 +24,6 @@ inline constexpr wchar_t kViewerExeName[] = L"CorvaneViewer.exe";
 inline constexpr wchar_t kPreviousMonthArgument[] = L"-PreviousMonth";
 inline constexpr wchar_t kUninstallShortcutName[] = L"uninstall.lnk";
 
-// Bits of CTaskWindow::GetUserGroup's flags.
-inline constexpr int kAdministratorsGroup = 1;
-inline constexpr int kPowerUsersGroup = 2;
-inline constexpr int kUsersGroup = 4;
-
 class CTaskWindow : public platform::Dialog {
  public:
   explicit CTaskWindow(platform::ModuleHandle instance);
@@ -54,8 +49,8 @@ class CTaskWindow : public platform::Dialog {
   void CheckNotification();
 
   // Update check (tray/TaskWindowUpdate.cpp).
-  // 1 when the process's groups were read (flags: the group bits above), else 0 with
-  // flags 0.
+  // 1 when the process's groups were read (flags: the bits CUpdateCheck::kAdministrators,
+  // kPowerUsers and kUsers), else 0 with flags 0.
   int GetUserGroup(int& flags);
   void CheckUpdate();
   // 1 with the version the product site serves, else 0 (version untouched).

@@ -5,10 +5,6 @@
 
 namespace Velunor::Quillon::Resident {
 
-static_assert(kAdministratorsGroup == CUpdateCheck::kAdministrators && kPowerUsersGroup == CUpdateCheck::kPowerUsers &&
-                  kUsersGroup == CUpdateCheck::kUsers,
-              "one meaning for the group bits");
-
 int CTaskWindow::GetUserGroup(int& flags) { return CUpdateCheck::GetUserGroup(flags); }
 
 void CTaskWindow::CheckUpdate() { CUpdateCheck(m_hInstance, Handle()).CheckUpdate(); }

@@ -16,7 +16,7 @@ namespace Velunor::Quillon::Resident {
 
 class CUpdateCheck {
  public:
-  // Flags of GetUserGroup.
+  // The bits of GetUserGroup's flags (also CTaskWindow::GetUserGroup's).
   static constexpr int kAdministrators = 1;
   static constexpr int kPowerUsers = 2;
   static constexpr int kUsers = 4;

@@ -7,6 +7,7 @@
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "common/StringUtil.h"
+#include "common/XmlFile.h"
 #include "tray/GetHttpFile.h"
 
 namespace Velunor::Quillon::Resident {
@@ -39,9 +40,10 @@ int CVersionFile::Load() {
 
 int CVersionFile::ParseVersionXml(const std::wstring& body) {
   try {
+    // The body comes from the network: the guarded parse refuses nesting deep enough to
+    // exhaust the stack, and repairs cut UTF-8 sequences before the library sees them.
     TiXmlDocument document;
-    document.Parse(Common::ToMultiByteString(body, Common::kUtf8CodePageFlag).c_str(), nullptr,
-                   TIXML_DEFAULT_ENCODING);
+    Common::ParseXmlBytes(document, Common::ToMultiByteString(body, Common::kUtf8CodePageFlag));
     const TiXmlElement* root = document.RootElement();
     if (!root) {
       LogDebug(__LINE__, L"Version Check invlid root xml");

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/StringUtil.h"
+#include "platform/core/TextCodec.h"
 
 namespace Velunor::Quillon::Resident {
 
@@ -10,23 +11,9 @@ namespace {
 
 // UTF-16 order differs from code point order where characters above U+FFFF (surrogate
 // pairs, D800-DFFF) meet characters from U+E000 to U+FFFF.
-std::u16string ToUtf16(const std::wstring& text) {
-  std::u16string units;
-  units.reserve(text.size());
-  for (wchar_t c : text) {
-    auto code = static_cast<char32_t>(c);
-    if (code >= 0x10000 && code <= 0x10FFFF) {
-      code -= 0x10000;
-      units.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      units.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      units.push_back(static_cast<char16_t>(code));
-    }
-  }
-  return units;
+int CompareParts(const std::wstring& a, const std::wstring& b) {
+  return platform::WideToUtf16(a).compare(platform::WideToUtf16(b));
 }
-
-int CompareParts(const std::wstring& a, const std::wstring& b) { return ToUtf16(a).compare(ToUtf16(b)); }
 
 }  // namespace
 

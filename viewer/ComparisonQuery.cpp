@@ -1,7 +1,7 @@
 #include "viewer/ComparisonQuery.h"
 
+#include "prices/PriceLogic.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
 #include "viewer/SummaryData.h"
 
 namespace Velunor::Quillon::Ui {

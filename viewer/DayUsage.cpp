@@ -1,6 +1,6 @@
 #include "viewer/DayUsage.h"
 
-#include "viewer/Saturating.h"
+#include "prices/Saturating.h"
 
 namespace Velunor::Quillon::Ui {
 

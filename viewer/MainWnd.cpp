@@ -5,9 +5,9 @@
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "platform/ui/Shell.h"
+#include "prices/LineFilePaths.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/ComparisonQuery.h"
-#include "viewer/LineFilePaths.h"
 #include "viewer/LineUpdate.h"
 #include "viewer/WinMain.h"
 

@@ -10,11 +10,11 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Gdi.h"
 #include "platform/ui/MessageLoop.h"
+#include "prices/PriceLogic.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
 #include "viewer/SummaryData.h"
-#include "viewer/widgets/DrawButton.h"
-#include "viewer/widgets/DrawText.h"
+#include "widgets/DrawButton.h"
+#include "widgets/DrawText.h"
 
 namespace Velunor::Quillon::Ui {
 

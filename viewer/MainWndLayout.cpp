@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "common/LogMessage.h"
+#include "prices/PriceNumbers.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"
 #include "viewer/UsageGraph.h"
@@ -44,20 +45,11 @@ Rect Below(const Rect& above, int height) { return Rect{above.left, above.bottom
 
 }  // namespace
 
-std::wstring CMainWnd::FormatGrouped(int value) {
-  std::wstring text;
-  while (value / 1000 != 0) {
-    text = Format(L",%03d", value % 1000) + text;
-    value /= 1000;
-  }
-  return Format(L"%d", value) + text;
-}
+std::wstring CMainWnd::FormatGrouped(int value) { return FormatThousands(value); }
 
 std::wstring CMainWnd::FormatUsedVolume(std::uint64_t bytes) {
-  std::uint64_t mebibytes = bytes / CMonthUsage::kBytesPerMiB + (bytes % CMonthUsage::kBytesPerMiB != 0 ? 1 : 0);
-  constexpr std::uint64_t kLargest = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
-  int shown = mebibytes > kLargest ? std::numeric_limits<std::int32_t>::max() : static_cast<int>(mebibytes);
-  return FormatGrouped(shown) + L"MB";
+  const std::uint64_t shown = RoundUpToMiB(bytes, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()));
+  return FormatGrouped(static_cast<int>(shown)) + L"MB";
 }
 
 void CMainWnd::SetupView(const platform::DateTime& firstDay) {

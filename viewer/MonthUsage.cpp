@@ -1,6 +1,6 @@
 #include "viewer/MonthUsage.h"
 
-#include "viewer/Saturating.h"
+#include "prices/Saturating.h"
 
 namespace Velunor::Quillon::Ui {
 

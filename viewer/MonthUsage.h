@@ -6,14 +6,14 @@
 #include <cstdint>
 
 #include "platform/core/DateTime.h"
+#include "prices/MonthTraffic.h"
 #include "viewer/DayUsage.h"
 
 namespace Velunor::Quillon::Ui {
 
-class CMonthUsage {
+class CMonthUsage final : public CMonthTraffic {
  public:
   static constexpr int kDaySlots = 31;
-  static constexpr std::uint64_t kBytesPerMiB = 1048576;
 
   // Every date zero, every slot empty, then the current month.
   CMonthUsage();
@@ -34,7 +34,7 @@ class CMonthUsage {
   const CDayUsage& GetDayUsage(int slot) const { return m_days[slot]; }
 
   // Sum of the day totals of all valid slots, measured or not.
-  std::uint64_t GetMonthTotal() const;
+  std::uint64_t GetMonthTotal() const override;
   // Largest day total among the valid slots; 0 when none is valid.
   std::uint64_t GetDayMax() const;
   // Vertical axis maximum in MiB: 50, 100, 500, 1000 or 1500.
@@ -48,7 +48,7 @@ class CMonthUsage {
   int HasNextMonth() const;
   int HasPrevMonth() const;
   // Bytes projected for the days of this month that are not measured.
-  std::uint64_t GetProjectedRest() const;
+  std::uint64_t GetProjectedRest() const override;
 
   // 1 when the day (year, month, day) lies before the reference date; day 0 stands for
   // the whole month, which is never before a date inside it.

@@ -7,6 +7,7 @@
 
 #include "common/Constants.h"
 #include "common/PathUtil.h"
+#include "platform/core/TextCodec.h"
 #include "viewer/MonthUsage.h"
 #include "viewer/SummaryReading.h"
 
@@ -74,7 +75,7 @@ bool CSummaryData::ReadDocument(const TiXmlDocument& document) {
   // A character outside the basic plane counts twice, so such a text never has eight
   // digits.
   if (!GetElementText(root->FirstChildElement(ToXmlName(Common::kInstallDateElement)), text) ||
-      Utf16Length(text) != kInstallDateLength || text.size() != kInstallDateLength) {
+      platform::Utf16Length(text) != kInstallDateLength || text.size() != kInstallDateLength) {
     return false;
   }
   const int year = ReadDecimalInt(text.substr(0, 4));

@@ -2,6 +2,8 @@
 
 #include <boost/lexical_cast.hpp>
 
+#include "platform/core/TextCodec.h"
+
 namespace Velunor::Quillon::Ui {
 
 int ReadDecimalInt(const std::wstring& text) { return boost::lexical_cast<int>(text); }
@@ -9,7 +11,7 @@ int ReadDecimalInt(const std::wstring& text) { return boost::lexical_cast<int>(t
 bool ReadRecordNumber(const TiXmlElement* element, std::size_t length, int low, int high,
                       int& number) {
   std::wstring text;
-  if (!GetElementText(element, text) || Utf16Length(text) != length) {
+  if (!GetElementText(element, text) || platform::Utf16Length(text) != length) {
     return false;
   }
   const int value = ReadDecimalInt(text);

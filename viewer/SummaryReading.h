@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "viewer/XmlReading.h"
+#include "prices/XmlReading.h"
 
 namespace Velunor::Quillon::Ui {
 

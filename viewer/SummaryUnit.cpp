@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/Constants.h"
+#include "platform/core/TextCodec.h"
 #include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
@@ -46,7 +47,7 @@ int CSummaryUnit::Parse(int year, int month, const TiXmlElement* element) {
 int CSummaryUnit::ParseChecked(const TiXmlElement* element) {
   std::wstring stamp;
   if (!GetElementText(element->FirstChildElement(ToXmlName(Common::kDateTimeElement)), stamp) ||
-      Utf16Length(stamp) != kDateTimeLength) {
+      platform::Utf16Length(stamp) != kDateTimeLength) {
     return 0;
   }
   // Only the day counts; hour and minute merely record the last write.

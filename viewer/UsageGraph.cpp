@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "viewer/widgets/FontSelector.h"
+#include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -27,23 +27,8 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
 }
 
 std::wstring DecodeFile(const std::string& bytes) {
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::wstring out;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      std::uint32_t unit = static_cast<unsigned char>(bytes[i]) |
-                           (static_cast<unsigned char>(bytes[i + 1]) << 8);
-      if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-        const std::uint32_t low = static_cast<unsigned char>(bytes[i + 2]) |
-                                  (static_cast<unsigned char>(bytes[i + 3]) << 8);
-        if (low >= 0xDC00 && low <= 0xDFFF) {
-          unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-          i += 2;
-        }
-      }
-      out += static_cast<wchar_t>(unit);
-    }
-    return out;
+  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
+    return Utf16LeBytesToWide(bytes.substr(2));
   }
   if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     return Utf8ToWide(bytes.substr(3));

@@ -4,6 +4,7 @@
 #include <langinfo.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -142,23 +143,60 @@ std::wstring LocaleToWide(const std::string& text) {
   return Utf8ToWide(Recode(UpToNul(text), "UTF-8", charset.c_str()));
 }
 
-std::string WideToUtf16LeBytes(const std::wstring& text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  auto put = [&out](std::uint32_t unit) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>((unit >> 8) & 0xFF);
-  };
+std::u16string WideToUtf16(const std::wstring& text) {
+  std::u16string units;
+  units.reserve(text.size());
   for (wchar_t ch : text) {
     std::uint32_t c = static_cast<std::uint32_t>(ch);
     if (!IsScalar(c)) c = 0xFFFD;
     if (c >= 0x10000) {
       c -= 0x10000;
-      put(0xD800 | (c >> 10));
-      put(0xDC00 | (c & 0x3FF));
+      units.push_back(static_cast<char16_t>(0xD800 | (c >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 | (c & 0x3FF)));
     } else {
-      put(c);
+      units.push_back(static_cast<char16_t>(c));
     }
+  }
+  return units;
+}
+
+std::size_t Utf16Length(const std::wstring& text) {
+  std::size_t units = 0;
+  for (wchar_t ch : text) {
+    const std::uint32_t c = static_cast<std::uint32_t>(ch);
+    units += IsScalar(c) && c >= 0x10000 ? 2 : 1;
+  }
+  return units;
+}
+
+std::string WideToUtf16LeBytes(const std::wstring& text) {
+  const std::u16string units = WideToUtf16(text);
+  std::string out;
+  out.reserve(units.size() * 2);
+  for (char16_t unit : units) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>((unit >> 8) & 0xFF);
+  }
+  return out;
+}
+
+std::wstring Utf16LeBytesToWide(const std::string& bytes) {
+  auto unitAt = [&bytes](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]) |
+                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  };
+  std::wstring out;
+  out.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t unit = unitAt(i);
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+      const std::uint32_t low = unitAt(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    out += static_cast<wchar_t>(unit);
   }
   return out;
 }

@@ -20,6 +20,9 @@ enum HttpError : unsigned {
   kHttpErrorInsufficientBuffer = 12,  // the header value does not fit the caller's buffer
   kHttpErrorBodyTooLarge = 13,        // the announced body is more than the caller accepts
   kHttpErrorTransferFailed = 14,      // any other failure of the transfer
+  kHttpErrorTooManyRedirects = 15,    // more redirects than one exchange follows (a loop)
+  kHttpErrorRedirectScheme = 16,      // a redirect to a scheme other than http or https
+  kHttpErrorHeadersTooLarge = 17,     // more header bytes over the redirects than one exchange takes
 };
 
 // The error number of the calling thread's last failed HTTP call.

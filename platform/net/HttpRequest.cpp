@@ -1,6 +1,7 @@
 #include "platform/net/HttpRequest.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -9,15 +10,29 @@
 
 #include "platform/core/TextCodec.h"
 #include "platform/net/HttpError.h"
+#include "platform/net/HttpSession.h"
 
 namespace platform {
 
 namespace {
 
-// Time-outs of our own, since the programs set none: a server that accepts but never
-// answers, or stops sending, must not hold the caller for ever.
-constexpr long kConnectTimeoutSeconds = 60;
-constexpr long kStallTimeoutSeconds = 60;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr long kLongestPollMs = 1000;
+
+bool IsRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
+  for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
+    if (i >= text.size()) return false;
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
 
 unsigned ErrorFromTransfer(CURLcode code) {
   switch (code) {
@@ -72,15 +87,26 @@ struct HttpRequest::Transfer {
   CURL* easy = nullptr;
   CURLM* multi = nullptr;
   curl_slist* headerList = nullptr;
+  std::string url;  // the address of the current hop
+  std::string agent;
+  std::string referrer;
+  // Time-outs of our own, since the programs set none: a server that accepts but never
+  // answers, stops sending, or sends ever so slowly must not hold the caller for ever.
+  HttpLimits limits = GetHttpLimits();
+  SteadyClock::time_point deadline;
   bool added = false;
   bool sent = false;
   bool finished = false;
   CURLcode result = CURLE_OK;
+  int redirects = 0;
 
   // Headers of the latest response block; an interim 1xx block is replaced by the next.
   long status = 0;
   bool headersComplete = false;
   std::vector<std::pair<std::string, std::string>> headers;
+  // Header bytes of every response of the exchange, redirects included.
+  std::size_t headerBytes = 0;
+  bool headersOverLimit = false;
 
   // Body bytes that arrived and were not read yet. The transfer pauses once this holds
   // what the current read wants, so a server cannot push more into memory than that.
@@ -89,15 +115,64 @@ struct HttpRequest::Transfer {
   bool paused = false;
 
   ~Transfer() {
-    if (added) curl_multi_remove_handle(multi, easy);
-    if (easy) curl_easy_cleanup(easy);
+    Close();
     if (multi) curl_multi_cleanup(multi);
     curl_slist_free_all(headerList);
+  }
+
+  void Close() {
+    if (added) curl_multi_remove_handle(multi, easy);
+    added = false;
+    if (easy) curl_easy_cleanup(easy);
+    easy = nullptr;
+  }
+
+  // A new handle for url with every option of the exchange; false when the client
+  // cannot be set up.
+  bool Open(const std::string& address) {
+    Close();
+    easy = curl_easy_init();
+    if (!easy) return false;
+    url = address;
+    status = 0;
+    headersComplete = false;
+    headers.clear();
+    pending.clear();
+    paused = false;
+    finished = false;
+    result = CURLE_OK;
+    // Redirects are followed here, one handle per address, so that no redirect's body
+    // is ever read and every hop is checked.
+    bool ok = curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_HEADERDATA, this) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody) == CURLE_OK &&
+              curl_easy_setopt(easy, CURLOPT_WRITEDATA, this) == CURLE_OK;
+    if (ok && !referrer.empty()) ok = curl_easy_setopt(easy, CURLOPT_REFERER, referrer.c_str()) == CURLE_OK;
+    return ok;
+  }
+
+  bool Add() {
+    added = curl_multi_add_handle(multi, easy) == CURLM_OK;
+    return added;
   }
 
   static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* self = static_cast<Transfer*>(user);
     size_t length = size * count;
+    self->headerBytes += length;
+    if (self->headerBytes > self->limits.maxHeaderBytes) {
+      self->headersOverLimit = true;
+      return 0;  // ends the transfer
+    }
     if (self->headersComplete) return length;  // trailers of a chunked body
     std::string line(data, length);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
@@ -139,10 +214,17 @@ struct HttpRequest::Transfer {
     }
   }
 
-  // Runs the transfer until done() holds, the transfer ends, or it pauses.
+  // Runs the transfer until done() holds, the transfer ends, it pauses, or the whole
+  // exchange has run out of time.
   template <typename Done>
   void RunUntil(Done done) {
     while (!done() && !finished) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+      if (left <= 0) {
+        finished = true;
+        result = CURLE_OPERATION_TIMEDOUT;
+        return;
+      }
       int running = 0;
       if (curl_multi_perform(multi, &running) != CURLM_OK) {
         finished = true;
@@ -152,12 +234,39 @@ struct HttpRequest::Transfer {
       CollectResult();
       if (done() || finished || paused) return;
       int ready = 0;
-      if (curl_multi_poll(multi, nullptr, 0, 1000, &ready) != CURLM_OK) {
+      if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::min<long long>(left, kLongestPollMs)), &ready) !=
+          CURLM_OK) {
         finished = true;
         result = CURLE_FAILED_INIT;
         return;
       }
     }
+  }
+
+  // The address a redirect response sends the exchange to, its Location resolved
+  // against the address asked for; false for a final response.
+  bool RedirectTarget(std::string& target) const {
+    if (!IsRedirect(status)) return false;
+    const std::string* location = nullptr;
+    for (const auto& header : headers) {
+      if (EqualsIgnoringCase(header.first, "Location") && !header.second.empty()) location = &header.second;
+    }
+    if (location == nullptr) return false;
+    CURLU* address = curl_url();
+    char* resolved = nullptr;
+    const bool ok = address != nullptr && curl_url_set(address, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+                    curl_url_set(address, CURLUPART_URL, location->c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
+                    curl_url_get(address, CURLUPART_URL, &resolved, 0) == CURLUE_OK;
+    // An address that cannot be made sense of is no http or https address either.
+    target = ok ? resolved : *location;
+    curl_free(resolved);
+    curl_url_cleanup(address);
+    return true;
+  }
+
+  unsigned Failure() const {
+    if (headersOverLimit) return kHttpErrorHeadersTooLarge;
+    return finished && result != CURLE_OK ? ErrorFromTransfer(result) : kHttpErrorInvalidResponse;
   }
 };
 
@@ -168,31 +277,12 @@ HttpRequest::~HttpRequest() = default;
 std::unique_ptr<HttpRequest> HttpRequest::Create(const std::string& url, const std::string& agent,
                                                  const std::string& referrer) {
   auto transfer = std::make_unique<Transfer>();
-  transfer->easy = curl_easy_init();
+  transfer->agent = agent;
+  transfer->referrer = referrer;
   transfer->multi = curl_multi_init();
-  if (!transfer->easy || !transfer->multi) {
-    HttpSetLastError(kHttpErrorOutOfResources);
-    return nullptr;
-  }
   // The request carries no accept types.
   transfer->headerList = curl_slist_append(nullptr, "Accept:");
-  CURL* easy = transfer->easy;
-  bool ok = transfer->headerList != nullptr &&
-            curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http") == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kStallTimeoutSeconds) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get()) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get()) == CURLE_OK;
-  if (ok && !referrer.empty()) ok = curl_easy_setopt(easy, CURLOPT_REFERER, referrer.c_str()) == CURLE_OK;
-  if (!ok) {
+  if (!transfer->multi || !transfer->headerList || !transfer->Open(url)) {
     HttpSetLastError(kHttpErrorOutOfResources);
     return nullptr;
   }
@@ -206,18 +296,33 @@ bool HttpRequest::Send() {
     return false;
   }
   t.sent = true;
-  if (curl_multi_add_handle(t.multi, t.easy) != CURLM_OK) {
+  t.deadline = SteadyClock::now() + std::chrono::seconds(t.limits.transferSeconds);
+  if (!t.Add()) {
     HttpSetLastError(kHttpErrorOutOfResources);
     return false;
   }
-  t.added = true;
-  t.RunUntil([&t] { return t.headersComplete; });
-  if (!t.headersComplete) {
-    HttpSetLastError(t.finished && t.result != CURLE_OK ? ErrorFromTransfer(t.result)
-                                                        : kHttpErrorInvalidResponse);
-    return false;
+  for (;;) {
+    t.RunUntil([&t] { return t.headersComplete; });
+    if (!t.headersComplete) {
+      HttpSetLastError(t.Failure());
+      return false;
+    }
+    std::string target;
+    if (!t.RedirectTarget(target)) return true;
+    if (t.redirects >= t.limits.maxRedirects) {
+      HttpSetLastError(kHttpErrorTooManyRedirects);
+      return false;
+    }
+    if (!StartsWithIgnoringCase(target, "http://") && !StartsWithIgnoringCase(target, "https://")) {
+      HttpSetLastError(kHttpErrorRedirectScheme);
+      return false;
+    }
+    ++t.redirects;
+    if (!t.Open(target) || !t.Add()) {
+      HttpSetLastError(kHttpErrorOutOfResources);
+      return false;
+    }
   }
-  return true;
 }
 
 bool HttpRequest::QueryContentLength(std::wstring& value, std::size_t capacity) const {
@@ -256,8 +361,11 @@ bool HttpRequest::Read(void* buffer, std::size_t size, std::size_t& bytesRead) {
   }
   t.RunUntil([&t, size] { return t.pending.size() >= size; });
   std::size_t count = std::min(size, t.pending.size());
-  if (count == 0 && t.finished && t.result != CURLE_OK && t.result != CURLE_PARTIAL_FILE) {
-    HttpSetLastError(ErrorFromTransfer(t.result));
+  // A body cut short by the server is what came; one that ran out of time is a failure,
+  // however much of it had arrived.
+  const bool timedOut = t.finished && t.result == CURLE_OPERATION_TIMEDOUT && count < size;
+  if (timedOut || (count == 0 && t.finished && t.result != CURLE_OK && t.result != CURLE_PARTIAL_FILE)) {
+    HttpSetLastError(t.Failure());
     return false;
   }
   std::memcpy(buffer, t.pending.data(), count);

@@ -12,6 +12,9 @@ namespace platform {
 
 namespace {
 
+std::mutex limitsLock;
+HttpLimits limits;
+
 bool InitialiseClient() {
   static std::once_flag once;
   static CURLcode result = CURLE_FAILED_INIT;
@@ -20,6 +23,16 @@ bool InitialiseClient() {
 }
 
 }  // namespace
+
+HttpLimits GetHttpLimits() {
+  std::lock_guard<std::mutex> guard(limitsLock);
+  return limits;
+}
+
+void SetHttpLimits(const HttpLimits& newLimits) {
+  std::lock_guard<std::mutex> guard(limitsLock);
+  limits = newLimits;
+}
 
 std::unique_ptr<HttpSession> HttpSession::Open(const std::wstring& agent) {
   if (!InitialiseClient()) {

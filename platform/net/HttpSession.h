@@ -2,12 +2,30 @@
 // The root of every HTTP exchange: carries the agent name that requests announce.
 // Proxies come from the usual environment variables (http_proxy, all_proxy, no_proxy),
 // the counterpart of the system's preconfigured proxy settings.
+#include <cstddef>
 #include <memory>
 #include <string>
 
 #include "platform/net/HttpConnection.h"
 
 namespace platform {
+
+// Bounds of every exchange, besides the caller's own limit on the body. Redirects (301,
+// 302, 303, 307, 308 with a Location) are followed to http and https addresses only; the
+// body of a redirect is never read. The whole exchange, redirects and body included,
+// ends with kHttpErrorTimeout once transferSeconds have passed, however slowly data
+// keeps arriving.
+struct HttpLimits {
+  long connectSeconds = 60;   // to connect to a server
+  long stallSeconds = 60;     // without a byte arriving
+  long transferSeconds = 120;
+  int maxRedirects = 10;
+  std::size_t maxHeaderBytes = 64 * 1024;  // every response's headers together
+};
+
+// The bounds new requests take; tests shorten them.
+HttpLimits GetHttpLimits();
+void SetHttpLimits(const HttpLimits& limits);
 
 class HttpSession {
  public:

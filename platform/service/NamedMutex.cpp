@@ -54,6 +54,11 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+// How long a mutex may be seen held exclusively (another process creating it right now)
+// before it simply counts as existing.
+constexpr int kPresenceAttempts = 20;
+constexpr useconds_t kPresenceRetryMicroseconds = 1000;
+
 bool MakeDirectories(const std::string& path, mode_t mode) {
   std::string partial;
   std::size_t position = 0;
@@ -68,60 +73,74 @@ bool MakeDirectories(const std::string& path, mode_t mode) {
   return true;
 }
 
-// A per-user folder under /tmp must be a real folder of ours that nobody else can enter.
-bool IsPrivateFolder(const std::string& path) {
+// Whether nobody but root and this process's user can have put a file into the folder:
+// a real folder (not a link) owned by one of them that others cannot write. A user's
+// own folder must also be closed to others' reading.
+bool IsTrustedFolder(const struct stat& status, bool machineWide) {
+  if (!S_ISDIR(status.st_mode)) return false;
+  if (machineWide) return (status.st_uid == 0 || status.st_uid == geteuid()) && (status.st_mode & 022) == 0;
+  return status.st_uid == geteuid() && (status.st_mode & 077) == 0;
+}
+
+bool IsTrustedFolder(const std::string& path, bool machineWide) {
   struct stat status {};
-  if (lstat(path.c_str(), &status) != 0) return false;
-  return S_ISDIR(status.st_mode) && status.st_uid == geteuid() && (status.st_mode & 077) == 0;
+  return lstat(path.c_str(), &status) == 0 && IsTrustedFolder(status, machineWide);
 }
 
 std::string UserFolder() {
+  // The runtime folder is the user's own only while it is closed to others; a folder
+  // another user can write would let that user take the name first.
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && runtime[0] == '/') return std::string(runtime) + "/corvane";
+  if (runtime && runtime[0] == '/' && IsTrustedFolder(runtime, false)) return std::string(runtime) + "/corvane";
   return "/tmp/corvane-" + std::to_string(geteuid());
 }
 
-bool LockByte(int descriptor, short type, off_t byte, bool wait) {
+bool LockByte(int descriptor, short type, off_t byte) {
   struct flock lock {};
   lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = byte;
   lock.l_len = 1;
   for (;;) {
-    if (fcntl(descriptor, wait ? F_OFD_SETLKW : F_OFD_SETLK, &lock) == 0) return true;
+    if (fcntl(descriptor, F_OFD_SETLK, &lock) == 0) return true;
     if (errno != EINTR) return false;
   }
 }
 
-int OpenLockFile(const std::string& path, mode_t mode, bool& writable) {
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    writable = true;
-    int descriptor = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (descriptor < 0 && errno == EACCES) {
-      writable = false;
-      descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    }
-    if (descriptor >= 0 || errno != ENOENT) return descriptor;
-    // Opening an existing file without O_CREAT also works where another user made it in
-    // a sticky folder, which O_CREAT would be refused.
-    descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-    if (descriptor >= 0) {
-      fchmod(descriptor, mode);
-      writable = true;
-      return descriptor;
-    }
-    if (errno != EEXIST) return -1;
+// The lock file inside the folder, opened without following links; the folder is
+// checked on its open descriptor, so it cannot be swapped between check and use.
+int OpenLockFile(const std::string& folder, const std::string& file, bool machineWide) {
+  const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (directory < 0) return -1;
+  struct stat status {};
+  if (fstat(directory, &status) != 0 || !IsTrustedFolder(status, machineWide)) {
+    close(directory);
+    errno = EPERM;
+    return -1;
   }
-  errno = EAGAIN;
-  return -1;
+  const int descriptor = openat(directory, file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int error = errno;
+  close(directory);
+  if (descriptor < 0) {
+    errno = error;
+    return -1;
+  }
+  // Only root or the folder's owner can have made it; it must still be a plain file that
+  // no other user can open.
+  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+      (status.st_uid != 0 && status.st_uid != geteuid()) || (status.st_mode & 077) != 0) {
+    close(descriptor);
+    errno = EPERM;
+    return -1;
+  }
+  return descriptor;
 }
 
 }  // namespace
 
 std::string NamedMutex::LockFilePath(const std::wstring& name) {
   if (StartsWith(name, kGlobalPrefix)) {
-    return WideToLocale(MachineRoot()) + "/run/lock/corvane-" + EncodeName(name.substr(kGlobalPrefix.size())) +
-           ".lock";
+    return WideToLocale(MachineRoot()) + "/run/corvane/" + EncodeName(name.substr(kGlobalPrefix.size())) + ".lock";
   }
   const std::wstring local = StartsWith(name, kLocalPrefix) ? name.substr(kLocalPrefix.size()) : name;
   return UserFolder() + "/" + EncodeName(local) + ".lock";
@@ -134,31 +153,22 @@ std::unique_ptr<NamedMutex> NamedMutex::Create(const std::wstring& name, bool in
   }
   const bool global = StartsWith(name, kGlobalPrefix);
   const std::string path = LockFilePath(name);
-  const std::string folder = path.substr(0, path.rfind('/'));
-  if (global) {
-    if (!MakeDirectories(folder, 0755)) return nullptr;
-  } else {
-    if (!MakeDirectories(folder, 0700)) return nullptr;
-    if (!IsPrivateFolder(folder)) {
-      errno = EPERM;
-      return nullptr;
-    }
-  }
-
-  bool writable = true;
-  // Everyone may open a machine-wide mutex; a user's own stay the user's.
-  const int descriptor = OpenLockFile(path, global ? 0666 : 0600, writable);
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = path.substr(0, slash);
+  if (!MakeDirectories(folder, global ? 0755 : 0700)) return nullptr;
+  const int descriptor = OpenLockFile(folder, path.substr(slash + 1), global);
   if (descriptor < 0) return nullptr;
 
-  bool created = writable && LockByte(descriptor, F_WRLCK, kPresenceByte, false);
   // Lock conversion is atomic, so no second process can see the mutex as new meanwhile.
-  if (!LockByte(descriptor, F_RDLCK, kPresenceByte, !created)) {
-    const int error = errno;
-    close(descriptor);
-    errno = error;
-    return nullptr;
+  const bool created = LockByte(descriptor, F_WRLCK, kPresenceByte) && LockByte(descriptor, F_RDLCK, kPresenceByte);
+  if (!created) {
+    // Held by others. Someone holding it exclusively is creating it this moment, or is
+    // stuck or hostile: after a short while it counts as existing all the same.
+    for (int attempt = 0; attempt < kPresenceAttempts && !LockByte(descriptor, F_RDLCK, kPresenceByte); ++attempt) {
+      usleep(kPresenceRetryMicroseconds);
+    }
   }
-  const bool owned = created && initialOwner && LockByte(descriptor, F_WRLCK, kOwnershipByte, false);
+  const bool owned = created && initialOwner && LockByte(descriptor, F_WRLCK, kOwnershipByte);
   return std::unique_ptr<NamedMutex>(new NamedMutex(descriptor, !created, owned));
 }
 
@@ -166,7 +176,7 @@ NamedMutex::~NamedMutex() { close(m_descriptor); }
 
 bool NamedMutex::Release() {
   if (!m_owned) return false;
-  LockByte(m_descriptor, F_UNLCK, kOwnershipByte, false);
+  LockByte(m_descriptor, F_UNLCK, kOwnershipByte);
   m_owned = false;
   return true;
 }

@@ -1,12 +1,16 @@
 #pragma once
 // Named mutexes as lock files, visible to every process that opens the same name.
 //
-// A name beginning with "Global\" is machine-wide: <CORVANE_ROOT>/run/lock/corvane-<name>.lock.
+// A name beginning with "Global\" is machine-wide: <CORVANE_ROOT>/run/corvane/<name>.lock,
+// the service's own runtime folder (RuntimeDirectory= under systemd). Only root and the
+// folder's owner can make files there, and a lock file is its creator's alone (0600), so
+// no other user can open, and so lock, a machine-wide mutex.
 // Any other name (a leading "Local\" is dropped) is the user's own:
-// $XDG_RUNTIME_DIR/corvane/<name>.lock, or /tmp/corvane-<uid>/<name>.lock without it.
+// $XDG_RUNTIME_DIR/corvane/<name>.lock when that folder is the user's and closed to
+// others, else /tmp/corvane-<uid>/<name>.lock.
 // The mutex exists while some handle to it is open; a handle is held until it is closed
 // or its process ends, however it ends. The name is encoded into the file name, so no
-// name can reach outside its folder.
+// name can reach outside its folder. Opening never waits for another process.
 #include <memory>
 #include <string>
 
@@ -15,8 +19,9 @@ namespace platform {
 class NamedMutex {
  public:
   // Opens the named mutex, creating it when no handle to it is open anywhere. When this
-  // call creates it and initialOwner is true the caller owns it. Null on failure (errno
-  // tells why).
+  // call creates it and initialOwner is true the caller owns it. A mutex that another
+  // process holds in any way exists: the call neither fails nor waits for it. Null on
+  // failure (errno tells why; EPERM for a folder or file that others could have made).
   static std::unique_ptr<NamedMutex> Create(const std::wstring& name, bool initialOwner);
   // Closes the handle; ownership ends with it.
   ~NamedMutex();

@@ -62,13 +62,25 @@ namespace {
 
 std::mutex liveMutex;
 std::unordered_set<const GdiObject*> liveObjects;
+// Stock objects and the contexts' own default bitmaps: live, but never deleted by callers.
+std::unordered_set<const GdiObject*> stockObjects;
 std::unordered_set<const DeviceContext*> liveContexts;
 
+// Looks the handle up before anything reads through it: a handle already deleted points
+// at freed memory.
 bool IsLive(const GdiObject* object) {
   if (object == nullptr) return false;
-  if (object->stock) return true;
   std::lock_guard<std::mutex> lock(liveMutex);
-  return liveObjects.count(object) != 0;
+  return liveObjects.count(object) != 0 || stockObjects.count(object) != 0;
+}
+
+void SetStock(const GdiObject* object, bool stock) {
+  std::lock_guard<std::mutex> lock(liveMutex);
+  if (stock) {
+    stockObjects.insert(object);
+  } else {
+    stockObjects.erase(object);
+  }
 }
 
 bool IsLive(const DeviceContext* dc) {
@@ -154,6 +166,7 @@ GdiObject* StockObject(int id) {
   }
   GdiObject* result = object.get();
   stock[id] = std::move(object);
+  SetStock(result, true);
   return result;
 }
 
@@ -177,6 +190,7 @@ void ForgetContext(DeviceContext* dc) {
     if (object != nullptr && !object->stock && object->selections > 0) --object->selections;
   }
   if (dc->bitmap != nullptr) dc->bitmap->selectedInto = nullptr;
+  if (dc->defaultBitmap) SetStock(dc->defaultBitmap.get(), false);
   delete dc;
 }
 
@@ -261,6 +275,7 @@ DcHandle CreateCompatibleDC(DcHandle) {
   dc->defaultBitmap->stock = true;
   dc->defaultBitmap->image = QImage(1, 1, QImage::Format_RGB32);
   dc->defaultBitmap->image.fill(Qt::black);
+  SetStock(dc->defaultBitmap.get(), true);
   BeginOnBitmap(dc, dc->defaultBitmap.get());
   return dc;
 }

@@ -1,11 +1,20 @@
 // The installed collector measuring real traffic: it runs under the service runner in a
 // network namespace of its own, joined by a veth pair to a second namespace, and after a
-// stop summarydata.xml must hold exactly the bytes of the frames sent between them.
+// stop summarydata.xml must hold exactly the bytes of the frames sent between them. As
+// installed, it runs as a service user of its own with CAP_NET_RAW alone.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
 #include <sched.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <tinyxml.h>
 #include <unistd.h>
 
@@ -15,11 +24,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "tests/TestSandbox.h"
 #include "tests/NetworkNamespace.h"
+#include "tests/TestSandbox.h"
+#include "tests/TestUser.h"
 #include "tests/platform_service/ProgramRun.h"
 
 namespace {
@@ -63,13 +75,76 @@ bool ReadTotals(const fs::path& file, Totals& totals) {
   return true;
 }
 
+// Another local user (nobody) that takes, and keeps, every lock it can get on every file
+// in the given folders, and first makes the files a lock file could be where the folder
+// lets it. It looks again every 20 ms, so files made later are locked as they appear.
+class LockEverything {
+ public:
+  explicit LockEverything(std::vector<fs::path> folders) {
+    int ends[2];
+    if (pipe(ends) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ends[1]);
+      const passwd* nobody = getpwnam("nobody");
+      if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(2);
+      Run(folders, ends[0]);
+    }
+    close(ends[0]);
+    stop_ = ends[1];
+  }
+  ~LockEverything() {
+    if (pid_ <= 0) return;
+    close(stop_);
+    waitpid(pid_, nullptr, 0);
+  }
+  LockEverything(const LockEverything&) = delete;
+  LockEverything& operator=(const LockEverything&) = delete;
+
+ private:
+  [[noreturn]] static void Run(const std::vector<fs::path>& folders, int stop) {
+    std::set<std::string> held;
+    for (;;) {
+      for (const fs::path& folder : folders) {
+        for (const char* name : {"CorvanServiceMutex.lock", "corvane-CorvanServiceMutex.lock", "summarydata.xml"}) {
+          const int made = open((folder / name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+          if (made >= 0) close(made);
+        }
+        DIR* listing = opendir(folder.c_str());
+        while (dirent* entry = listing ? readdir(listing) : nullptr) {
+          const std::string path = (folder / entry->d_name).string();
+          if (entry->d_name[0] == '.' || held.count(path)) continue;
+          int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+          if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+          if (fd < 0) continue;
+          held.insert(path);  // kept open, and with it every lock, until the end
+          struct flock whole {};
+          whole.l_type = F_WRLCK;
+          if (fcntl(fd, F_SETLK, &whole) != 0) {
+            whole.l_type = F_RDLCK;
+            fcntl(fd, F_SETLK, &whole);
+          }
+          if (flock(fd, LOCK_EX | LOCK_NB) != 0) flock(fd, LOCK_SH | LOCK_NB);
+        }
+        if (listing) closedir(listing);
+      }
+      pollfd wait{stop, POLLIN, 0};
+      if (poll(&wait, 1, 20) != 0) _exit(0);
+    }
+  }
+
+  pid_t pid_ = -1;
+  int stop_ = -1;
+};
+
 // The data folder on a small tmpfs that a test can fill and free, with the log folder on
 // an ordinary disk so that the collector's lines can still be read. The mounts live in a
 // private mount namespace of the calling thread (the collector started from it inherits
 // it); the thread returns to its own namespace at the end, so nothing is left mounted.
 class ScratchDisk {
  public:
-  ScratchDisk(const fs::path& folder, const fs::path& logBacking) : m_folder(folder) {
+  // Both folders belong to owner, as the installation gives the data folder to the service user.
+  ScratchDisk(const fs::path& folder, const fs::path& logBacking, uid_t owner, gid_t group) : m_folder(folder) {
     m_original = open("/proc/thread-self/ns/mnt", O_RDONLY | O_CLOEXEC);
     if (m_original < 0 || unshare(CLONE_NEWNS) != 0) {
       m_why = std::string("no private mount namespace: ") + std::strerror(errno);
@@ -78,8 +153,14 @@ class ScratchDisk {
     m_unshared = true;
     fs::create_directories(folder);
     fs::create_directories(logBacking);
+    if (chown(logBacking.c_str(), owner, group) != 0) {
+      m_why = std::string("cannot give the log folder to the service user: ") + std::strerror(errno);
+      return;
+    }
+    const std::string options =
+        "size=256k,mode=0755,uid=" + std::to_string(owner) + ",gid=" + std::to_string(group);
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("corvane-test", folder.c_str(), "tmpfs", 0, "size=256k,mode=0755") != 0) {
+        mount("corvane-test", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
       m_why = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
       return;
     }
@@ -149,7 +230,15 @@ class CollectorServiceE2E : public ::testing::Test {
     fs::create_directories(install);
     program = (install / "CorvaneCollector").string();
     fs::copy_file(CORVANE_COLLECTOR_PATH, program);
+    corvane_test::WriteFile(install / "exclusion.dat", "192.0.2.1\r\n");
     unsetenv("NOTIFY_SOCKET");
+    // The service user and its data folder, as the installation makes them.
+    serviceUser = std::make_unique<corvane_test::TemporaryUser>("corve2e");
+    ASSERT_TRUE(serviceUser->Exists());
+    for (const fs::path& folder : {DataFolder(), LogFolder()}) {
+      fs::create_directories(folder);
+      ASSERT_EQ(chown(folder.c_str(), serviceUser->Uid(), serviceUser->Gid()), 0);
+    }
   }
   void TearDown() override {
     if (started) RunProgram({CORVANE_RUNNER_PATH, "stop", "corvan-service"});
@@ -157,7 +246,8 @@ class CollectorServiceE2E : public ::testing::Test {
   }
 
   void UseScratchDisk() {
-    disk = std::make_unique<ScratchDisk>(SummaryFile().parent_path(), root.path() / "log-backing");
+    disk = std::make_unique<ScratchDisk>(SummaryFile().parent_path(), root.path() / "log-backing", serviceUser->Uid(),
+                                         serviceUser->Gid());
     if (!disk->WhyNot().empty()) GTEST_SKIP() << disk->WhyNot();
   }
 
@@ -182,9 +272,12 @@ class CollectorServiceE2E : public ::testing::Test {
     ASSERT_NO_FATAL_FAILURE(WaitForCapture());
   }
 
+  // As installed: the service user, CAP_NET_RAW alone, the runtime folder for the mutex.
   void StartService() {
-    const auto result = RunProgram({"/usr/bin/env", "ip", "netns", "exec", collectorSide->Name(), CORVANE_RUNNER_PATH, "start",
-                                    "--timeout", "30", "corvan-service", "--", program});
+    const auto result = RunProgram({"/usr/bin/env", "ip", "netns", "exec", collectorSide->Name(), CORVANE_RUNNER_PATH,
+                                    "start", "--timeout", "30", "--stop-timeout", "20", "--user", serviceUser->Name(),
+                                    "--ambient-capabilities", "CAP_NET_RAW", "--runtime-directory", "corvane",
+                                    "--limit-nice", "-10", "corvan-service", "--", program});
     ASSERT_EQ(result.exitStatus, 0) << result.output;
     started = true;
   }
@@ -247,8 +340,9 @@ class CollectorServiceE2E : public ::testing::Test {
     close(peerSocket);
   }
 
-  fs::path SummaryFile() const { return root.path() / "var/lib/Hoxa/Zembrolite/summarydata.xml"; }
-  fs::path LogFolder() const { return root.path() / "var/lib/Hoxa/Zembrolite/Log"; }
+  fs::path DataFolder() const { return root.path() / "var/lib/Hoxa/Zembrolite"; }
+  fs::path SummaryFile() const { return DataFolder() / "summarydata.xml"; }
+  fs::path LogFolder() const { return DataFolder() / "Log"; }
 
   corvane_test::TempFolder root;
   corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
@@ -257,6 +351,7 @@ class CollectorServiceE2E : public ::testing::Test {
   std::string veth;
   fs::path install;
   std::string program;
+  std::unique_ptr<corvane_test::TemporaryUser> serviceUser;
   bool started = false;
 };
 
@@ -387,6 +482,22 @@ TEST_F(CollectorServiceE2E, AFullDiskLosesNoCountedByte) {
   EXPECT_EQ(totals.sent, secondSent);
   EXPECT_EQ(totals.unknown, 0u);
   EXPECT_EQ(totals.units, 1);
+}
+
+TEST_F(CollectorServiceE2E, AnotherUserHoldingEveryLockItCanTakeStopsNothing) {
+  // As on a real machine, where the old lock folder is everybody's.
+  fs::create_directories(root.path() / "run/lock");
+  ASSERT_EQ(chmod((root.path() / "run/lock").c_str(), 01777), 0);
+  Configure(3600);
+  LockEverything neighbour({root.path() / "run/lock", root.path() / "run/corvane", install, DataFolder(), LogFolder()});
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(SendTraffic(50, 900, 20, 100));
+  Stop();
+  Totals totals;
+  ASSERT_TRUE(ReadTotals(SummaryFile(), totals)) << "no summary file after the stop";
+  EXPECT_EQ(totals.received, 50 * (kFrameOverhead + 900));
+  EXPECT_EQ(totals.sent, 20 * (kFrameOverhead + 100));
+  EXPECT_NE(corvane_test::ReadLogText(LogFolder()).find("] Main END\r\n"), std::string::npos);
 }
 
 }  // namespace

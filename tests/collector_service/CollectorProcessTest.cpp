@@ -48,7 +48,7 @@ class CollectorProcessTest : public ::testing::Test {
     return result;
   }
   std::string Messages() {
-    return corvane_test::ReadFile(root.path() / "run/corvane/corvan-service.messages");
+    return corvane_test::ReadFile(root.path() / "run/corvane-service-runner/corvan-service.messages");
   }
   // Every log line written so far, as ASCII text (other characters become '?').
   std::string Log() { return corvane_test::ReadLogText(root.path() / "var/lib/Hoxa/Zembrolite/Log"); }

@@ -124,7 +124,9 @@ TEST(SharedXmlFile, AReaderRacingAWriterSeesOnlyWholeFiles) {
   });
   int wrong = 0;
   std::string firstWrong;
-  for (int i = 0; i < 1500; ++i) {
+  // Reads go on until the writer has rewritten the file often enough, however slow its
+  // flushes to disk are on this machine.
+  for (int i = 0; (i < 1500 || writes < 20) && i < 1000000; ++i) {
     TiXmlDocument document;
     std::string why;
     const XmlLoadResult result = LoadSharedXmlFile(document, foreign.File().string(), &why);
@@ -136,7 +138,7 @@ TEST(SharedXmlFile, AReaderRacingAWriterSeesOnlyWholeFiles) {
   }
   done = true;
   writer.join();
-  EXPECT_GT(writes.load(), 10);
+  EXPECT_GE(writes.load(), 20);
   EXPECT_EQ(wrong, 0) << firstWrong;
 }
 

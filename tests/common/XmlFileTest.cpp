@@ -58,5 +58,32 @@ TEST(XmlFile, CutUtf8SequenceBecomesAQuestionMark) {
   }
 }
 
+TEST(XmlFile, ADeclarationThatWouldNotPrintBackIsWrittenAsOurs) {
+  struct Case {
+    const char* name;
+    std::string declaration;
+    std::string written;
+  };
+  const std::string ours = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
+  const Case cases[] = {
+      {"ordinary", "<?xml version=\"1.0\" encoding=\"Shift_JIS\" standalone=\"yes\"?>",
+       "<?xml version=\"1.0\" encoding=\"Shift_JIS\" standalone=\"yes\" ?>"},
+      {"a quote through an entity", "<?xml version=\"1.0\" encoding=\"a&quot;b\"?>", ours},
+      {"a quote inside single quotes", "<?xml version='1.0\"' encoding='UTF-8'?>", ours},
+      {"markup and a line end", "<?xml version=\"1.0\" encoding=\"x>\n  <y\"?>", ours},
+  };
+  for (const Case& c : cases) {
+    TiXmlDocument document;
+    ParseXmlBytes(document, c.declaration + "<root><a>1</a></root>");
+    ASSERT_NE(document.RootElement(), nullptr) << c.name;
+    const std::string rendered = RenderXmlDocument(document);
+    EXPECT_EQ(rendered.substr(0, rendered.find("\r\n")), c.written) << c.name;
+    TiXmlDocument again;
+    ParseXmlBytes(again, rendered);
+    ASSERT_NE(again.RootElement(), nullptr) << c.name;
+    EXPECT_STREQ(again.RootElement()->FirstChildElement("a")->GetText(), "1") << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace Velunor::Quillon::Common

@@ -1,10 +1,17 @@
 #include "platform/service/NamedMutex.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <functional>
 #include <string>
 
 #include "tests/TestSandbox.h"
@@ -15,6 +22,9 @@ using platform::NamedMutex;
 
 class NamedMutexTest : public ::testing::Test {
  protected:
+  // A runtime folder is the user's own only while others cannot enter it.
+  NamedMutexTest() { chmod(runtime.str().c_str(), 0700); }
+
   corvane_test::TempFolder root;
   corvane_test::TempFolder runtime;
   corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
@@ -113,7 +123,7 @@ TEST_F(NamedMutexTest, ReleaseEndsOwnershipOnce) {
 }
 
 TEST_F(NamedMutexTest, NamesMapToOneFileInsideTheirFolder) {
-  const std::string machine = root.str() + "/run/lock/";
+  const std::string machine = root.str() + "/run/corvane/";
   const std::string user = runtime.str() + "/corvane/";
   struct Case {
     std::wstring name;
@@ -155,6 +165,166 @@ TEST_F(NamedMutexTest, WithoutARuntimeFolderUserNamesGoToAPrivateFolderUnderTmp)
   EXPECT_EQ(status.st_mode & 077, 0u);
   mutex.reset();
   unlink((folder + "/Name.lock").c_str());
+}
+
+// Runs body in a child process and gives its one-letter answer, or 'T' when none came
+// within the limit (the child is then killed): a call that blocks fails the test.
+char AnswerWithin(int seconds, const std::function<char()>& body) {
+  int ends[2];
+  if (pipe(ends) != 0) return '?';
+  const pid_t child = fork();
+  if (child == 0) {
+    close(ends[0]);
+    const char answer = body();
+    _exit(write(ends[1], &answer, 1) == 1 ? 0 : 1);
+  }
+  close(ends[1]);
+  pollfd wait{ends[0], POLLIN, 0};
+  char answer = 'T';
+  if (poll(&wait, 1, seconds * 1000) == 1 && read(ends[0], &answer, 1) != 1) answer = '?';
+  close(ends[0]);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return answer;
+}
+
+char Describe(const std::unique_ptr<NamedMutex>& mutex) {
+  return !mutex ? 'F' : mutex->AlreadyExisted() ? (mutex->IsOwned() ? '!' : 'E') : mutex->IsOwned() ? 'O' : 'C';
+}
+
+uid_t Nobody() {
+  const passwd* nobody = getpwnam("nobody");
+  return nobody ? nobody->pw_uid : 65534;
+}
+
+TEST_F(NamedMutexTest, ALockHeldByAnotherProcessMeansTheMutexExistsAndNothingWaits) {
+  const std::wstring name = L"Global\\CorvanServiceMutex";
+  const std::string path = NamedMutex::LockFilePath(name);
+  ASSERT_TRUE(NamedMutex::Create(name, false)) << "makes the folder and the file";
+  struct Case {
+    const char* name;
+    std::function<bool(int)> hold;  // takes its lock on the open file
+    char answer;
+  } cases[] = {
+      {"whole file locked exclusively",
+       [](int fd) {
+         struct flock lock {};
+         lock.l_type = F_WRLCK;
+         return fcntl(fd, F_SETLK, &lock) == 0;
+       },
+       'E'},
+      {"whole file locked shared",
+       [](int fd) {
+         struct flock lock {};
+         lock.l_type = F_RDLCK;
+         return fcntl(fd, F_SETLK, &lock) == 0;
+       },
+       'E'},
+      // Locks of the other kind do not touch the mutex.
+      {"flock exclusive", [](int fd) { return flock(fd, LOCK_EX) == 0; }, 'O'},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+      const int fd = open(path.c_str(), O_RDWR);
+      const char held = fd >= 0 && c.hold(fd) ? 'H' : 'N';
+      if (write(ready[1], &held, 1) != 1) _exit(1);
+      pause();
+      _exit(0);
+    }
+    char held = '?';
+    ASSERT_EQ(read(ready[0], &held, 1), 1);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_EQ(held, 'H');
+    EXPECT_EQ(AnswerWithin(10, [&] { return Describe(NamedMutex::Create(name, true)); }), c.answer);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+  }
+}
+
+TEST_F(NamedMutexTest, AMachineWideLockFileIsItsCreatorsAlone) {
+  const std::wstring name = L"Global\\CorvanServiceMutex";
+  auto mutex = NamedMutex::Create(name, true);
+  ASSERT_TRUE(mutex && mutex->IsOwned());
+  const std::string path = NamedMutex::LockFilePath(name);
+  struct stat status {};
+  ASSERT_EQ(stat(path.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0600u);
+  ASSERT_EQ(stat((root.str() + "/run/corvane").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 022, 0u);
+
+  // Another user can neither open it nor make a mutex of its own there.
+  const char answer = AnswerWithin(10, [&] {
+    if (setuid(Nobody()) != 0) return '?';
+    if (open(path.c_str(), O_RDONLY) >= 0 || errno != EACCES) return 'R';
+    if (NamedMutex::Create(name, true) || errno != EACCES) return 'M';
+    if (NamedMutex::Create(L"Global\\Another", true) || errno != EACCES) return 'A';
+    return 'K';
+  });
+  EXPECT_EQ(answer, 'K');
+  EXPECT_TRUE(mutex->IsOwned());
+}
+
+TEST_F(NamedMutexTest, FoldersAndFilesOthersCouldHaveMadeAreRefused) {
+  const std::wstring global = L"Global\\CorvanServiceMutex";
+  const std::string machine = root.str() + "/run/corvane";
+  const std::string userRuntime = runtime.str() + "/corvane";
+  const std::string elsewhere = root.str() + "/elsewhere";
+  ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
+  struct Case {
+    const char* name;
+    std::wstring mutex;
+    std::function<void()> prepare;
+    int error;
+  } cases[] = {
+      {"machine folder others may write", global, [&] { mkdir(machine.c_str(), 0777), chmod(machine.c_str(), 01777); }, EPERM},
+      {"machine folder of another user", global,
+       [&] { mkdir(machine.c_str(), 0755), (void)!chown(machine.c_str(), Nobody(), 0); }, EPERM},
+      {"machine folder is a link", global, [&] { (void)!symlink(elsewhere.c_str(), machine.c_str()); }, ENOTDIR},
+      {"lock file is a link", global,
+       [&] {
+         mkdir(machine.c_str(), 0755);
+         (void)!symlink((elsewhere + "/target").c_str(), (machine + "/CorvanServiceMutex.lock").c_str());
+       },
+       ELOOP},
+      {"lock file others may open", global,
+       [&] {
+         mkdir(machine.c_str(), 0755);
+         const int fd = open((machine + "/CorvanServiceMutex.lock").c_str(), O_CREAT | O_RDWR, 0644);
+         fchmod(fd, 0666), close(fd);
+       },
+       EPERM},
+      {"user folder others may read", L"Velunor::Quillon::Ui::WinMain", [&] { mkdir(userRuntime.c_str(), 0755); },
+       EPERM},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    boost::filesystem::remove_all(machine);
+    boost::filesystem::remove_all(userRuntime);
+    boost::filesystem::create_directories(root.path() / "run");
+    c.prepare();
+    errno = 0;
+    EXPECT_FALSE(NamedMutex::Create(c.mutex, true));
+    EXPECT_EQ(errno, c.error);
+  }
+  EXPECT_FALSE(boost::filesystem::exists(elsewhere + "/target"));
+}
+
+TEST_F(NamedMutexTest, ARuntimeFolderThatIsNotTheUsersOwnIsNotUsed) {
+  for (mode_t mode : {0777, 0750}) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(chmod(runtime.str().c_str(), mode), 0);
+    EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), "/tmp/corvane-" + std::to_string(geteuid()) + "/Name.lock");
+  }
+  ASSERT_EQ(chmod(runtime.str().c_str(), 0700), 0);
+  ASSERT_EQ(chown(runtime.str().c_str(), Nobody(), 0), 0);
+  EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), "/tmp/corvane-" + std::to_string(geteuid()) + "/Name.lock");
+  ASSERT_EQ(chown(runtime.str().c_str(), geteuid(), 0), 0);
+  EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), runtime.str() + "/corvane/Name.lock");
 }
 
 }  // namespace

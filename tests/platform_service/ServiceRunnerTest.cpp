@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "tests/TestSandbox.h"
+#include "tests/TestUser.h"
 #include "tests/platform_service/ProgramRun.h"
 
 namespace {
@@ -40,9 +45,9 @@ class ServiceRunnerTest : public ::testing::Test {
     arguments.insert(arguments.end(), command.begin(), command.end());
     return Run(arguments);
   }
-  ServiceRunner Runner() const { return ServiceRunner(root.str() + "/run/corvane"); }
+  ServiceRunner Runner() const { return ServiceRunner(root.str() + "/run/corvane-service-runner"); }
   std::string StateFile(const char* suffix) const {
-    return corvane_test::ReadFile(root.path() / "run/corvane" / (std::string("svc") + suffix));
+    return corvane_test::ReadFile(root.path() / "run/corvane-service-runner" / (std::string("svc") + suffix));
   }
   // Waits for the supervisor to record the end.
   std::map<std::string, std::string> FinalState() {
@@ -83,10 +88,10 @@ TEST_F(ServiceRunnerTest, StartsWhenReadyAndStopsWithSigterm) {
 
   const std::string messages = StateFile(".messages");
   EXPECT_NE(messages.find("READY=1\n"), std::string::npos);
-  EXPECT_NE(messages.find("STOPPING=1\n"), std::string::npos);
+  EXPECT_NE(messages.find("STOPPING=1\n"), std::string::npos) << messages << "|" << StateFile(".state");
   EXPECT_LT(messages.find("READY=1\n"), messages.find("STOPPING=1\n"));
   EXPECT_EQ(StateFile(".output"), "service output\n");
-  EXPECT_FALSE(boost::filesystem::exists(root.path() / "run/corvane/svc.notify"));
+  EXPECT_FALSE(boost::filesystem::exists(root.path() / "run/corvane-service-runner/svc.notify"));
 }
 
 TEST_F(ServiceRunnerTest, RecordsHowAServiceEnded) {
@@ -152,6 +157,64 @@ TEST_F(ServiceRunnerTest, RefusesBadNamesAndUsage) {
   EXPECT_EQ(Run({"status", "other"}).exitStatus, ServiceRunner::kUnknownService);
   EXPECT_EQ(Run({"stop", "other"}).exitStatus, ServiceRunner::kUnknownService);
   EXPECT_FALSE(boost::filesystem::exists(root.path() / "run/escape.state"));
+  EXPECT_EQ(Run({"start", "--ambient-capabilities", "CAP_NET_RAW", "svc", "--", kService}).exitStatus,
+            ServiceRunner::kUsage)
+      << "capabilities are what a service user keeps";
+  EXPECT_EQ(Run({"start", "--user", "x", "--ambient-capabilities", "CAP_SYS_ADMIN", "svc", "--", kService}).exitStatus,
+            ServiceRunner::kUsage);
+  EXPECT_EQ(Run({"start", "--limit-nice", "-21", "svc", "--", kService}).exitStatus, ServiceRunner::kUsage);
+}
+
+// The lines of /proc/<pid>/<file> that begin with key.
+std::string ProcLine(const std::string& pid, const char* file, const std::string& key) {
+  std::ifstream in("/proc/" + pid + "/" + file);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(key, 0) == 0) return line;
+  }
+  return std::string();
+}
+
+TEST_F(ServiceRunnerTest, RunsAServiceAsItsUserWithOnlyTheCapabilitiesGiven) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make a user and hand a service to it";
+  corvane_test::TemporaryUser user("corvrun");
+  ASSERT_TRUE(user.Exists());
+  // A copy the user can run, wherever the build tree is.
+  const std::string service = (root.path() / "NotifyingService").string();
+  boost::filesystem::copy_file(kService, service);
+
+  const ProgramResult started = Start({"--user", user.Name(), "--ambient-capabilities", "CAP_NET_RAW",
+                                       "--runtime-directory", "corvtest", "--limit-nice", "-10"},
+                                      {service, "ready", "0"});
+  ASSERT_EQ(started.exitStatus, 0) << started.output;
+  const std::string pid = Runner().ReadState("svc")["pid"];
+  const std::string id = std::to_string(user.Uid());
+  const std::string group = std::to_string(user.Gid());
+  EXPECT_EQ(ProcLine(pid, "status", "Uid:"), "Uid:\t" + id + "\t" + id + "\t" + id + "\t" + id);
+  EXPECT_EQ(ProcLine(pid, "status", "Gid:"), "Gid:\t" + group + "\t" + group + "\t" + group + "\t" + group);
+  EXPECT_EQ(ProcLine(pid, "status", "Groups:"), "Groups:\t" + group + " ");
+  // CAP_NET_RAW is capability 13, bit 0x2000.
+  for (const char* set : {"CapInh:", "CapPrm:", "CapEff:", "CapBnd:", "CapAmb:"}) {
+    EXPECT_EQ(ProcLine(pid, "status", set), std::string(set) + "\t0000000000002000");
+  }
+  EXPECT_EQ(ProcLine(pid, "status", "NoNewPrivs:"), "NoNewPrivs:\t1");
+  // The nice limit, where this machine lets root raise it (not in every container).
+  rlimit own{};
+  getrlimit(RLIMIT_NICE, &own);
+  rlimit raised{30, 30};
+  if (setrlimit(RLIMIT_NICE, &raised) == 0) {
+    setrlimit(RLIMIT_NICE, &own);
+    EXPECT_EQ(ProcLine(pid, "limits", "Max nice priority").substr(0, 46),
+              "Max nice priority         30                   ");
+  }
+  struct stat folder {};
+  ASSERT_EQ(stat((root.path() / "run/corvtest").c_str(), &folder), 0);
+  EXPECT_EQ(folder.st_uid, user.Uid());
+  EXPECT_EQ(folder.st_mode & 07777, 0755u);
+  EXPECT_EQ(Run({"stop", "svc"}).exitStatus, 0);
+
+  const ProgramResult unknown = Start({"--user", "nosuchuser-corvane"}, {service, "ready", "0"});
+  EXPECT_EQ(unknown.exitStatus, ServiceRunner::kFailed);
+  EXPECT_NE(unknown.output.find("no user nosuchuser-corvane"), std::string::npos) << unknown.output;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // network namespace of this test process's own.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "common/ConfigSettings.h"
@@ -220,6 +221,7 @@ TEST_F(HttpFetch, TheVersionFileComesFromTheVersionCheckAddress) {
       {"NotADirectChild", "<version_info><a><version>1.0.4</version></a></version_info>", 0,
        L"Version Check invlid version element xml"},
       {"ErrorPage", "Not Found", 0, L"Version Check invlid root xml"},
+      {"NestedSixtyThousandDeep", tray_data_test::DeeplyNestedBody(60000), 0, L"Version Check invlid root xml"},
   };
   SetVersionCheckUrl("http://127.0.0.1/ver_check/version.xml");
   for (const Case& c : cases) {
@@ -250,4 +252,152 @@ TEST_F(HttpFetch, AnUnreachableSiteIsAFailedAccess) {
                                     L"Version Check Start url[http://127.0.0.1/ver_check/version.xml]",
                                     L"HttpSendRequest ERROR " + Code(platform::kHttpErrorCannotConnect),
                                     L"Version Check access Failed"}));
+}
+
+namespace {
+
+// Shorter bounds for one test; the product's own stay as they are.
+class ScopedHttpLimits {
+ public:
+  explicit ScopedHttpLimits(const platform::HttpLimits& limits) : saved_(platform::GetHttpLimits()) {
+    platform::SetHttpLimits(limits);
+  }
+  ~ScopedHttpLimits() { platform::SetHttpLimits(saved_); }
+
+ private:
+  platform::HttpLimits saved_;
+};
+
+std::string RequestPath(const std::string& head) {
+  const std::string line = FirstLine(head);
+  const std::size_t start = line.find(' ') + 1;
+  return line.substr(start, line.find(' ', start) - start);
+}
+
+std::string Redirect(int status, const std::string& location, const std::string& extraHeader = "",
+                     const std::string& body = "") {
+  return "HTTP/1.1 " + std::to_string(status) + " Moved\r\n" +
+         (location.empty() ? std::string() : "Location: " + location + "\r\n") + extraHeader +
+         "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+}  // namespace
+
+TEST_F(HttpFetch, ATricklingServerFailsOnceTheWholeTransferRunsOutOfTime) {
+  platform::HttpLimits limits;
+  limits.transferSeconds = 2;
+  ScopedHttpLimits shorter(limits);
+  const std::string response = Response("HTTP/1.1 200 OK", "<version_info><version>1.0.4</version></version_info>");
+  struct Case {
+    const char* name;
+    std::size_t fastBytes;  // sent at once, the rest 2 bytes every 200 ms (fast enough for the stall time-out)
+    std::wstring message;
+  } cases[] = {
+      {"headers trickle", 0, L"HttpSendRequest ERROR " + Code(platform::kHttpErrorTimeout)},
+      {"body trickles", response.find("<version_info>"), L"InternetReadFile ERROR " + Code(platform::kHttpErrorTimeout)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server = std::make_unique<LoopbackHttpServer>([&](const std::string&) { return response; });
+    server->Trickle(2, 200, c.fastBytes);
+    std::string error;
+    ASSERT_TRUE(server->Start(80, error)) << error;
+    DebugOutputCapture capture;
+    CGetHttpFile http;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(http.GetFile(L"http://127.0.0.1/version.xml"), 0);
+    // The whole response would take over 10 s at this pace.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    EXPECT_EQ(http.GetBodyText(), L"");
+    ASSERT_EQ(capture.Entries().size(), 1u);
+    EXPECT_EQ(capture.Entries()[0].message, c.message);
+    server->Stop();
+  }
+}
+
+TEST_F(HttpFetch, RedirectsAreFollowedAFewHopsToHttpAndHttpsOnly) {
+  const std::string version = "<version_info><version>1.0.4</version></version_info>";
+  const std::string bigHeader = "X-Padding: " + std::string(30 * 1024, 'p') + "\r\n";
+  server = std::make_unique<LoopbackHttpServer>([&](const std::string& head) {
+    const std::string path = RequestPath(head);
+    if (path == "/version.xml") return Response("HTTP/1.1 200 OK", version);
+    if (path == "/found") return Redirect(302, "/version.xml");
+    if (path == "/moved") return Redirect(301, "http://127.0.0.1/version.xml");
+    if (path == "/see-other") return Redirect(303, "version.xml");
+    if (path == "/temporary") return Redirect(307, "/version.xml");
+    if (path == "/permanent") return Redirect(308, "/version.xml");
+    if (path == "/loop") return Redirect(302, "/loop");
+    if (path.rfind("/hops/", 0) == 0) {
+      const int left = std::stoi(path.substr(6));
+      return left == 0 ? Response("HTTP/1.1 200 OK", version) : Redirect(302, "/hops/" + std::to_string(left - 1));
+    }
+    if (path == "/ftp") return Redirect(302, "ftp://127.0.0.1/version.xml");
+    if (path == "/file") return Redirect(302, "file:///etc/hostname");
+    if (path == "/https") return Redirect(302, "https://127.0.0.1/version.xml");
+    // A redirect's own body is never read, so it counts against nothing.
+    if (path == "/big-body") return Redirect(302, "/version.xml", "", std::string(3 * 1024 * 1024, 'b'));
+    if (path == "/to-huge") return Redirect(302, "/huge");
+    if (path == "/huge") return Response("HTTP/1.1 200 OK", std::string(CGetHttpFile::kMaxBodySize + 1, 'h'));
+    if (path == "/no-location") return Redirect(302, "", "", "moved");
+    if (path.rfind("/fat/", 0) == 0) {
+      const int left = std::stoi(path.substr(5));
+      return Redirect(302, left == 0 ? "/version.xml" : "/fat/" + std::to_string(left - 1), bigHeader);
+    }
+    return Response("HTTP/1.1 404 Not Found", "none");
+  });
+  std::string error;
+  ASSERT_TRUE(server->Start(80, error)) << error;
+  const std::wstring versionBody = platform::Utf8ToWide(version);
+  struct Case {
+    const char* path;
+    int result;
+    std::wstring body;
+    std::wstring message;  // the one log line, empty for none
+    std::size_t requests;
+  } cases[] = {
+      {"/found", 1, versionBody, L"", 2},
+      {"/moved", 1, versionBody, L"", 2},
+      {"/see-other", 1, versionBody, L"", 2},
+      {"/temporary", 1, versionBody, L"", 2},
+      {"/permanent", 1, versionBody, L"", 2},
+      {"/hops/10", 1, versionBody, L"", 11},
+      {"/hops/11", 0, L"", L"HttpSendRequest ERROR " + Code(platform::kHttpErrorTooManyRedirects), 11},
+      {"/loop", 0, L"", L"HttpSendRequest ERROR " + Code(platform::kHttpErrorTooManyRedirects), 11},
+      {"/ftp", 0, L"", L"HttpSendRequest ERROR " + Code(platform::kHttpErrorRedirectScheme), 1},
+      {"/file", 0, L"", L"HttpSendRequest ERROR " + Code(platform::kHttpErrorRedirectScheme), 1},
+      // Followed: nothing listens on 443 here.
+      {"/https", 0, L"", L"HttpSendRequest ERROR " + Code(platform::kHttpErrorCannotConnect), 1},
+      {"/big-body", 1, versionBody, L"", 2},
+      {"/to-huge", 0, L"", L"InternetReadFile ERROR " + Code(platform::kHttpErrorBodyTooLarge), 2},
+      {"/no-location", 1, L"moved", L"", 1},
+      {"/fat/1", 1, versionBody, L"", 3},
+      {"/fat/2", 0, L"", L"HttpSendRequest ERROR " + Code(platform::kHttpErrorHeadersTooLarge), 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const std::size_t before = server->RequestHeads().size();
+    DebugOutputCapture capture;
+    CGetHttpFile http;
+    EXPECT_EQ(http.GetFile(L"http://127.0.0.1" + platform::Utf8ToWide(c.path)), c.result);
+    EXPECT_EQ(http.GetBodyText(), c.body);
+    if (c.message.empty()) {
+      EXPECT_TRUE(capture.Entries().empty()) << platform::WideToUtf8(capture.Entries()[0].message);
+    } else {
+      ASSERT_EQ(capture.Entries().size(), 1u);
+      EXPECT_EQ(capture.Entries()[0].message, c.message);
+    }
+    const auto heads = server->RequestHeads();
+    EXPECT_EQ(heads.size() - before, c.requests);
+    // Every hop is a GET with the agent name.
+    for (std::size_t i = before; i < heads.size(); ++i) {
+      EXPECT_EQ(FirstLine(heads[i]).rfind("GET /", 0), 0u) << heads[i];
+      EXPECT_EQ(HeaderValue(heads[i], "User-Agent"), "Zembrolite");
+    }
+  }
+
+  // The version check reads a version file that has moved.
+  SetVersionCheckUrl("http://127.0.0.1/found");
+  CVersionFile file;
+  EXPECT_EQ(file.Load(), 1);
+  EXPECT_EQ(file.GetVersion().GetBuild(), L"4");
 }

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -97,9 +98,17 @@ void LoopbackHttpServer::Answer(int connection) {
   std::string response = responder_(head);
   std::size_t sent = 0;
   while (sent < response.size()) {
-    ssize_t put = send(connection, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+    const bool trickling = trickleBytes_ > 0 && sent >= trickleAfter_;
+    const std::size_t piece = trickling ? std::min(trickleBytes_, response.size() - sent)
+                              : trickleBytes_ > 0 ? std::min(trickleAfter_, response.size()) - sent
+                                                  : response.size() - sent;
+    ssize_t put = send(connection, response.data() + sent, piece, MSG_NOSIGNAL);
     if (put <= 0) return;  // the client gave up reading
     sent += static_cast<std::size_t>(put);
+    if (trickling && sent < response.size()) {
+      pollfd stop{wakeRead_, POLLIN, 0};
+      if (poll(&stop, 1, tricklePauseMs_) != 0) return;
+    }
   }
   // Let the client read everything before the connection goes away.
   shutdown(connection, SHUT_WR);

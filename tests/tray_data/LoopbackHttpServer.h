@@ -26,11 +26,22 @@ class LoopbackHttpServer {
 
   std::vector<std::string> RequestHeads() const;
 
+  // Sends every response a few bytes at a time after its first fastBytes, with a pause
+  // after each piece, as a slow or hostile server would; Stop still ends at once.
+  void Trickle(std::size_t bytes, int pauseMs, std::size_t fastBytes = 0) {
+    trickleBytes_ = bytes;
+    tricklePauseMs_ = pauseMs;
+    trickleAfter_ = fastBytes;
+  }
+
  private:
   void Serve();
   void Answer(int connection);
 
   Responder responder_;
+  std::size_t trickleBytes_ = 0;
+  int tricklePauseMs_ = 0;
+  std::size_t trickleAfter_ = 0;
   int listener_ = -1;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;

@@ -101,6 +101,15 @@ inline Velunor::Quillon::Resident::CVersionNumber Version(const std::wstring& te
   return version;
 }
 
+// A version body of depth nested elements (never closed), about 3 bytes a level: deep
+// enough at 60,000 to exhaust a thread's stack in the library's recursive parser.
+inline std::string DeeplyNestedBody(std::size_t depth) {
+  std::string body = "<version_info>";
+  body.reserve(body.size() + depth * 3);
+  for (std::size_t i = 0; i < depth; ++i) body += "<a>";
+  return body;
+}
+
 inline const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
 inline const char kBom[] = "\xEF\xBB\xBF";
 

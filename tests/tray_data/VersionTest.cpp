@@ -121,6 +121,9 @@ TEST(VersionFile, ReadsTheVersionChildOfAnyRoot) {
       {"NoDots", L"<v><version>104</version></v>", 0, nullptr, L"Version Check invlid version value xml"},
       {"NoText", L"<v><version/></v>", 0, nullptr, L"Version Check invlid version value xml"},
       {"CaseMatters", L"<v><Version>1.0.4</Version></v>", 0, nullptr, L"Version Check invlid version element xml"},
+      // Refused before the library's recursive parser sees it, which would run out of stack.
+      {"NestedSixtyThousandDeep", platform::Utf8ToWide(tray_data_test::DeeplyNestedBody(60000)), 0, nullptr,
+       L"Version Check invlid root xml"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

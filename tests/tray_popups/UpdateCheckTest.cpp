@@ -296,8 +296,10 @@ TEST_F(UpdateCheck, NoPopupWhenTheInstalledVersionIsNotOlder) {
 TEST_F(UpdateCheck, FailedDownloadLeavesTheRecordsSoTheNextStartAsksAgain) {
   WriteFile(sandbox->SysInfoFile(), SysInfo("1.0.0", Yyyymmdd(DayOf(0)), "1.0.0"));
   const std::string before = ReadFile(sandbox->SysInfoFile());
-  for (const char* body : {"<html>busy</html>", "<version_info><version>1.0</version></version_info>", ""}) {
-    SCOPED_TRACE(body);
+  for (const std::string& body : {std::string("<html>busy</html>"),
+                                  std::string("<version_info><version>1.0</version></version_info>"), std::string(),
+                                  tray_data_test::DeeplyNestedBody(60000)}) {
+    SCOPED_TRACE(body.substr(0, 40));
     ServeBody(body);
     EXPECT_FALSE(StartOn(30, 10));
     EXPECT_EQ(ReadFile(sandbox->SysInfoFile()), before);

@@ -15,7 +15,7 @@
 #include "reckoner/Reckoner.h"
 #include "tests/OtherUserLock.h"
 #include "tests/viewer_app/ViewerSandbox.h"
-#include "viewer/PriceLogic.h"
+#include "prices/PriceLogic.h"
 
 namespace Velunor::Quillon::Reckoner {
 namespace {

@@ -7,7 +7,7 @@
 #include "tests/viewer_models/ModelSandbox.h"
 #include "viewer/ComparisonQuery.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
+#include "prices/PriceLogic.h"
 #include "viewer/SummaryData.h"
 
 namespace Velunor::Quillon::Ui {

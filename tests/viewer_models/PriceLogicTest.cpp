@@ -10,8 +10,8 @@
 
 #include "tests/viewer_models/ModelSandbox.h"
 #include "viewer/MonthUsage.h"
-#include "viewer/PriceLogic.h"
-#include "viewer/PriceNumbers.h"
+#include "prices/PriceLogic.h"
+#include "prices/PriceNumbers.h"
 
 namespace Velunor::Quillon::Ui {
 namespace {

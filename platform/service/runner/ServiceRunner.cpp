@@ -1,17 +1,25 @@
 #include "platform/service/runner/ServiceRunner.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <linux/capability.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,6 +81,18 @@ void WriteAll(int descriptor, const std::string& text) {
   }
 }
 
+// Everything a pipe brings until its writers have closed it.
+std::string ReadToEnd(int descriptor) {
+  std::string text;
+  char buffer[512];
+  for (;;) {
+    const ssize_t got = read(descriptor, buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return text;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
 long ParseNumber(const std::string& text, long fallback) {
   if (text.empty()) return fallback;
   char* end = nullptr;
@@ -82,6 +102,74 @@ long ParseNumber(const std::string& text, long fallback) {
 }
 
 bool IsFinal(const std::string& state) { return state == "stopped" || state == "failed"; }
+
+// The highest capability number the running kernel knows.
+int LastCapability() {
+  std::ifstream file("/proc/sys/kernel/cap_last_cap");
+  int last = CAP_LAST_CAP;
+  file >> last;
+  return last;
+}
+
+struct ServiceUser {
+  std::string name;
+  uid_t uid = 0;
+  gid_t gid = 0;
+};
+
+// In the service's process, between fork and exec, as root: becomes the service user
+// and keeps only the capabilities given, in every set including the ambient one, so
+// that they survive the exec of a program without file capabilities. Plain system calls
+// (no library): the bounding set goes first, while the capability to change it is still
+// there; PR_SET_KEEPCAPS carries the permitted set across setuid; capset and
+// PR_CAP_AMBIENT_RAISE then keep exactly the listed ones. Returns 0, or errno with step
+// naming what failed.
+int BecomeServiceUser(const ServiceUser& user, const std::vector<int>& capabilities, int lastCapability,
+                      const char*& step) {
+  const auto kept = [&](int capability) {
+    return std::find(capabilities.begin(), capabilities.end(), capability) != capabilities.end();
+  };
+  step = "drop the other capabilities";
+  for (int capability = 0; capability <= lastCapability; ++capability) {
+    if (!kept(capability) && prctl(PR_CAPBSET_DROP, capability, 0, 0, 0) != 0) return errno;
+  }
+  step = "set the user";
+  if (prctl(PR_SET_KEEPCAPS, 1, 0, 0, 0) != 0 || initgroups(user.name.c_str(), user.gid) != 0 ||
+      setresgid(user.gid, user.gid, user.gid) != 0 || setresuid(user.uid, user.uid, user.uid) != 0) {
+    return errno;
+  }
+  step = "set the capabilities";
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct sets[_LINUX_CAPABILITY_U32S_3] = {};
+  for (int capability : capabilities) {
+    const std::uint32_t bit = 1u << (capability % 32);
+    sets[capability / 32].effective |= bit;
+    sets[capability / 32].permitted |= bit;
+    sets[capability / 32].inheritable |= bit;
+  }
+  if (syscall(SYS_capset, &header, sets) != 0) return errno;
+  for (int capability : capabilities) {
+    if (prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_RAISE, capability, 0, 0) != 0) return errno;
+  }
+  step = "refuse new privileges";
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return errno;
+  step = "enter /";
+  if (chdir("/") != 0) return errno;
+  return 0;
+}
+
+// <root>/run/<name> for the service: a real folder, 0755, its user's.
+bool MakeRuntimeDirectory(const std::string& path, uid_t uid, gid_t gid) {
+  if (!MakeDirectories(path.substr(0, path.rfind('/')))) return false;
+  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0) return false;
+  if (!S_ISDIR(status.st_mode)) {
+    errno = ENOTDIR;
+    return false;
+  }
+  return lchown(path.c_str(), uid, gid) == 0 && chmod(path.c_str(), 0755) == 0;
+}
 
 // What the supervisor knows about the service, written whole on every change.
 class StateRecord {
@@ -131,7 +219,14 @@ std::string Describe(const std::map<std::string, std::string>& state) {
 
 }  // namespace
 
-ServiceRunner::ServiceRunner() : m_stateFolder(WideToLocale(MachineRoot()) + "/run/corvane") {}
+ServiceRunner::ServiceRunner() : m_stateFolder(WideToLocale(MachineRoot()) + "/run/corvane-service-runner") {}
+
+int ServiceRunner::CapabilityNumber(const std::string& name) {
+  // The ones a packet counter may be given.
+  if (name == "CAP_NET_ADMIN") return CAP_NET_ADMIN;
+  if (name == "CAP_NET_RAW") return CAP_NET_RAW;
+  return -1;
+}
 
 ServiceRunner::ServiceRunner(std::string stateFolder) : m_stateFolder(std::move(stateFolder)) {}
 
@@ -212,14 +307,7 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
     Supervise(name, command, options, report[1]);
   }
   close(report[1]);
-  std::string answer;
-  char buffer[512];
-  for (;;) {
-    const ssize_t got = read(report[0], buffer, sizeof(buffer));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    answer.append(buffer, static_cast<std::size_t>(got));
-  }
+  const std::string answer = ReadToEnd(report[0]);
   close(report[0]);
   if (answer.rfind("ready", 0) == 0) {
     std::cout << name << ": started (pid " << answer.substr(6, answer.find('\n') - 6) << ")" << std::endl;
@@ -274,6 +362,22 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
   chmod(socketPath.c_str(), 0666);
   const int messages = open(PathOf(name, ".messages").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
 
+  ServiceUser user;
+  if (!options.user.empty()) {
+    const passwd* entry = getpwnam(options.user.c_str());
+    if (entry == nullptr) fail("spawn-failed", "no user " + options.user);
+    user.name = options.user;
+    user.uid = entry->pw_uid;
+    user.gid = entry->pw_gid;
+  }
+  if (!options.runtimeDirectory.empty()) {
+    const std::string folder = WideToLocale(MachineRoot()) + "/run/" + options.runtimeDirectory;
+    if (!MakeRuntimeDirectory(folder, user.uid, user.gid)) {
+      fail("resources", "cannot make " + folder + ": " + std::strerror(errno));
+    }
+  }
+  const int lastCapability = LastCapability();
+
   int execReport[2];
   if (pipe2(execReport, O_CLOEXEC) != 0) fail("resources", std::strerror(errno));
   const pid_t child = fork();
@@ -290,25 +394,39 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
       dup2(output, STDERR_FILENO);
       close(output);
     }
+    auto report = [&](const std::string& why, int error) {
+      const std::string text = why + ": " + std::strerror(error);
+      const ssize_t ignored = write(execReport[1], text.data(), text.size());
+      (void)ignored;
+      _exit(127);
+    };
+    if (options.limitNice) {
+      // Priorities are a wish, not a need: where even root may not raise the hard limit
+      // (a container without CAP_SYS_RESOURCE), the soft one goes as far as it allows.
+      const rlim_t wanted = static_cast<rlim_t>(20 - options.niceLimit);
+      rlimit limit{wanted, wanted};
+      if (setrlimit(RLIMIT_NICE, &limit) != 0 && getrlimit(RLIMIT_NICE, &limit) == 0) {
+        limit.rlim_cur = std::min(wanted, limit.rlim_max);
+        setrlimit(RLIMIT_NICE, &limit);
+      }
+    }
+    if (!options.user.empty()) {
+      const char* step = "";
+      const int error = BecomeServiceUser(user, options.capabilities, lastCapability, step);
+      if (error != 0) report(std::string("cannot ") + step + " for " + options.user, error);
+    }
     std::vector<char*> arguments;
     for (const auto& argument : command) arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
     execvp(arguments[0], arguments.data());
-    const int error = errno;
-    const ssize_t ignored = write(execReport[1], &error, sizeof(error));
-    (void)ignored;
-    _exit(127);
+    report("cannot start " + command[0], errno);
   }
   close(execReport[1]);
-  int execError = 0;
-  ssize_t got;
-  do {
-    got = read(execReport[0], &execError, sizeof(execError));
-  } while (got < 0 && errno == EINTR);
+  const std::string execFailure = ReadToEnd(execReport[0]);
   close(execReport[0]);
-  if (got == static_cast<ssize_t>(sizeof(execError))) {
+  if (!execFailure.empty()) {
     waitpid(child, nullptr, 0);
-    fail("spawn-failed", "cannot start " + command[0] + ": " + std::strerror(execError));
+    fail("spawn-failed", execFailure);
   }
 
   record.Set("pid", std::to_string(child));
@@ -329,6 +447,64 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
     deadlineSet = true;
   };
 
+  // Every notification waiting on the socket. Called before the service is reaped too, so
+  // that what it sent just before it ended is read while its pid still names it.
+  auto readNotifications = [&] {
+    for (;;) {
+      char data[kLargestDatagram + 1];
+      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+      iovec vector{data, kLargestDatagram};
+      msghdr header{};
+      header.msg_iov = &vector;
+      header.msg_iovlen = 1;
+      header.msg_control = control;
+      header.msg_controllen = sizeof(control);
+      const ssize_t size = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+      if (size < 0) break;
+      pid_t sender = 0;
+      for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
+        if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS) {
+          ucred credentials{};
+          std::memcpy(&credentials, CMSG_DATA(item), sizeof(credentials));
+          sender = credentials.pid;
+        }
+      }
+      if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
+      bool becameReady = false;
+      std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
+      std::string line;
+      while (std::getline(lines, line)) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        if (messages >= 0) WriteAll(messages, line + "\n");
+        const std::string key = line.substr(0, equals);
+        const std::string value = line.substr(equals + 1);
+        if (key == "READY" && value == "1" && state == "starting") {
+          state = "running";
+          record.Set("state", state);
+          deadlineSet = false;
+          becameReady = true;
+        } else if (key == "STOPPING" && value == "1" && state != "stopping") {
+          state = "stopping";
+          record.Set("state", state);
+          deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
+          deadlineSet = true;
+        } else if (key == "STATUS") {
+          record.Set("status", value);
+        } else if (key == "ERRNO") {
+          record.Set("errno", value);
+        } else if (key == "EXTEND_TIMEOUT_USEC" && deadlineSet && !killSent) {
+          const long long microseconds = std::strtoll(value.c_str(), nullptr, 10);
+          const auto extended = SteadyClock::now() + std::chrono::microseconds(microseconds > 0 ? microseconds : 0);
+          if (extended > deadline) deadline = extended;
+        }
+      }
+      record.Save();
+      // Only once the whole datagram is on record, so the starter sees all of it.
+      if (becameReady) reportToStarter("ready " + std::to_string(child) + "\n");
+    }
+  };
+
   for (;;) {
     int timeoutMs = -1;
     if (deadlineSet) {
@@ -338,61 +514,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
     pollfd waits[2] = {{signals, POLLIN, 0}, {socket, POLLIN, 0}};
     if (poll(waits, 2, timeoutMs) < 0 && errno != EINTR) break;
 
-    if (waits[1].revents & POLLIN) {
-      for (;;) {
-        char data[kLargestDatagram + 1];
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-        iovec vector{data, kLargestDatagram};
-        msghdr header{};
-        header.msg_iov = &vector;
-        header.msg_iovlen = 1;
-        header.msg_control = control;
-        header.msg_controllen = sizeof(control);
-        const ssize_t size = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-        if (size < 0) break;
-        pid_t sender = 0;
-        for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
-          if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS) {
-            ucred credentials{};
-            std::memcpy(&credentials, CMSG_DATA(item), sizeof(credentials));
-            sender = credentials.pid;
-          }
-        }
-        if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
-        bool becameReady = false;
-        std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
-        std::string line;
-        while (std::getline(lines, line)) {
-          const auto equals = line.find('=');
-          if (equals == std::string::npos) continue;
-          if (messages >= 0) WriteAll(messages, line + "\n");
-          const std::string key = line.substr(0, equals);
-          const std::string value = line.substr(equals + 1);
-          if (key == "READY" && value == "1" && state == "starting") {
-            state = "running";
-            record.Set("state", state);
-            deadlineSet = false;
-            becameReady = true;
-          } else if (key == "STOPPING" && value == "1" && state != "stopping") {
-            state = "stopping";
-            record.Set("state", state);
-            deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
-            deadlineSet = true;
-          } else if (key == "STATUS") {
-            record.Set("status", value);
-          } else if (key == "ERRNO") {
-            record.Set("errno", value);
-          } else if (key == "EXTEND_TIMEOUT_USEC" && deadlineSet && !killSent) {
-            const long long microseconds = std::strtoll(value.c_str(), nullptr, 10);
-            const auto extended = SteadyClock::now() + std::chrono::microseconds(microseconds > 0 ? microseconds : 0);
-            if (extended > deadline) deadline = extended;
-          }
-        }
-        record.Save();
-        // Only once the whole datagram is on record, so the starter sees all of it.
-        if (becameReady) reportToStarter("ready " + std::to_string(child) + "\n");
-      }
-    }
+    if (waits[1].revents & POLLIN) readNotifications();
 
     bool ended = false;
     if (waits[0].revents & POLLIN) {
@@ -401,8 +523,11 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
         if (information.ssi_signo == SIGCHLD) continue;
         beginStop(nullptr);
       }
+      siginfo_t exited{};
       int status = 0;
-      if (waitpid(child, &status, WNOHANG) == child) {
+      if (waitid(P_PID, child, &exited, WEXITED | WNOHANG | WNOWAIT) == 0 && exited.si_pid == child) {
+        readNotifications();
+        waitpid(child, &status, 0);
         if (WIFEXITED(status)) {
           if (record.Get("result").empty()) record.Set("result", "exited");
           record.Set("exit_status", std::to_string(WEXITSTATUS(status)));

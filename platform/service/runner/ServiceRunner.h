@@ -4,7 +4,8 @@
 // waits for READY=1, keeps a supervisor process beside it that records what the program
 // reports, stops it with SIGTERM and records how it ended.
 //
-// Everything about a service lives in <CORVANE_ROOT>/run/corvane/:
+// Everything the runner knows about a service lives in <CORVANE_ROOT>/run/corvane-service-runner/
+// (root's; a service's own runtime folder is another, see StartOptions):
 //   <name>.state     key=value lines: state (starting, running, stopping, stopped,
 //                    failed), pid, supervisor, status, errno, result, exit_status, signal
 //   <name>.notify    the notify socket while the service runs
@@ -18,11 +19,27 @@ namespace platform {
 
 class ServiceRunner {
  public:
+  // What the unit file's User=, AmbientCapabilities=, RuntimeDirectory= and LimitNICE=
+  // give a service under systemd.
   struct StartOptions {
     int startTimeoutSeconds = 90;
     int stopTimeoutSeconds = 90;
     bool acceptNotifyFromAnyProcess = false;  // else only from the started process
+    // Runs the service as this user, with its groups, no new privileges and, of all the
+    // capabilities, only those listed (bounding, permitted, effective and ambient set).
+    // Empty: as the runner's own user.
+    std::string user;
+    std::vector<int> capabilities;
+    // A folder <CORVANE_ROOT>/run/<name>, mode 0755, the service user's.
+    std::string runtimeDirectory;
+    // The lowest nice value the service may take (RLIMIT_NICE); none when unset.
+    bool limitNice = false;
+    int niceLimit = 0;
   };
+
+  // The number of a capability named as systemd names it ("CAP_NET_RAW"); -1 for a name
+  // the runner does not know.
+  static int CapabilityNumber(const std::string& name);
 
   // Exit codes of the commands.
   static constexpr int kSuccess = 0;

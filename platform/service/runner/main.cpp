@@ -1,6 +1,9 @@
-// corvane-service-runner start [--timeout S] [--stop-timeout S] [--notify-access all] <name> -- <command...>
+// corvane-service-runner start [--timeout S] [--stop-timeout S] [--notify-access all]
+//                             [--user NAME [--ambient-capabilities CAP[,CAP...]]]
+//                             [--runtime-directory NAME] [--limit-nice N] <name> -- <command...>
 // corvane-service-runner stop <name>
 // corvane-service-runner status <name>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -13,7 +16,10 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: corvane-service-runner start [--timeout SECONDS] [--stop-timeout SECONDS]\n"
-               "                                    [--notify-access all] <name> -- <command> [arguments...]\n"
+               "                                    [--notify-access all] [--user NAME]\n"
+               "                                    [--ambient-capabilities CAP_NAME[,CAP_NAME...]]\n"
+               "                                    [--runtime-directory NAME] [--limit-nice -20..19]\n"
+               "                                    <name> -- <command> [arguments...]\n"
                "       corvane-service-runner stop <name>\n"
                "       corvane-service-runner status <name>\n";
   return platform::ServiceRunner::kUsage;
@@ -24,6 +30,27 @@ bool ParseSeconds(const char* text, int& seconds) {
   const long value = std::strtol(text, &end, 10);
   if (!end || *end != '\0' || value <= 0 || value > 86400) return false;
   seconds = static_cast<int>(value);
+  return true;
+}
+
+bool ParseCapabilities(const std::string& text, std::vector<int>& capabilities) {
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const int number = platform::ServiceRunner::CapabilityNumber(text.substr(start, comma - start));
+    if (number < 0) return false;
+    capabilities.push_back(number);
+    start = comma + 1;
+  }
+  return true;
+}
+
+bool ParseNice(const char* text, bool& set, int& nice) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (!end || *end != '\0' || value < -20 || value > 19) return false;
+  set = true;
+  nice = static_cast<int>(value);
   return true;
 }
 
@@ -47,8 +74,20 @@ int main(int argc, char** argv) {
       options.acceptNotifyFromAnyProcess = true;
       continue;
     }
+    if (option == "--user" && argv[index + 1][0] != '\0') {
+      options.user = argv[index + 1];
+      continue;
+    }
+    if (option == "--ambient-capabilities" && ParseCapabilities(argv[index + 1], options.capabilities)) continue;
+    if (option == "--runtime-directory" && platform::ServiceRunner::IsValidName(argv[index + 1])) {
+      options.runtimeDirectory = argv[index + 1];
+      continue;
+    }
+    if (option == "--limit-nice" && ParseNice(argv[index + 1], options.limitNice, options.niceLimit)) continue;
     return Usage();
   }
+  // Capabilities are what a service user keeps; root keeps them all.
+  if (!options.capabilities.empty() && options.user.empty()) return Usage();
   if (index + 2 >= argc || std::strcmp(argv[index + 1], "--") != 0) return Usage();
   const std::string name = argv[index];
   std::vector<std::string> command(argv + index + 2, argv + argc);

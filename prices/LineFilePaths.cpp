@@ -1,0 +1,18 @@
+#include "prices/LineFilePaths.h"
+
+#include "common/Constants.h"
+#include "common/PathUtil.h"
+
+namespace Velunor::Quillon::Ui {
+
+std::wstring GetLineSelectFilePath() {
+  return Common::GetCommonAppDataFolder() + Common::kDataFolderName + L"\\" +
+         Common::kLineSelectFileName;
+}
+
+std::wstring GetLinePriceFilePath() {
+  return Common::GetCommonAppDataFolder() + Common::kDataFolderName + L"\\" +
+         Common::kLinePriceFileName;
+}
+
+}  // namespace Velunor::Quillon::Ui
