@@ -102,6 +102,10 @@ TEST(ViewerCommandLine, OnlyExactlyPreviousMonthShowsTheMonthBefore) {
   fs::copy_file(CORVANE_VIEWER_PATH, viewer, fs::copy_options::overwrite_existing);
   viewer_test::WriteScript(sandbox.InstallFolder() / "CorvaneReckoner", "exit 0\n");
   viewer_test::ScopedEnv realMonotonic("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+  // In a sanitizer build faketime's library is loaded before the sanitizer's runtime.
+  const char* sanitizer = std::getenv("ASAN_OPTIONS");
+  viewer_test::ScopedEnv loadOrder(
+      "ASAN_OPTIONS", std::string(sanitizer != nullptr ? sanitizer : "") + ":verify_asan_link_order=0");
 
   struct Case {
     const char* name;
