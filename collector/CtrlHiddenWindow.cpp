@@ -1,6 +1,5 @@
 #include "collector/CtrlHiddenWindow.h"
 
-#include <algorithm>
 #include <string>
 
 #include "collector/SummaryFile.h"
@@ -19,11 +18,12 @@ void Debug(const wchar_t* handler, int line, const std::wstring& message) {
   WriteLog(std::wstring(kClass) + handler, line, message, kDebug);
 }
 
-// Seconds from the settings as a timer period. The product is taken in 64 bits and kept
-// inside what a timer accepts (10 ms up to 2^31 - 1 ms), so no setting makes it wrap.
+// Seconds from the settings as a timer period, the product taken in 64 bits. A period of
+// 0 or less, or one beyond what a timer takes, is the largest period: a wrong setting
+// makes the job rare, never a tight loop.
 unsigned int TimerPeriodMs(int seconds) {
   const long long ms = static_cast<long long>(seconds) * 1000;
-  return static_cast<unsigned int>(std::clamp<long long>(ms, 10, 0x7FFFFFFF));
+  return ms <= 0 || ms > platform::kMaximumTimerMs ? platform::kMaximumTimerMs : static_cast<unsigned int>(ms);
 }
 
 }  // namespace

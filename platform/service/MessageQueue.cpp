@@ -1,6 +1,8 @@
 #include "platform/service/MessageQueue.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cassert>
 #include <chrono>
 #include <condition_variable>
 #include <cwctype>
@@ -18,8 +20,18 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr unsigned int kMinimumTimerMs = 10;
-constexpr unsigned int kMaximumTimerMs = 0x7FFFFFFF;
+// The clock of every timer: the steady clock, or a test's clock while a ManualTimerClock
+// lives. A change of the manual time bumps the generation, after the time itself.
+std::atomic<bool> g_manualClock{false};
+std::atomic<SteadyClock::rep> g_manualNow{0};
+std::atomic<std::uint64_t> g_clockGeneration{0};
+
+SteadyClock::time_point TimerNow() {
+  if (g_manualClock.load(std::memory_order_acquire)) {
+    return SteadyClock::time_point(SteadyClock::duration(g_manualNow.load(std::memory_order_acquire)));
+  }
+  return SteadyClock::now();
+}
 
 struct Queue;
 
@@ -49,6 +61,10 @@ struct Queue {
   bool quitRequested = false;
   int quitCode = 0;
   bool closed = false;
+  // The clock generation at which GetMessage last found nothing to serve and began to
+  // wait; ManualTimerClock::Advance waits on idle for it.
+  std::uint64_t idleGeneration = 0;
+  std::condition_variable idle;
 };
 
 struct WindowRecord {
@@ -177,7 +193,7 @@ bool Fetch(Queue& queue, Message& message, WindowHandle filterWindow, unsigned i
     if (remove) queue.quitRequested = false;
     return true;
   }
-  const auto now = SteadyClock::now();
+  const auto now = TimerNow();
   Timer* earliest = nullptr;
   for (Timer& timer : queue.timers) {
     if (timer.due > now || !TimerMatches(timer, filterWindow, filterMin, filterMax)) continue;
@@ -339,11 +355,17 @@ int GetMessage(Message& message, WindowHandle filterWindow, unsigned int filterM
     ServeSentMessages(queue);
     std::unique_lock<std::mutex> guard(queue->lock);
     if (!queue->sent.empty()) continue;
+    // Read before the timers are looked at: an idle report then never claims a time
+    // that Fetch has not seen.
+    const std::uint64_t generation = g_clockGeneration.load(std::memory_order_acquire);
     if (Fetch(*queue, message, filterWindow, filterMin, filterMax, true)) return message.message == WM_QUIT ? 0 : 1;
+    queue->idleGeneration = generation;
+    queue->idle.notify_all();
     const auto next = NextTimerDue(*queue, filterWindow, filterMin, filterMax);
-    if (next) {
+    if (next && !g_manualClock.load(std::memory_order_acquire)) {
       queue->wake.wait_until(guard, *next);
     } else {
+      // A manual clock moves only in Advance, which wakes every queue.
       queue->wake.wait(guard);
     }
   }
@@ -368,7 +390,7 @@ std::uintptr_t SetTimer(WindowHandle window, std::uintptr_t id, unsigned int ela
   auto queue = CurrentQueue();
   if (!ProcedureOf(window, queue)) return 0;
   const std::chrono::milliseconds period(std::clamp(elapseMs, kMinimumTimerMs, kMaximumTimerMs));
-  const auto due = SteadyClock::now() + period;
+  const auto due = TimerNow() + period;
   std::lock_guard<std::mutex> guard(queue->lock);
   auto it = std::find_if(queue->timers.begin(), queue->timers.end(),
                          [&](const Timer& timer) { return timer.window == window && timer.id == id; });
@@ -388,6 +410,61 @@ bool KillTimer(WindowHandle window, std::uintptr_t id) {
                          [&](const Timer& timer) { return timer.window == window && timer.id == id; });
   if (it == queue->timers.end()) return false;
   queue->timers.erase(it);
+  return true;
+}
+
+namespace {
+
+std::vector<std::shared_ptr<Queue>> LiveQueues() {
+  std::vector<std::shared_ptr<Queue>> queues;
+  Registry& registry = TheRegistry();
+  std::lock_guard<std::mutex> guard(registry.lock);
+  for (auto& entry : registry.queues) {
+    if (auto queue = entry.second.lock()) queues.push_back(queue);
+  }
+  return queues;
+}
+
+// Every waiting GetMessage looks at the clock again. The queue's lock is taken first, so
+// a thread between its look at the timers and its wait cannot miss the wake-up.
+void WakeEveryQueue(const std::vector<std::shared_ptr<Queue>>& queues) {
+  for (const auto& queue : queues) {
+    { std::lock_guard<std::mutex> guard(queue->lock); }
+    queue->wake.notify_all();
+  }
+}
+
+}  // namespace
+
+ManualTimerClock::ManualTimerClock() {
+  assert(!g_manualClock.load());
+  g_manualNow.store(SteadyClock::now().time_since_epoch().count(), std::memory_order_release);
+  g_clockGeneration.fetch_add(1, std::memory_order_acq_rel);
+  g_manualClock.store(true, std::memory_order_release);
+  WakeEveryQueue(LiveQueues());
+}
+
+ManualTimerClock::~ManualTimerClock() {
+  g_manualClock.store(false, std::memory_order_release);
+  g_clockGeneration.fetch_add(1, std::memory_order_acq_rel);
+  WakeEveryQueue(LiveQueues());
+}
+
+bool ManualTimerClock::Advance(std::chrono::milliseconds step) {
+  const auto nanoseconds = std::chrono::duration_cast<SteadyClock::duration>(step).count();
+  g_manualNow.fetch_add(nanoseconds, std::memory_order_acq_rel);
+  const std::uint64_t generation = g_clockGeneration.fetch_add(1, std::memory_order_acq_rel) + 1;
+  const auto queues = LiveQueues();
+  WakeEveryQueue(queues);
+  const auto deadline = SteadyClock::now() + std::chrono::seconds(30);
+  for (const auto& queue : queues) {
+    // The caller's own queue is served by the caller, after this returns.
+    if (queue == t_queueHolder.queue) continue;
+    std::unique_lock<std::mutex> guard(queue->lock);
+    while (!queue->closed && !queue->timers.empty() && queue->idleGeneration < generation) {
+      if (queue->idle.wait_until(guard, deadline) == std::cv_status::timeout) return false;
+    }
+  }
   return true;
 }
 

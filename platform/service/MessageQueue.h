@@ -8,6 +8,7 @@
 // messages are made when they are fetched, so a slow loop sees one WM_TIMER per timer
 // and not a backlog. When a thread ends, its windows and timers go away with its queue
 // and a thread still waiting in SendMessage for it gets 0.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -82,10 +83,31 @@ LResult DispatchMessage(const Message& message);
 bool TranslateMessage(const Message& message);
 
 // Starts or restarts timer id of a window of the calling thread: WM_TIMER (wParam = id)
-// every elapseMs milliseconds, at least 10. Nonzero on success, 0 for an invalid window
-// or one of another thread.
+// every elapseMs milliseconds, at least 10 and at most 2^31 - 1. Nonzero on success, 0
+// for an invalid window or one of another thread.
 std::uintptr_t SetTimer(WindowHandle window, std::uintptr_t id, unsigned int elapseMs);
 bool KillTimer(WindowHandle window, std::uintptr_t id);
+inline constexpr unsigned int kMinimumTimerMs = 10;
+inline constexpr unsigned int kMaximumTimerMs = 0x7FFFFFFF;
+
+// Timers follow the steady clock. While an object of this class lives, the timers of
+// every thread follow a clock that stands still until Advance moves it, so tests check
+// timer-driven work to the millisecond without waiting for it. One at a time.
+class ManualTimerClock {
+ public:
+  ManualTimerClock();
+  ~ManualTimerClock();
+  ManualTimerClock(const ManualTimerClock&) = delete;
+  ManualTimerClock& operator=(const ManualTimerClock&) = delete;
+
+  // Moves the clock on; then waits until every other thread that has timers has served
+  // what fell due (and whatever that posted) and waits in GetMessage again. False when
+  // one has not done so within 30 seconds. The calling thread's own timers are due for
+  // its next GetMessage or PeekMessage.
+  bool Advance(std::chrono::milliseconds step);
+  // Advance by nothing: waits until the threads with timers are idle.
+  bool Settle() { return Advance(std::chrono::milliseconds(0)); }
+};
 
 // The message number for a name, the same for every caller in this process and every
 // spelling of the name in upper or lower case; 0 for an empty name or when the range is

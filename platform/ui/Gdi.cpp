@@ -10,6 +10,7 @@
 #include <QTextLayout>
 #include <QWidget>
 
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -32,7 +33,8 @@ struct GdiObject {
   int penWidth = 0;
   bool nullBrush = false;
   ColorRef color = 0;
-  // Fonts.
+  // Fonts: what was asked for, and the toolkit's font for it.
+  LogFont description;
   QFont font;
   // Bitmaps and icons.
   QImage image;
@@ -156,6 +158,7 @@ GdiObject* StockObject(int id) {
       LogFont system;
       system.height = 16;
       system.weight = FW_BOLD;
+      object->description = system;
       object->font = MakeFont(system);
       break;
     }
@@ -323,6 +326,8 @@ GdiObjectHandle CreateSolidBrush(ColorRef color) {
 
 GdiObjectHandle CreateFontIndirect(const LogFont& font) {
   GdiObject* object = NewObject(GdiKind::Font);
+  object->description = font;
+  object->description.faceName = font.faceName.substr(0, 31);
   object->font = MakeFont(font);
   return object;
 }
@@ -599,9 +604,42 @@ QStringList WrapParagraph(const QString& paragraph, const QFont& font, int width
 
 }  // namespace
 
+namespace {
+
+std::atomic<DrawnTextRecord*> activeRecord{nullptr};
+
+}  // namespace
+
+DrawnTextRecord::DrawnTextRecord() { activeRecord.store(this, std::memory_order_release); }
+
+DrawnTextRecord::~DrawnTextRecord() {
+  DrawnTextRecord* self = this;
+  activeRecord.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
+}
+
+std::vector<DrawnText> DrawnTextRecord::Take() {
+  std::lock_guard<std::mutex> guard(lock_);
+  std::vector<DrawnText> texts;
+  texts.swap(texts_);
+  return texts;
+}
+
+void DrawnTextRecord::Add(DrawnText text) {
+  std::lock_guard<std::mutex> guard(lock_);
+  texts_.push_back(std::move(text));
+}
+
 int DrawTextEx(DcHandle dc, const std::wstring& text, Rect& rect, unsigned int format) {
   if (!IsLive(dc)) return 0;
-  QFont font = dc->font != nullptr ? dc->font->font : StockObject(SYSTEM_FONT)->font;
+  const GdiObject* selected = dc->font != nullptr ? dc->font : StockObject(SYSTEM_FONT);
+  if ((format & DT_CALCRECT) == 0) {
+    if (DrawnTextRecord* record = activeRecord.load(std::memory_order_acquire)) {
+      const LogFont& asked = selected->description;
+      record->Add(DrawnText{text, rect, format, asked.faceName, asked.height, asked.weight, asked.underline,
+                            dc->textColor});
+    }
+  }
+  QFont font = selected->font;
   QFontMetrics metrics(font);
   int lineHeight = metrics.ascent() + metrics.descent();
   QString value = QString::fromStdWString(text);

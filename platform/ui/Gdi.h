@@ -4,6 +4,7 @@
 // end point, a memory context draws into the bitmap selected into it, one object of each
 // kind selected at a time). Painted pixels are 24-bit RGB; 96 logical pixels per inch.
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -151,6 +152,40 @@ ColorRef SetPixel(DcHandle dc, int x, int y, ColorRef color);
 int DrawTextEx(DcHandle dc, const std::wstring& text, Rect& rect, unsigned int format);
 bool GetTextMetrics(DcHandle dc, TextMetrics& metrics);
 bool GetTextExtentPoint(DcHandle dc, const std::wstring& text, int& width, int& height);
+
+// What DrawTextEx painted, for tests that check a window's texts as texts rather than as
+// pixels. While a DrawnTextRecord lives, every DrawTextEx call that paints (DT_CALCRECT
+// only measures) is added to it, on any context; without one, a call pays one atomic
+// load. One record at a time.
+struct DrawnText {
+  std::wstring text;          // as passed, "&" marks included
+  Rect rect;                  // as passed, in the coordinates of the context drawn into
+  unsigned int format = 0;    // DT_ flags
+  std::wstring face;          // the selected font's face as asked for, before substitution
+  int height = 0;             // its LogFont height
+  int weight = 0;
+  bool underline = false;
+  ColorRef color = 0;         // the text colour
+  friend bool operator==(const DrawnText& a, const DrawnText& b) {
+    return a.text == b.text && a.rect == b.rect && a.format == b.format && a.face == b.face &&
+           a.height == b.height && a.weight == b.weight && a.underline == b.underline && a.color == b.color;
+  }
+};
+
+class DrawnTextRecord {
+ public:
+  DrawnTextRecord();
+  ~DrawnTextRecord();
+  DrawnTextRecord(const DrawnTextRecord&) = delete;
+  DrawnTextRecord& operator=(const DrawnTextRecord&) = delete;
+  // The texts drawn since the record began or since the last Take, in drawing order.
+  std::vector<DrawnText> Take();
+  void Add(DrawnText text);
+
+ private:
+  std::mutex lock_;
+  std::vector<DrawnText> texts_;
+};
 
 // A picture in memory: for tests, screenshots and artwork.
 struct PixelImage {

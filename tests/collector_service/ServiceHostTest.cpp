@@ -1,10 +1,11 @@
-// The service host inside this test process: the real dispatcher, a plain socket in the
-// manager's place, and SIGTERM as the stop.
+// The service host inside this test process: the real dispatcher and Run thread, a plain
+// socket in the manager's place, and SIGTERM as the stop.
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -13,10 +14,13 @@
 
 #include "collector/ServiceContext.h"
 #include "collector/ServiceMain.h"
+#include "collector/RunThread.h"
 #include "collector/ServiceMutex.h"
 #include "collector/Win32Error.h"
+#include "platform/core/DebugOutput.h"
 #include "platform/service/NamedMutex.h"
 #include "tests/TestSandbox.h"
+#include "tests/collector_service/OwnNetwork.h"
 #include "tests/platform_service/NotifyListener.h"
 
 namespace {
@@ -42,6 +46,13 @@ class ServiceHostTest : public ::testing::Test {
 };
 
 TEST_F(ServiceHostTest, ServiceMainRunsFromReadyToAStopWithExitZeroAndHoldsTheMutexMeanwhile) {
+  collector_test::OwnNetwork network;
+  if (!network.Problem().empty()) GTEST_SKIP() << network.Problem();
+  // The Run thread's log lines (LogLevel 4 beside this program) tell when its window is up.
+  std::atomic<bool> windowUp{false};
+  platform::SetDebugOutputSink([&windowUp](const std::wstring& text) {
+    if (text.find(L" ] XML出力タイマ設定\r\n") != std::wstring::npos) windowUp = true;
+  });
   bool mutexExistedWhileRunning = false;
   std::string readyDatagrams;
   // The stopping side plays the manager: it waits for READY=1, looks at the mutex and
@@ -62,6 +73,10 @@ TEST_F(ServiceHostTest, ServiceMainRunsFromReadyToAStopWithExitZeroAndHoldsTheMu
       mutexExistedWhileRunning = probe && probe->AlreadyExisted();
       if (!mutexExistedWhileRunning) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    // A stop that comes before the window exists leaves the Run thread to the process's end.
+    for (int attempt = 0; attempt < 1000 && !windowUp; ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     kill(getpid(), SIGTERM);
   });
   EXPECT_EQ(wWinMain(), 0);
@@ -72,6 +87,9 @@ TEST_F(ServiceHostTest, ServiceMainRunsFromReadyToAStopWithExitZeroAndHoldsTheMu
   EXPECT_TRUE(mutexExistedWhileRunning);
   EXPECT_FALSE(platform::NamedMutex::Create(kServiceMutexName, false)->AlreadyExisted())
       << "released and closed at stop";
+  EXPECT_TRUE(windowUp);
+  EXPECT_FALSE(s_runThread) << "the Run thread was stopped and joined";
+  platform::SetDebugOutputSink(nullptr);
 }
 
 TEST_F(ServiceHostTest, WithoutAServiceManagerTheEntryGivesOne) {

@@ -45,25 +45,44 @@ std::string Utf16(const std::string& ascii) {
 
 }  // namespace
 
-TEST(LogProcess, LevelZeroWritesNothingAnywhere) {
-  Installation installation("0");
-  const auto err = installation.install.path() / "stderr.txt";
-  EXPECT_EQ(installation.Run("log 3 nothing", " 2>" + err.string()), 0);
-  EXPECT_FALSE(fs::exists(installation.LogFolder()));
-  EXPECT_EQ(corvane_test::ReadFile(err).find("nothing"), std::string::npos);
-}
-
-TEST(LogProcess, LevelThreeWritesErrorsAndInformationOnly) {
-  Installation installation("3");
-  for (const char* arguments : {"log 3 error-line", "log 6 info-line", "log 7 debug-line"}) {
-    ASSERT_EQ(installation.Run(arguments, " 2>/dev/null"), 0);
+// LogLevel gates each severity: ERROR above 0, INFO above 2, DEBUG above 3; a line that
+// is not written to the day file does not reach the debugger output either.
+TEST(LogProcess, EachLevelWritesTheSeveritiesItsGateLetsThrough) {
+  struct Row {
+    const char* level;
+    bool error, info, debug;
+  };
+  const Row rows[] = {
+      {"0", false, false, false}, {"1", true, false, false}, {"2", true, false, false},
+      {"3", true, true, false},   {"4", true, true, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string("LogLevel=") + row.level);
+    Installation installation(row.level);
+    const auto err = installation.install.path() / "stderr.txt";
+    for (const char* arguments : {"log 3 error-line", "log 6 info-line", "log 7 debug-line"}) {
+      ASSERT_EQ(installation.Run(arguments, " 2>>" + err.string()), 0);
+    }
+    const std::string log = fs::exists(installation.LogFolder()) ? installation.TodayLog() : std::string();
+    const std::string debugOutput = corvane_test::ReadFile(err);
+    const struct {
+      const char* tag;
+      const char* text;
+      bool written;
+    } lines[] = {{"[ERROR]", "error-line", row.error}, {"[INFO]", "info-line", row.info},
+                 {"[DEBUG]", "debug-line", row.debug}};
+    for (const auto& line : lines) {
+      EXPECT_EQ(CountOf(log, Utf16(std::string(line.tag) + " ")), line.written ? 1 : 0) << line.text;
+      EXPECT_EQ(CountOf(log, Utf16(line.text)), line.written ? 1 : 0) << line.text;
+      EXPECT_EQ(CountOf(debugOutput, line.text), line.written ? 1 : 0) << line.text << " in the debugger output";
+    }
+    if (!row.error) {
+      EXPECT_FALSE(fs::exists(installation.LogFolder())) << "nothing written, not even the folder";
+    } else {
+      EXPECT_EQ(log.substr(0, 2), std::string("\xFF\xFE", 2));
+      EXPECT_EQ(CountOf(log, std::string("\xFF\xFE", 2)), 1);
+    }
   }
-  const std::string log = installation.TodayLog();
-  EXPECT_EQ(log.substr(0, 2), std::string("\xFF\xFE", 2));
-  EXPECT_EQ(CountOf(log, std::string("\xFF\xFE", 2)), 1);
-  EXPECT_NE(log.find(Utf16("[ERROR]")), std::string::npos);
-  EXPECT_NE(log.find(Utf16("info-line")), std::string::npos);
-  EXPECT_EQ(log.find(Utf16("debug-line")), std::string::npos);
 }
 
 TEST(LogProcess, TwoProcessesAppendWholeLines) {

@@ -228,46 +228,117 @@ TEST_F(MessageQueueTest, DestroyWindowSendsDestroyThenFinalMessage) {
   EXPECT_EQ(window.Messages(), (std::vector<unsigned int>{WM_DESTROY, WM_NCDESTROY}));
 }
 
-TEST_F(MessageQueueTest, TimersDeliverTheirIdsAndStopWhenKilled) {
+// The timer ids due after each step of a clock that moves only when told.
+class TimerTest : public MessageQueueTest {
+ protected:
+  std::vector<WParam> StepAndFetch(int milliseconds) {
+    EXPECT_TRUE(clock.Advance(std::chrono::milliseconds(milliseconds)));
+    std::vector<WParam> ids;
+    for (const Message& message : PumpWaiting()) {
+      EXPECT_EQ(message.message, static_cast<unsigned int>(WM_TIMER));
+      ids.push_back(message.wParam);
+    }
+    return ids;
+  }
+  ManualTimerClock clock;
+};
+using Ids = std::vector<WParam>;
+
+TEST_F(TimerTest, TimersDeliverTheirIdsOnTheirPeriodsAndStopWhenKilled) {
   RecordingWindow window;
   ASSERT_NE(SetTimer(window.handle, 1000, 10), 0u);
   ASSERT_NE(SetTimer(window.handle, 1100, 30), 0u);
-  int fastTicks = 0, slowTicks = 0;
-  Message message;
-  while (fastTicks < 3 || slowTicks < 1) {
-    ASSERT_EQ(GetMessage(message), 1);
-    ASSERT_EQ(message.message, WM_TIMER);
-    ASSERT_EQ(message.window, window.handle);
-    ASSERT_TRUE(message.wParam == 1000 || message.wParam == 1100) << message.wParam;
-    (message.wParam == 1000 ? fastTicks : slowTicks)++;
-  }
+  EXPECT_EQ(StepAndFetch(9), Ids{});
+  EXPECT_EQ(StepAndFetch(1), Ids{1000});
+  EXPECT_EQ(StepAndFetch(10), Ids{1000});
+  EXPECT_EQ(StepAndFetch(10), (Ids{1000, 1100}));
   EXPECT_TRUE(KillTimer(window.handle, 1000));
   EXPECT_FALSE(KillTimer(window.handle, 1000));
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_EQ(GetMessage(message), 1);
-    EXPECT_EQ(message.wParam, 1100u);
+  EXPECT_EQ(StepAndFetch(29), Ids{});
+  EXPECT_EQ(StepAndFetch(1), Ids{1100});
+}
+
+TEST_F(TimerTest, ASlowLoopSeesOneTimerMessageAfterThePostedOnes) {
+  RecordingWindow window;
+  SetTimer(window.handle, 7, 10);
+  ASSERT_TRUE(clock.Advance(std::chrono::milliseconds(200)));  // twenty periods missed
+  PostMessage(window.handle, kFirst);
+  const std::vector<Message> fetched = PumpWaiting();
+  ASSERT_EQ(fetched.size(), 2u);
+  EXPECT_EQ(fetched[0].message, kFirst);
+  EXPECT_EQ(fetched[1].message, static_cast<unsigned int>(WM_TIMER));
+  EXPECT_EQ(fetched[1].wParam, 7u);
+  // The next period counts from the fetch.
+  EXPECT_EQ(StepAndFetch(9), Ids{});
+  EXPECT_EQ(StepAndFetch(1), Ids{7});
+}
+
+TEST_F(TimerTest, SettingATimerAgainRestartsItsPeriod) {
+  RecordingWindow window;
+  SetTimer(window.handle, 3, 600000);
+  SetTimer(window.handle, 3, 10);
+  EXPECT_EQ(StepAndFetch(10), Ids{3});
+  EXPECT_EQ(StepAndFetch(5), Ids{});
+  SetTimer(window.handle, 3, 10);
+  EXPECT_EQ(StepAndFetch(5), Ids{});
+  EXPECT_EQ(StepAndFetch(5), Ids{3});
+}
+
+TEST_F(TimerTest, PeriodsBelowTenAreTenAndNoneIsLongerThanTheLargest) {
+  struct Case {
+    unsigned int elapseMs;
+    int firesAfterMs;
+  };
+  const Case cases[] = {{0, 10}, {1, 10}, {9, 10}, {10, 10}, {11, 11},
+                        {0x7FFFFFFF, 0x7FFFFFFF}, {0x80000000u, 0x7FFFFFFF}, {0xFFFFFFFFu, 0x7FFFFFFF}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.elapseMs);
+    RecordingWindow window;
+    SetTimer(window.handle, 1, c.elapseMs);
+    EXPECT_EQ(StepAndFetch(c.firesAfterMs - 1), Ids{});
+    EXPECT_EQ(StepAndFetch(1), Ids{1});
   }
 }
 
-TEST_F(MessageQueueTest, ASlowLoopSeesOneTimerMessageAndPostedMessagesFirst) {
-  RecordingWindow window;
-  SetTimer(window.handle, 7, 10);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // twenty periods missed
-  PostMessage(window.handle, kFirst);
-  const auto pumpStart = std::chrono::steady_clock::now();
-  const auto fetched = PumpWaiting();
-  const auto pumpMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - pumpStart).count();
-  ASSERT_GE(fetched.size(), 2u);
-  EXPECT_EQ(fetched[0].message, kFirst);
-  EXPECT_EQ(fetched[1].message, WM_TIMER);
-  EXPECT_EQ(fetched[1].wParam, 7u);
-  // A backlog would hand out the missed periods at once; a slow pump may see one more
-  // per period it takes itself.
-  EXPECT_LE(static_cast<long long>(fetched.size() - 1), 1 + pumpMs / 10);
+// Advance returns once a looping thread has served its due timers and what their
+// handlers posted.
+TEST_F(TimerTest, AdvanceWaitsForOtherThreadsToServeTheirTimers) {
+  std::atomic<int> ticks{0};
+  std::atomic<int> followUps{0};
+  std::atomic<long> loopThread{0};
+  std::thread loop([&] {
+    WindowHandle window = CreateMessageWindow([&](WindowHandle self, unsigned int message, WParam, LParam) {
+      if (message == WM_TIMER) {
+        ++ticks;
+        PostMessage(self, kFirst);
+      } else if (message == kFirst) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ++followUps;
+      }
+      return LResult(0);
+    });
+    SetTimer(window, 1, 1000);
+    loopThread = CurrentThreadId();
+    Message message;
+    while (GetMessage(message) > 0) DispatchMessage(message);
+    DestroyWindow(window);
+  });
+  while (loopThread == 0) std::this_thread::yield();
+  ASSERT_TRUE(clock.Settle());
+  ASSERT_TRUE(clock.Advance(std::chrono::milliseconds(999)));
+  EXPECT_EQ(ticks, 0);
+  ASSERT_TRUE(clock.Advance(std::chrono::milliseconds(1)));
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(followUps, 1);
+  ASSERT_TRUE(clock.Advance(std::chrono::milliseconds(5000)));
+  EXPECT_EQ(ticks, 2) << "one message for five missed periods";
+  EXPECT_EQ(followUps, 2);
+  PostThreadMessage(loopThread, WM_QUIT);
+  loop.join();
 }
 
-TEST_F(MessageQueueTest, SettingATimerAgainRestartsIt) {
+// The steady clock, as programs run.
+TEST_F(MessageQueueTest, RealTimersWakeAWaitingLoop) {
   RecordingWindow window;
   SetTimer(window.handle, 3, 600000);
   SetTimer(window.handle, 3, 10);
@@ -284,10 +355,11 @@ TEST_F(MessageQueueTest, TimersNeedAWindowOfThisThreadAndEndWithIt) {
   EXPECT_EQ(SetTimer(foreign, 1, 10), 0u);
   EXPECT_EQ(SetTimer(WindowHandle(), 1, 10), 0u);
 
+  ManualTimerClock clock;
   WindowHandle window = CreateMessageWindow([](WindowHandle, unsigned int, WParam, LParam) { return 0; });
   SetTimer(window, 1, 10);
   DestroyWindow(window);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(clock.Advance(std::chrono::milliseconds(10)));
   Message message;
   EXPECT_FALSE(PeekMessage(message, WindowHandle(), 0, 0, PM_REMOVE));
 }

@@ -4,6 +4,7 @@
 #include "platform/ui/Gdi.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
+#include "tests/DrawnTextPrinting.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {
@@ -174,6 +175,40 @@ TEST(Gdi, CalcRectMeasuresWithoutDrawing) {
   EXPECT_EQ(plain.Width(), marked.Width());
   EXPECT_LT(kept.Width(), plain.Width());
   SelectObject(canvas.dc(), previous);
+  DeleteObject(font);
+}
+
+// The record tests read a window's texts from: painted texts with their font as asked
+// for and their colour; measuring is no drawing; nothing once the record has gone.
+TEST(Gdi, ARecordKeepsWhatDrawTextPaintedWhileItLives) {
+  Canvas canvas(300, 200);
+  LogFont description;
+  description.height = 15;
+  description.weight = 900;
+  description.underline = true;
+  description.faceName = std::wstring(40, L'F');
+  GdiObjectHandle font = CreateFontIndirect(description);
+  GdiObjectHandle previous = SelectObject(canvas.dc(), font);
+  SetTextColor(canvas.dc(), Rgb(1, 2, 3));
+  Rect rect{10, 20, 110, 40};
+  {
+    DrawnTextRecord record;
+    Rect measured = rect;
+    DrawTextEx(canvas.dc(), L"measured", measured, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextEx(canvas.dc(), L"A&B", rect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(canvas.dc(), previous);
+    DrawTextEx(canvas.dc(), L"", rect, DT_LEFT);
+    const std::vector<DrawnText> texts = record.Take();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], (DrawnText{L"A&B", rect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, std::wstring(31, L'F'), 15,
+                                   900, true, Rgb(1, 2, 3)}));
+    EXPECT_EQ(texts[1].text, L"");
+    EXPECT_EQ(texts[1].format, DT_LEFT);
+    EXPECT_TRUE(record.Take().empty()) << "taken once";
+  }
+  DrawTextEx(canvas.dc(), L"unrecorded", rect, DT_LEFT);
+  DrawnTextRecord next;
+  EXPECT_TRUE(next.Take().empty());
   DeleteObject(font);
 }
 

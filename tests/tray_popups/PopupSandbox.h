@@ -117,6 +117,7 @@ class PopupOwner : public platform::Dialog {
     Create(&module_, 1);
   }
   ~PopupOwner() override {
+    Settle();
     platform::UiWindow window = Detach();
     if (window) platform::DestroyWindow(window);
   }
@@ -127,8 +128,18 @@ class PopupOwner : public platform::Dialog {
     see_ = std::move(see);
     platform::PostMessage(Handle(), kAnswerMessage);
   }
+  // Every popup that opens from now on gets the answer choose() gives it: the owner keeps
+  // looking for as long as modal loops serve it (a loop of posted messages, so the
+  // caller's own code runs between popups as it would).
+  void AnswerEvery(std::function<Answer(platform::UiWindow popup)> choose) {
+    choose_ = std::move(choose);
+    platform::PostMessage(Handle(), kAnswerMessage);
+  }
   // Serves an answer that found no popup, so it cannot reach the next one.
-  void Settle() { platform::ProcessPendingMessages(); }
+  void Settle() {
+    choose_ = nullptr;
+    platform::ProcessPendingMessages();
+  }
   int PopupsSeen() const { return popupsSeen_; }
 
  protected:
@@ -137,19 +148,31 @@ class PopupOwner : public platform::Dialog {
     if (message != kAnswerMessage) return false;
     result = 0;
     platform::UiWindow popup = FindTrayPopup();
+    if (choose_) {
+      if (popup && popup != answered_) {
+        answered_ = popup;
+        ++popupsSeen_;
+        Give(popup, choose_(popup));
+      }
+      platform::PostMessage(Handle(), kAnswerMessage);
+      return true;
+    }
     if (!popup) return true;
     ++popupsSeen_;
     if (see_) see_(popup);
-    switch (answer_) {
+    Give(popup, answer_);
+    return true;
+  }
+
+ private:
+  static void Give(platform::UiWindow popup, Answer answer) {
+    switch (answer) {
       case Answer::Show: Click(popup, 60, 124); break;    // the show button
       case Answer::Close: Click(popup, 418, 124); break;  // the close button
       case Answer::Link: Click(popup, 225, 57); break;    // the update popup's link
       case Answer::CloseBox: platform::PostMessage(popup, platform::WM_CLOSE); break;
     }
-    return true;
   }
-
- private:
   static void Click(platform::UiWindow popup, int x, int y) {
     platform::SimulateMouse(popup, platform::WM_MOUSEMOVE, x, y, 0);
     platform::SimulateMouse(popup, platform::WM_LBUTTONDOWN, x, y, platform::MK_LBUTTON);
@@ -159,6 +182,8 @@ class PopupOwner : public platform::Dialog {
   platform::ResourceModule module_;
   Answer answer_ = Answer::Close;
   std::function<void(platform::UiWindow)> see_;
+  std::function<Answer(platform::UiWindow)> choose_;
+  platform::UiWindow answered_;
   int popupsSeen_ = 0;
 };
 

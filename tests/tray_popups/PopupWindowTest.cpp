@@ -9,6 +9,7 @@
 #include "platform/ui/Gdi.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
+#include "tests/DrawnTextPrinting.h"
 #include "tests/tray_popups/PopupSandbox.h"
 #include "tray/NotificationWnd.h"
 #include "tray/UpdateWnd.h"
@@ -125,10 +126,10 @@ TEST_F(TrayPopups, GuidancePopupSitsAtTheWorkAreaCornerWithItsParts) {
     ASSERT_TRUE(platform::GetWindowRect(window, frame));
     EXPECT_EQ(client.Width(), 480);
     EXPECT_EQ(client.Height(), 150);
-    // No tray host off screen: the work area's bottom-right corner.
-    platform::Rect work = platform::GetWorkArea();
-    EXPECT_EQ(frame.right, work.right);
-    EXPECT_EQ(frame.bottom, work.bottom);
+    // No tray host off screen: the bottom-right corner of the work area, the toolkit's
+    // 800 x 800 off-screen screen.
+    EXPECT_EQ(frame.right, 800);
+    EXPECT_EQ(frame.bottom, 800);
     EXPECT_TRUE(platform::IsTopMost(window));
     EXPECT_TRUE(platform::IsWindowVisible(window));
     EXPECT_FALSE(platform::IsWindowEnabled(owner.Handle())) << "modal over its owner";
@@ -155,7 +156,13 @@ TEST_F(TrayPopups, GuidancePopupPaintsItsPicturesAndTwoCentredLines) {
   CNotificationWnd popup(GetTrayResources());
   RunPopup(popup, owner, Answer::CloseBox, [&](platform::UiWindow window) {
     Canvas canvas(480, 150);
+    platform::DrawnTextRecord record;
     popup.DrawParts(canvas.Dc());
+    // The text item draws in its rectangle narrowed by 5 on either side, centred and
+    // word-wrapped; the configured "\n" is a line break.
+    EXPECT_EQ(record.Take(), (std::vector<platform::DrawnText>{
+                                 {L"先月の通信量をご確認ください。\nグラフを表示します。", platform::Rect{20, 53, 460, 173},
+                                  platform::DT_CENTER | platform::DT_WORDBREAK, L"ＭＳ Ｐゴシック", 18, 900, false, kGrey}}));
     EXPECT_EQ(canvas.At(0, 0), kWhite);
     EXPECT_EQ(canvas.At(479, 149), kWhite);
     EXPECT_TRUE(canvas.ShowsPicture(224, 5, Resident::kGuidanceInfoBitmapId));
@@ -230,9 +237,8 @@ TEST_F(TrayPopups, UpdatePopupSitsAtTheCornerAndPaintsTextAndLink) {
     platform::GetWindowRect(window, frame);
     EXPECT_EQ(client.Width(), 450);
     EXPECT_EQ(client.Height(), 70);
-    platform::Rect work = platform::GetWorkArea();
-    EXPECT_EQ(frame.right, work.right);
-    EXPECT_EQ(frame.bottom, work.bottom);
+    EXPECT_EQ(frame.right, 800);
+    EXPECT_EQ(frame.bottom, 800);
     EXPECT_TRUE(platform::IsTopMost(window));
     EXPECT_EQ(platform::GetWindowText(window), std::wstring(Resident::kTrayPopupCaption));
     EXPECT_EQ(popup.GetText().GetText(), L"新しいバージョンを公開しました。");
@@ -241,7 +247,12 @@ TEST_F(TrayPopups, UpdatePopupSitsAtTheCornerAndPaintsTextAndLink) {
     EXPECT_EQ(popup.GetLinkButton().GetRect(), (platform::Rect{50, 50, 400, 65}));
 
     Canvas canvas(450, 70);
+    platform::DrawnTextRecord record;
     popup.DrawParts(canvas.Dc());
+    EXPECT_EQ(record.Take(), (std::vector<platform::DrawnText>{
+                                 {L"新しいバージョンを公開しました。", platform::Rect{30, 10, 420, 40},
+                                  platform::DT_CENTER | platform::DT_WORDBREAK, L"ＭＳ Ｐゴシック", 13, 900, false,
+                                  platform::Rgb(0, 0, 0)}}));
     EXPECT_EQ(canvas.At(0, 0), kWhite);
     EXPECT_TRUE(canvas.ShowsPicture(50, 50, Resident::kUpdateLinkBitmapId));
     Canvas::Ink ink = canvas.InkOf(platform::Rgb(0, 0, 0), platform::Rect{25, 10, 425, 40});

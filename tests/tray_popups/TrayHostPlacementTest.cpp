@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/NotifyIcon.h"
@@ -54,6 +55,11 @@ class TrayHostEnvironment : public ::testing::Environment {
 
 ::testing::Environment* const kTrayHost = ::testing::AddGlobalTestEnvironment(new TrayHostEnvironment);
 
+// Where trayer docks its panel on the test's 1024 x 768 screen (no window manager, so
+// the work area is the screen): 120 x 24 at the bottom edge, in the middle or at the left.
+const bool kCentred = std::string(TRAY_ALIGN) == "center";
+const platform::Rect kPanel = kCentred ? platform::Rect{452, 744, 572, 768} : platform::Rect{0, 744, 120, 768};
+
 // False when the tray host no longer showed the panel while the popup was open.
 template <class Popup>
 bool ExpectPlacedAgainstTheTray(PopupOwner& owner, int clientWidth, int clientHeight) {
@@ -67,19 +73,19 @@ bool ExpectPlacedAgainstTheTray(PopupOwner& owner, int clientWidth, int clientHe
       hostShown = false;
       return;
     }
-    platform::Rect work = platform::GetWorkArea();
+    EXPECT_EQ(tray, kPanel);
     platform::Rect frame;
     platform::Rect client;
     platform::GetWindowRect(window, frame);
     platform::GetClientRect(window, client);
     EXPECT_EQ(client.Width(), clientWidth);
     EXPECT_EQ(client.Height(), clientHeight);
-    EXPECT_EQ(frame.bottom, work.bottom);
-    int expectedLeft = std::max(work.left, std::min(tray.right, work.right) - frame.Width());
-    EXPECT_EQ(frame.left, expectedLeft) << "tray panel " << tray.left << ".." << tray.right;
-    if (tray.right - frame.Width() >= work.left) {
-      EXPECT_EQ(frame.right, tray.right);
-    }
+    const int width = frame.Width() - client.Width() + clientWidth;
+    EXPECT_EQ(frame.bottom, 768);
+    // The right edge lines up with the panel's; at the left edge, that would put the
+    // popup partly off the screen, so it starts at 0 instead.
+    EXPECT_EQ(frame.left, kCentred ? 572 - width : 0) << "tray panel " << tray.left << ".." << tray.right;
+    EXPECT_EQ(frame.right, kCentred ? 572 : width);
   });
   popup.DoModal(owner.Handle());
   owner.Settle();

@@ -221,7 +221,7 @@ TEST_F(UpdateCheck, GroupsOfTheProcessAreNamedAndFlagged) {
 }
 
 TEST_F(UpdateCheck, IntervalDecidesWhenTheSiteIsAskedAgain) {
-  const int interval = Common::GetVersionCheckIntervalDays();
+  const int interval = CHECK_INTERVAL_DAYS;
   Serve("1.0.0");
   struct Case {
     const char* name;
@@ -247,23 +247,28 @@ TEST_F(UpdateCheck, IntervalDecidesWhenTheSiteIsAskedAgain) {
 }
 
 TEST_F(UpdateCheck, ReminderOncePerDayWhileTheInstalledVersionIsOlder) {
-  const int interval = Common::GetVersionCheckIntervalDays();
   WriteFile(sandbox->SysInfoFile(), SysInfo("1.0.0"));
+  // Whether the start asks the site: with a one-day interval on every new day, with
+  // seven days only at the first start.
   struct Step {
     int day;
     int hour;
     bool popup;
     int count;
-  } steps[] = {{0, 10, true, 1}, {0, 18, false, 1}, {1, 0, true, 2}, {2, 9, true, 3}, {2, 23, false, 3}, {5, 9, true, 4}};
+    bool asksEveryDay;
+    bool asksEverySevenDays;
+  } steps[] = {{0, 10, true, 1, true, true},   {0, 18, false, 1, false, false}, {1, 0, true, 2, true, false},
+               {2, 9, true, 3, true, false},   {2, 23, false, 3, false, false}, {5, 9, true, 4, true, false}};
+  static_assert(CHECK_INTERVAL_DAYS == 1 || CHECK_INTERVAL_DAYS == 7, "the steps know these two intervals");
   int lastCheck = -1;
   int lastPopup = -1;
   for (const Step& step : steps) {
     SCOPED_TRACE(testing::Message() << "day " << step.day << " hour " << step.hour);
     std::size_t before = Requests();
     EXPECT_EQ(StartOn(step.day, step.hour), step.popup);
-    bool due = lastCheck < 0 || step.day - lastCheck >= interval;
-    EXPECT_EQ(Requests() - before, due ? 1u : 0u);
-    if (due) lastCheck = step.day;
+    const bool asks = CHECK_INTERVAL_DAYS == 1 ? step.asksEveryDay : step.asksEverySevenDays;
+    EXPECT_EQ(Requests() - before, asks ? 1u : 0u);
+    if (asks) lastCheck = step.day;
     if (step.popup) lastPopup = step.day;
     ExpectCheckRecord(lastCheck, L"1.0.4");
     ExpectUserRecord(lastPopup, L"1.0.4", step.count);

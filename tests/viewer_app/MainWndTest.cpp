@@ -3,7 +3,6 @@
 // recorder on PATH), the comparison address, clicks with Shift or Ctrl, and closing.
 #include <gtest/gtest.h>
 
-#include "common/ConfigSettings.h"
 #include "platform/core/TextCodec.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"
@@ -183,8 +182,8 @@ TEST_F(MainWndTest, PlainLeftClicksOpenThePagesAndTheComparisonQuery) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   const std::vector<std::string> opened = sandbox.Opened();
   ASSERT_EQ(opened.size(), 3u);
-  EXPECT_EQ(opened[0], platform::WideToUtf8(Common::GetTopPageUrl()));
-  EXPECT_EQ(opened[1], platform::WideToUtf8(Common::GetDownloadPageUrl()));
+  EXPECT_EQ(opened[0], "https://www.zembrolite.example/");
+  EXPECT_EQ(opened[1], "http://www.zembrolite.example/sorane/mervix_v2/download.html");
   // March: 2601 MiB used, 4031 MiB with the projection, priced in the open zone;
   // February and January are complete and lie in the first zone.
   EXPECT_EQ(opened[2],

@@ -120,6 +120,7 @@ TEST_F(SummaryDataTest, UnitRules) {
   const Case cases[] = {
       {"plain unit", 1, 1},
       {"first unit of day 16 wins, whatever the other datetime characters", 16, 100},
+      {"day 31 kept", 31, 3100},
       {"day 32 dropped", 32, -1},
       {"3a dropped", 3, -1},  // the "+5" unit of day 3 is dropped too
       {"day 0 stored", 0, 10},
@@ -137,7 +138,7 @@ TEST_F(SummaryDataTest, UnitRules) {
       {"foreign element after the first unit is a unit", 14, 14},
       {"leading space inside CDATA dropped", 15, -1},
       {"children in any order, others ignored", 20, 3},
-      {"datetime starting -1 dropped", 31, -1},
+      {"datetime starting -1 dropped", -1, -1},
       {"datetime starting +2 reads as day 2", 2, 22},
   };
   for (const Case& c : cases) {
@@ -161,6 +162,7 @@ TEST_F(SummaryDataTest, UnitRules) {
   data.FillMonthUsage(month, DateTime(2016, 3, 1));
   EXPECT_EQ(month.GetDayUsage(0).GetSent(), 1u);
   EXPECT_EQ(month.GetDayUsage(1).GetSent(), 22u);
+  EXPECT_EQ(month.GetDayUsage(30).GetSent(), 3100u) << "day 31";
   for (int slot = 0; slot < CMonthUsage::kDaySlots; ++slot) {
     EXPECT_NE(month.GetDayUsage(slot).GetSent(), 10u) << slot;
   }
