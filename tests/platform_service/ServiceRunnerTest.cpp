@@ -182,9 +182,12 @@ TEST_F(ServiceRunnerTest, RunsAServiceAsItsUserWithOnlyTheCapabilitiesGiven) {
   const std::string service = (root.path() / "NotifyingService").string();
   boost::filesystem::copy_file(kService, service);
 
+  // Started from a shell that keeps its files to itself.
+  const mode_t shellMask = umask(077);
   const ProgramResult started = Start({"--user", user.Name(), "--ambient-capabilities", "CAP_NET_RAW",
                                        "--runtime-directory", "corvtest", "--limit-nice", "-10"},
                                       {service, "ready", "0"});
+  umask(shellMask);
   ASSERT_EQ(started.exitStatus, 0) << started.output;
   const std::string pid = Runner().ReadState("svc")["pid"];
   const std::string id = std::to_string(user.Uid());
@@ -197,6 +200,7 @@ TEST_F(ServiceRunnerTest, RunsAServiceAsItsUserWithOnlyTheCapabilitiesGiven) {
     EXPECT_EQ(ProcLine(pid, "status", set), std::string(set) + "\t0000000000002000");
   }
   EXPECT_EQ(ProcLine(pid, "status", "NoNewPrivs:"), "NoNewPrivs:\t1");
+  EXPECT_EQ(ProcLine(pid, "status", "Umask:"), "Umask:\t0022");
   // The nice limit, where this machine lets root raise it (not in every container).
   rlimit own{};
   getrlimit(RLIMIT_NICE, &own);

@@ -3,6 +3,8 @@
 //                             [--runtime-directory NAME] [--limit-nice N] <name> -- <command...>
 // corvane-service-runner stop <name>
 // corvane-service-runner status <name>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -57,6 +59,10 @@ bool ParseNice(const char* text, bool& set, int& nice) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As under systemd, the service and the runner's own files take mask 022 whatever the
+  // starting shell's was: a service user could not reach a notify socket in a folder
+  // made under 077, and desktop users must be able to read the service's data.
+  umask(022);
   if (argc < 3) return Usage();
   const std::string verb = argv[1];
   platform::ServiceRunner runner;
