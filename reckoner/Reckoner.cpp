@@ -13,8 +13,10 @@ namespace {
 
 namespace Common = Velunor::Quillon::Common;
 
+// Top-most: the viewer that started the chooser is, and would hide a box of ours.
 void ShowError(const wchar_t* text) {
-  platform::MessageBox(platform::UiWindow(), text, Common::kProductName, platform::MB_OK | platform::MB_ICONERROR);
+  platform::MessageBox(platform::UiWindow(), text, Common::kProductName,
+                       platform::MB_OK | platform::MB_ICONERROR | platform::MB_TOPMOST);
 }
 
 int CheckFiles() {

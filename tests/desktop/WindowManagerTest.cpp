@@ -63,6 +63,15 @@ class UnderWindowManager : public ::testing::Test {
     return std::nullopt;
   }
 
+  // The menu "設定" at the left end of the menu bar, then its one item.
+  void ChooseLineFromMenu() {
+    const platform::Rect viewer = probe_->Geometry(viewerWindow_);
+    ASSERT_TRUE(ClickAt(display_.Name(), viewer.left + 15, viewer.top + 8));
+    std::optional<platform::Rect> menu;
+    ASSERT_TRUE(WaitFor([&] { return (menu = probe_->PopupRect()).has_value(); }, 5000)) << "the menu did not open";
+    ASSERT_TRUE(ClickAt(display_.Name(), (menu->left + menu->right) / 2, (menu->top + menu->bottom) / 2));
+  }
+
   Installation installation_;
   corvane_test::VirtualDisplay display_;
   WindowManager windowManager_;
@@ -90,12 +99,8 @@ TEST_F(UnderWindowManager, TheViewerOffersNoMaximiseAndKeepsItsSize) {
 }
 
 TEST_F(UnderWindowManager, TheChooserFromTheMenuIsOnTopPaintedAndTakesAClick) {
-  // The menu "設定" at the left end of the menu bar, then its one item.
-  const platform::Rect viewer = probe_->Geometry(viewerWindow_);
-  ASSERT_TRUE(ClickAt(display_.Name(), viewer.left + 15, viewer.top + 8));
-  std::optional<platform::Rect> menu;
-  ASSERT_TRUE(WaitFor([&] { return (menu = probe_->PopupRect()).has_value(); }, 5000)) << "the menu did not open";
-  ASSERT_TRUE(ClickAt(display_.Name(), (menu->left + menu->right) / 2, (menu->top + menu->bottom) / 2));
+  ChooseLineFromMenu();
+  if (HasFatalFailure()) return;
 
   std::optional<platform::TopLevelWindow> chooser;
   ASSERT_TRUE(WaitFor([&] { return (chooser = Find(0, platform::Utf8ToWide(kChooserTitle))).has_value(); }, 20000))
@@ -130,6 +135,25 @@ TEST_F(UnderWindowManager, TheChooserFromTheMenuIsOnTopPaintedAndTakesAClick) {
   EXPECT_TRUE(WaitFor([&] { return !Find(0, platform::Utf8ToWide(kChooserTitle)).has_value(); }, 10000)) << "OK did not end it";
   EXPECT_NE(ReadFile(installation_.DataFolder() / "lineselect.xml").find("ソラネプラス　"), std::string::npos)
       << "the clicked line was written";
+}
+
+TEST_F(UnderWindowManager, TheChoosersErrorBoxIsNotHiddenByTheViewer) {
+  // A price file without lines: the chooser has nothing to offer and says so.
+  installation_.AddDataFile("lineprice.xml", "<?xml version=\"1.0\" ?>\n<price_logic />\n", 0, 0666);
+  ChooseLineFromMenu();
+  if (HasFatalFailure()) return;
+  std::optional<platform::TopLevelWindow> box;
+  const auto findBox = [&] {
+    for (const platform::TopLevelWindow& window : platform::EnumTopLevelWindows()) {
+      if (window.processId != viewer_->ProcessId() && window.title == Common::kProductName) box = window;
+    }
+    return box.has_value();
+  };
+  ASSERT_TRUE(WaitFor(findBox, 20000)) << "no error box";
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_TRUE(probe_->IsTopMost(box->x11Window)) << "the box must not open behind the top-most viewer";
+  platform::RequestWindowClose(*box);
+  EXPECT_TRUE(WaitFor([&] { box.reset(); return !findBox(); }, 10000)) << "closing did not answer it";
 }
 
 }  // namespace
