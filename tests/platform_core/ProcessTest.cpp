@@ -9,8 +9,8 @@
 #include <csignal>
 #include <thread>
 
-#include "platform/ui/ChildProcess.h"
-#include "platform/ui/Shell.h"
+#include "platform/core/ChildProcess.h"
+#include "platform/core/Shell.h"
 #include "tests/TestSandbox.h"
 
 namespace {

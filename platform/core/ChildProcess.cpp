@@ -1,4 +1,4 @@
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 
 #include <spawn.h>
 #include <sys/stat.h>
