@@ -28,6 +28,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/core/ChildProcess.h"
 #include "platform/core/SpecialFolders.h"
 #include "platform/core/TextCodec.h"
 
@@ -378,28 +379,16 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
   }
   const int lastCapability = LastCapability();
 
-  int execReport[2];
-  if (pipe2(execReport, O_CLOEXEC) != 0) fail("resources", std::strerror(errno));
-  const pid_t child = fork();
-  if (child < 0) fail("resources", std::string("cannot fork: ") + std::strerror(errno));
-  if (child == 0) {
+  ChildProcess::StartOptions start;
+  start.searchPath = true;
+  start.environment = {"NOTIFY_SOCKET=" + socketPath};
+  start.outputFile = PathOf(name, ".output");
+  start.setUp = [&](std::string& failure) {
+    // The signals this supervisor blocks or ignores are its own, not the service's.
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     signal(SIGPIPE, SIG_DFL);
-    setenv("NOTIFY_SOCKET", socketPath.c_str(), 1);
-    const int output = open(PathOf(name, ".output").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (output >= 0) {
-      dup2(output, STDOUT_FILENO);
-      dup2(output, STDERR_FILENO);
-      close(output);
-    }
-    auto report = [&](const std::string& why, int error) {
-      const std::string text = why + ": " + std::strerror(error);
-      const ssize_t ignored = write(execReport[1], text.data(), text.size());
-      (void)ignored;
-      _exit(127);
-    };
     if (options.limitNice) {
       // Priorities are a wish, not a need: where even root may not raise the hard limit
       // (a container without CAP_SYS_RESOURCE), the soft one goes as far as it allows.
@@ -413,21 +402,18 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
     if (!options.user.empty()) {
       const char* step = "";
       const int error = BecomeServiceUser(user, options.capabilities, lastCapability, step);
-      if (error != 0) report(std::string("cannot ") + step + " for " + options.user, error);
+      if (error != 0) {
+        failure = std::string("cannot ") + step + " for " + options.user;
+        return error;
+      }
     }
-    std::vector<char*> arguments;
-    for (const auto& argument : command) arguments.push_back(const_cast<char*>(argument.c_str()));
-    arguments.push_back(nullptr);
-    execvp(arguments[0], arguments.data());
-    report("cannot start " + command[0], errno);
-  }
-  close(execReport[1]);
-  const std::string execFailure = ReadToEnd(execReport[0]);
-  close(execReport[0]);
-  if (!execFailure.empty()) {
-    waitpid(child, nullptr, 0);
-    fail("spawn-failed", execFailure);
-  }
+    return 0;
+  };
+  ChildProcess::StartFailure startFailure;
+  std::optional<ChildProcess> service =
+      ChildProcess::Start(command.front(), std::vector<std::string>(command.begin() + 1, command.end()), start, startFailure);
+  if (!service) fail(startFailure.childMade ? "spawn-failed" : "resources", startFailure.reason);
+  const pid_t child = static_cast<pid_t>(service->ProcessId());
 
   record.Set("pid", std::to_string(child));
   record.Save();
@@ -524,10 +510,10 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
         beginStop(nullptr);
       }
       siginfo_t exited{};
-      int status = 0;
       if (waitid(P_PID, child, &exited, WEXITED | WNOHANG | WNOWAIT) == 0 && exited.si_pid == child) {
         readNotifications();
-        waitpid(child, &status, 0);
+        service->Wait();
+        const int status = service->WaitStatus();
         if (WIFEXITED(status)) {
           if (record.Get("result").empty()) record.Set("result", "exited");
           record.Set("exit_status", std::to_string(WEXITSTATUS(status)));
