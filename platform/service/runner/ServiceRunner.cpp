@@ -28,9 +28,11 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/core/AtomicFile.h"
 #include "platform/core/ChildProcess.h"
 #include "platform/core/SpecialFolders.h"
 #include "platform/core/TextCodec.h"
+#include "platform/service/runner/StateFile.h"
 
 namespace platform {
 namespace {
@@ -56,22 +58,6 @@ bool MakeDirectories(const std::string& path) {
   return true;
 }
 
-// Start time of a process in clock ticks since boot, "" when it does not exist. Tells a
-// recorded supervisor from a later process that got the same pid.
-std::string ProcessStartTime(long pid) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const auto end = text.rfind(')');
-  if (end == std::string::npos) return std::string();
-  std::istringstream fields(text.substr(end + 1));
-  std::string field;
-  // Field 22 of the line; fields after the name start with field 3.
-  for (int index = 3; index <= 22 && fields >> field; ++index) {
-    if (index == 22) return field;
-  }
-  return std::string();
-}
-
 void WriteAll(int descriptor, const std::string& text) {
   std::size_t done = 0;
   while (done < text.size()) {
@@ -93,16 +79,6 @@ std::string ReadToEnd(int descriptor) {
     text.append(buffer, static_cast<std::size_t>(got));
   }
 }
-
-long ParseNumber(const std::string& text, long fallback) {
-  if (text.empty()) return fallback;
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  return errno == 0 && end && *end == '\0' ? value : fallback;
-}
-
-bool IsFinal(const std::string& state) { return state == "stopped" || state == "failed"; }
 
 // The highest capability number the running kernel knows.
 int LastCapability() {
@@ -172,52 +148,6 @@ bool MakeRuntimeDirectory(const std::string& path, uid_t uid, gid_t gid) {
   return lchown(path.c_str(), uid, gid) == 0 && chmod(path.c_str(), 0755) == 0;
 }
 
-// What the supervisor knows about the service, written whole on every change.
-class StateRecord {
- public:
-  StateRecord(std::string path) : m_path(std::move(path)) {}
-  void Set(const std::string& key, const std::string& value) {
-    for (auto& entry : m_entries) {
-      if (entry.first == key) {
-        entry.second = value;
-        return;
-      }
-    }
-    m_entries.emplace_back(key, value);
-  }
-  std::string Get(const std::string& key) const {
-    for (const auto& entry : m_entries) {
-      if (entry.first == key) return entry.second;
-    }
-    return std::string();
-  }
-  void Save() const {
-    std::string text;
-    for (const auto& entry : m_entries) text += entry.first + "=" + entry.second + "\n";
-    const std::string temporary = m_path + ".tmp";
-    const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) return;
-    WriteAll(descriptor, text);
-    close(descriptor);
-    rename(temporary.c_str(), m_path.c_str());
-  }
-
- private:
-  std::string m_path;
-  std::vector<std::pair<std::string, std::string>> m_entries;
-};
-
-std::string Describe(const std::map<std::string, std::string>& state) {
-  auto value = [&](const char* key) {
-    auto it = state.find(key);
-    return it == state.end() ? std::string() : it->second;
-  };
-  if (value("result") == "exited") return "exit status " + value("exit_status");
-  if (value("result") == "killed") return "killed by signal " + value("signal");
-  if (value("result") == "spawn-failed") return "could not be started";
-  return value("result");
-}
-
 }  // namespace
 
 ServiceRunner::ServiceRunner() : m_stateFolder(WideToLocale(MachineRoot()) + "/run/corvane-service-runner") {}
@@ -246,24 +176,8 @@ std::string ServiceRunner::PathOf(const std::string& name, const char* suffix) c
 }
 
 std::map<std::string, std::string> ServiceRunner::ReadState(const std::string& name) const {
-  std::map<std::string, std::string> state;
-  if (!IsValidName(name)) return state;
-  std::ifstream file(PathOf(name, ".state"));
-  std::string line;
-  while (std::getline(file, line)) {
-    const auto equals = line.find('=');
-    if (equals != std::string::npos) state[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  return state;
-}
-
-bool ServiceRunner::SupervisorAlive(const std::map<std::string, std::string>& state) const {
-  auto it = state.find("supervisor");
-  if (it == state.end()) return false;
-  const long pid = ParseNumber(it->second, 0);
-  if (pid <= 0) return false;
-  auto start = state.find("supervisor_start");
-  return start != state.end() && !start->second.empty() && ProcessStartTime(pid) == start->second;
+  if (!IsValidName(name)) return {};
+  return ReadStateFile(PathOf(name, ".state"));
 }
 
 int ServiceRunner::Start(const std::string& name, const std::vector<std::string>& command,
@@ -277,10 +191,11 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
     return kFailed;
   }
   const auto previous = ReadState(name);
-  if (previous.count("state") && !IsFinal(previous.at("state")) && SupervisorAlive(previous)) {
+  if (previous.count("state") && !HasEnded(previous) && SupervisorAlive(previous)) {
     std::cout << name << ": already running (pid " << previous.at("pid") << ")" << std::endl;
     return kSuccess;
   }
+  RemoveLeftoverTemporaryFiles(PathOf(name, ".state"));
   if (PathOf(name, ".notify").size() >= sizeof(sockaddr_un::sun_path)) {
     std::cerr << name << ": the state folder path is too long for a notify socket" << std::endl;
     return kFailed;
@@ -322,10 +237,9 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
 void ServiceRunner::Supervise(const std::string& name, const std::vector<std::string>& command,
                               const StartOptions& options, int reportDescriptor) {
   signal(SIGPIPE, SIG_IGN);
-  StateRecord record(PathOf(name, ".state"));
-  record.Set("state", "starting");
-  record.Set("supervisor", std::to_string(getpid()));
-  record.Set("supervisor_start", ProcessStartTime(getpid()));
+  StateFile record(PathOf(name, ".state"));
+  record.SetState(ServiceState::kStarting);
+  record.SetSupervisor();
   record.Set("stop_timeout", std::to_string(options.stopTimeoutSeconds));
   bool reported = false;
   auto reportToStarter = [&](const std::string& text) {
@@ -524,11 +438,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
         const bool clean = record.Get("result") == "exited" && record.Get("exit_status") == "0";
         record.Set("state", clean ? "stopped" : "failed");
         if (state == "starting") {
-          reportToStarter("failed the service ended before it was ready (" +
-                          Describe({{"result", record.Get("result")},
-                                    {"exit_status", record.Get("exit_status")},
-                                    {"signal", record.Get("signal")}}) +
-                          ")\n");
+          reportToStarter("failed the service ended before it was ready (" + DescribeEnd(record.Recorded()) + ")\n");
         }
         ended = true;
       }
@@ -564,32 +474,32 @@ int ServiceRunner::Stop(const std::string& name) {
     std::cerr << name << ": no such service" << std::endl;
     return kUnknownService;
   }
-  if (IsFinal(state["state"])) {
-    std::cout << name << ": not running (" << state["state"] << ", " << Describe(state) << ")" << std::endl;
+  if (HasEnded(state)) {
+    std::cout << name << ": not running (" << state["state"] << ", " << DescribeEnd(state) << ")" << std::endl;
     return kSuccess;
   }
   if (!SupervisorAlive(state)) {
     std::cerr << name << ": its supervisor is gone; the service state is unknown" << std::endl;
     return kFailed;
   }
-  kill(static_cast<pid_t>(ParseNumber(state["supervisor"], 0)), SIGTERM);
-  const auto limit = SteadyClock::now() + std::chrono::seconds(ParseNumber(state["stop_timeout"], 90) +
-                                                               kStopWaitMarginSeconds);
+  kill(static_cast<pid_t>(NumberOf(state, "supervisor", 0)), SIGTERM);
+  const auto limit =
+      SteadyClock::now() + std::chrono::seconds(NumberOf(state, "stop_timeout", 90) + kStopWaitMarginSeconds);
   while (SteadyClock::now() < limit) {
     state = ReadState(name);
-    if (IsFinal(state["state"])) break;
+    if (HasEnded(state)) break;
     if (!SupervisorAlive(state)) {
       state = ReadState(name);
       break;
     }
     std::this_thread::sleep_for(kStopPollInterval);
   }
-  if (!IsFinal(state["state"])) {
+  if (!HasEnded(state)) {
     std::cerr << name << ": did not stop" << std::endl;
     return kFailed;
   }
-  std::cout << name << ": stopped, " << Describe(state) << std::endl;
-  return state["state"] == "stopped" ? kSuccess : kFailed;
+  std::cout << name << ": stopped, " << DescribeEnd(state) << std::endl;
+  return StateOf(state) == ServiceState::kStopped ? kSuccess : kFailed;
 }
 
 int ServiceRunner::Status(const std::string& name) {
@@ -603,14 +513,13 @@ int ServiceRunner::Status(const std::string& name) {
     return kUnknownService;
   }
   const bool alive = SupervisorAlive(state);
-  std::string current = state["state"];
-  if (!IsFinal(current) && !alive) current = "unknown (supervisor gone)";
-  std::cout << name << ": " << current;
-  if (!IsFinal(current) && alive) std::cout << " (pid " << state["pid"] << ")";
+  const bool ended = HasEnded(state);
+  std::cout << name << ": " << (ended || alive ? state["state"] : "unknown (supervisor gone)");
+  if (!ended && alive) std::cout << " (pid " << state["pid"] << ")";
   std::cout << std::endl;
   if (!state["status"].empty()) std::cout << "status: " << state["status"] << std::endl;
-  if (IsFinal(current)) std::cout << "ended: " << Describe(state) << std::endl;
-  return alive && !IsFinal(current) ? kSuccess : kNotRunning;
+  if (ended) std::cout << "ended: " << DescribeEnd(state) << std::endl;
+  return alive && !ended ? kSuccess : kNotRunning;
 }
 
 }  // namespace platform

@@ -67,7 +67,6 @@ class ServiceRunner {
 
  private:
   std::string PathOf(const std::string& name, const char* suffix) const;
-  bool SupervisorAlive(const std::map<std::string, std::string>& state) const;
   [[noreturn]] void Supervise(const std::string& name, const std::vector<std::string>& command,
                               const StartOptions& options, int reportDescriptor);
 
