@@ -14,6 +14,7 @@
 #include <cwctype>
 #include <thread>
 
+#include "platform/core/AtomicFile.h"
 #include "platform/core/NativePath.h"
 #include "platform/core/TextCodec.h"
 
@@ -93,18 +94,6 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries
   return environment;
 }
 
-// Everything the pipe brings until its writers have closed it.
-std::string ReadUntilClosed(int descriptor) {
-  std::string text;
-  char buffer[512];
-  for (;;) {
-    const ssize_t got = ::read(descriptor, buffer, sizeof(buffer));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return text;
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
 void Reap(pid_t pid) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -182,7 +171,7 @@ std::optional<int> ForkAndExec(const std::vector<std::string>& argv, char** envi
     RunChild(pointers.data(), environment, options, report[1]);
   }
   ::close(report[1]);
-  const std::string stopped = ReadUntilClosed(report[0]);
+  const std::string stopped = ReadToEnd(report[0]);
   ::close(report[0]);
   if (!stopped.empty()) {
     Reap(pid);

@@ -58,28 +58,6 @@ bool MakeDirectories(const std::string& path) {
   return true;
 }
 
-void WriteAll(int descriptor, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = write(descriptor, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    done += static_cast<std::size_t>(written);
-  }
-}
-
-// Everything a pipe brings until its writers have closed it.
-std::string ReadToEnd(int descriptor) {
-  std::string text;
-  char buffer[512];
-  for (;;) {
-    const ssize_t got = read(descriptor, buffer, sizeof(buffer));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return text;
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
 // The highest capability number the running kernel knows.
 int LastCapability() {
   std::ifstream file("/proc/sys/kernel/cap_last_cap");
