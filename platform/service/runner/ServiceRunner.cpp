@@ -32,6 +32,7 @@
 #include "platform/core/ChildProcess.h"
 #include "platform/core/SpecialFolders.h"
 #include "platform/core/TextCodec.h"
+#include "platform/service/runner/NotifySocket.h"
 #include "platform/service/runner/StateFile.h"
 
 namespace platform {
@@ -40,7 +41,6 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr std::size_t kLongestName = 64;
-constexpr std::size_t kLargestDatagram = 4096;
 constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 // The stopper waits this much longer than the supervisor's own stop timeout.
 constexpr int kStopWaitMarginSeconds = 30;
@@ -174,7 +174,7 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
     return kSuccess;
   }
   RemoveLeftoverTemporaryFiles(PathOf(name, ".state"));
-  if (PathOf(name, ".notify").size() >= sizeof(sockaddr_un::sun_path)) {
+  if (!NotifySocket::FitsPath(PathOf(name, ".notify"))) {
     std::cerr << name << ": the state folder path is too long for a notify socket" << std::endl;
     return kFailed;
   }
@@ -241,18 +241,10 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
   const int signals = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
 
   const std::string socketPath = PathOf(name, ".notify");
-  unlink(socketPath.c_str());
-  const int socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size());
-  const int on = 1;
-  if (signals < 0 || socket < 0 || bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-      setsockopt(socket, SOL_SOCKET, SO_PASSCRED, &on, sizeof(on)) != 0) {
+  NotifySocket socket;
+  if (signals < 0 || !socket.Open(socketPath)) {
     fail("resources", std::string("cannot make the notify socket: ") + std::strerror(errno));
   }
-  // Anyone may write to it; the sender's pid decides whether a message counts.
-  chmod(socketPath.c_str(), 0666);
   const int messages = open(PathOf(name, ".messages").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
 
   ServiceUser user;
@@ -328,35 +320,11 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
   // Every notification waiting on the socket. Called before the service is reaped too, so
   // that what it sent just before it ended is read while its pid still names it.
   auto readNotifications = [&] {
-    for (;;) {
-      char data[kLargestDatagram + 1];
-      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-      iovec vector{data, kLargestDatagram};
-      msghdr header{};
-      header.msg_iov = &vector;
-      header.msg_iovlen = 1;
-      header.msg_control = control;
-      header.msg_controllen = sizeof(control);
-      const ssize_t size = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-      if (size < 0) break;
-      pid_t sender = 0;
-      for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
-        if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS) {
-          ucred credentials{};
-          std::memcpy(&credentials, CMSG_DATA(item), sizeof(credentials));
-          sender = credentials.pid;
-        }
-      }
-      if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
+    while (const std::optional<NotifySocket::Message> message = socket.Receive()) {
+      if (!options.acceptNotifyFromAnyProcess && message->sender != child) continue;
       bool becameReady = false;
-      std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
-      std::string line;
-      while (std::getline(lines, line)) {
-        const auto equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        if (messages >= 0) WriteAll(messages, line + "\n");
-        const std::string key = line.substr(0, equals);
-        const std::string value = line.substr(equals + 1);
+      for (const auto& [key, value] : message->assignments) {
+        if (messages >= 0) WriteAll(messages, key + "=" + value + "\n");
         if (key == "READY" && value == "1" && state == "starting") {
           state = "running";
           record.Set("state", state);
@@ -389,7 +357,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
       timeoutMs = left > 0 ? static_cast<int>(std::min<long long>(left, 60000)) : 0;
     }
-    pollfd waits[2] = {{signals, POLLIN, 0}, {socket, POLLIN, 0}};
+    pollfd waits[2] = {{signals, POLLIN, 0}, {socket.Descriptor(), POLLIN, 0}};
     if (poll(waits, 2, timeoutMs) < 0 && errno != EINTR) break;
 
     if (waits[1].revents & POLLIN) readNotifications();
@@ -436,7 +404,7 @@ void ServiceRunner::Supervise(const std::string& name, const std::vector<std::st
       }
     }
   }
-  unlink(socketPath.c_str());
+  socket.Remove();
   record.Save();
   reportToStarter("failed the supervisor stopped\n");
   _exit(0);
