@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/service/runner/ServiceRunner.h"
+#include "platform/service/runner/ServiceUser.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ bool ParseCapabilities(const std::string& text, std::vector<int>& capabilities) 
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
-    const int number = platform::ServiceRunner::CapabilityNumber(text.substr(start, comma - start));
+    const int number = platform::CapabilityNumber(text.substr(start, comma - start));
     if (number < 0) return false;
     capabilities.push_back(number);
     start = comma + 1;
