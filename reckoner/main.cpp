@@ -1,6 +1,6 @@
 #include "common/Constants.h"
 #include "common/LogMessage.h"
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 #include "platform/ui/MessageLoop.h"
 #include "reckoner/Reckoner.h"
 

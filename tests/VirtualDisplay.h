@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 #include "tests/TestSandbox.h"
 
 namespace corvane_test {

@@ -14,11 +14,11 @@
 #include "common/XmlFile.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/NativePath.h"
+#include "platform/core/Shell.h"
 #include "platform/service/MessageQueue.h"
 #include "platform/ui/CursorPosition.h"
 #include "platform/ui/NotifyIcon.h"
 #include "platform/ui/PopupMenu.h"
-#include "platform/ui/Shell.h"
 #include "resources/tray/TrayResources.h"
 
 namespace Velunor::Quillon::Resident {

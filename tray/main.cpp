@@ -1,5 +1,5 @@
 #include "common/LogMessage.h"
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/UiWindow.h"
 #include "resources/tray/TrayResources.h"

@@ -6,5 +6,5 @@ if(CORVANE_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/TrayPopup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UpdateCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UpdateWnd.cpp)
-  target_link_libraries(tray_popups PUBLIC tray_data corvane_widgets platform_ui corvane_common)
+  target_link_libraries(tray_popups PUBLIC tray_data corvane_widgets platform_core platform_ui corvane_common)
 endif()

@@ -6,7 +6,7 @@
 #include "common/ConfigSettings.h"
 #include "common/Constants.h"
 #include "common/LogMessage.h"
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 #include "platform/ui/ExternalWindows.h"
 
 namespace Velunor::Quillon::Ui {

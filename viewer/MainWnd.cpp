@@ -4,7 +4,7 @@
 
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
-#include "platform/ui/Shell.h"
+#include "platform/core/Shell.h"
 #include "prices/LineFilePaths.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/ComparisonQuery.h"

@@ -6,7 +6,7 @@ if(CORVANE_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/MainWndLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WinMain.cpp)
   target_link_libraries(viewer_app PUBLIC viewer_graph corvane_widgets viewer_models viewer_resources
-    corvane_common platform_ui platform_service Threads::Threads)
+    corvane_common platform_core platform_ui platform_service Threads::Threads)
 
   add_executable(CorvaneViewer ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
   target_link_libraries(CorvaneViewer PRIVATE viewer_app)

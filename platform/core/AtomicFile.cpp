@@ -39,19 +39,6 @@ class FileDescriptor {
   int m_descriptor;
 };
 
-bool WriteAll(int descriptor, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -85,6 +72,30 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   std::size_t count = 0;
   while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
   return std::ferror(file.get()) == 0;
+}
+
+bool WriteAll(int descriptor, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+std::string ReadToEnd(int descriptor) {
+  std::string bytes;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return bytes;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {

@@ -8,6 +8,14 @@ namespace platform {
 // Reads the whole regular file. False (errno set) when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 
+// Writes all the bytes through interruptions and short writes. False (errno set) on an
+// error.
+bool WriteAll(int descriptor, const std::string& bytes);
+
+// What the descriptor gives up to its end; for a pipe, until every writer has closed it.
+// A read error ends it early.
+std::string ReadToEnd(int descriptor);
+
 // Writes bytes to a new temporary file beside path, flushes it to disk, renames it over
 // path and flushes the folder. The new file keeps the old one's permissions. On failure
 // the old file is untouched, no temporary file is left and error says why.

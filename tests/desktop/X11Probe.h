@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 #include "platform/ui/UiWindow.h"
 #include "tests/VirtualDisplay.h"
 

@@ -8,8 +8,8 @@
 #include <csignal>
 #include <thread>
 
+#include "platform/core/ChildProcess.h"
 #include "platform/core/TextCodec.h"
-#include "platform/ui/ChildProcess.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/ExternalWindows.h"
 #include "platform/ui/MessageLoop.h"

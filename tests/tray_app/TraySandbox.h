@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 #include "tests/TestSandbox.h"
 #include "tests/VirtualDisplay.h"
 

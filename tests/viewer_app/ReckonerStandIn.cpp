@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 #include "platform/core/TextCodec.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageLoop.h"

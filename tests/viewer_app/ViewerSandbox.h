@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core/ChildProcess.h"
 #include "platform/core/Clock.h"
-#include "platform/ui/ChildProcess.h"
 #include "tests/TestSandbox.h"
 #include "tests/VirtualDisplay.h"
 

@@ -1,35 +1,22 @@
 #include "platform/service/runner/ServiceRunner.h"
 
 #include <fcntl.h>
-#include <grp.h>
-#include <linux/capability.h>
-#include <poll.h>
-#include <pwd.h>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#include <sys/signalfd.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <thread>
 
+#include "platform/core/AtomicFile.h"
 #include "platform/core/SpecialFolders.h"
 #include "platform/core/TextCodec.h"
+#include "platform/service/runner/Directories.h"
+#include "platform/service/runner/NotifySocket.h"
+#include "platform/service/runner/ServiceSupervisor.h"
+#include "platform/service/runner/StateFile.h"
 
 namespace platform {
 namespace {
@@ -37,196 +24,13 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr std::size_t kLongestName = 64;
-constexpr std::size_t kLargestDatagram = 4096;
 constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 // The stopper waits this much longer than the supervisor's own stop timeout.
 constexpr int kStopWaitMarginSeconds = 30;
 
-bool MakeDirectories(const std::string& path) {
-  std::size_t position = 0;
-  while (position != std::string::npos) {
-    position = path.find('/', position + 1);
-    const std::string partial = path.substr(0, position);
-    if (partial.empty()) continue;
-    struct stat status {};
-    if (stat(partial.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) continue;
-    if (mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  }
-  return true;
-}
-
-// Start time of a process in clock ticks since boot, "" when it does not exist. Tells a
-// recorded supervisor from a later process that got the same pid.
-std::string ProcessStartTime(long pid) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const auto end = text.rfind(')');
-  if (end == std::string::npos) return std::string();
-  std::istringstream fields(text.substr(end + 1));
-  std::string field;
-  // Field 22 of the line; fields after the name start with field 3.
-  for (int index = 3; index <= 22 && fields >> field; ++index) {
-    if (index == 22) return field;
-  }
-  return std::string();
-}
-
-void WriteAll(int descriptor, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = write(descriptor, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    done += static_cast<std::size_t>(written);
-  }
-}
-
-// Everything a pipe brings until its writers have closed it.
-std::string ReadToEnd(int descriptor) {
-  std::string text;
-  char buffer[512];
-  for (;;) {
-    const ssize_t got = read(descriptor, buffer, sizeof(buffer));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return text;
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
-long ParseNumber(const std::string& text, long fallback) {
-  if (text.empty()) return fallback;
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  return errno == 0 && end && *end == '\0' ? value : fallback;
-}
-
-bool IsFinal(const std::string& state) { return state == "stopped" || state == "failed"; }
-
-// The highest capability number the running kernel knows.
-int LastCapability() {
-  std::ifstream file("/proc/sys/kernel/cap_last_cap");
-  int last = CAP_LAST_CAP;
-  file >> last;
-  return last;
-}
-
-struct ServiceUser {
-  std::string name;
-  uid_t uid = 0;
-  gid_t gid = 0;
-};
-
-// In the service's process, between fork and exec, as root: becomes the service user
-// and keeps only the capabilities given, in every set including the ambient one, so
-// that they survive the exec of a program without file capabilities. Plain system calls
-// (no library): the bounding set goes first, while the capability to change it is still
-// there; PR_SET_KEEPCAPS carries the permitted set across setuid; capset and
-// PR_CAP_AMBIENT_RAISE then keep exactly the listed ones. Returns 0, or errno with step
-// naming what failed.
-int BecomeServiceUser(const ServiceUser& user, const std::vector<int>& capabilities, int lastCapability,
-                      const char*& step) {
-  const auto kept = [&](int capability) {
-    return std::find(capabilities.begin(), capabilities.end(), capability) != capabilities.end();
-  };
-  step = "drop the other capabilities";
-  for (int capability = 0; capability <= lastCapability; ++capability) {
-    if (!kept(capability) && prctl(PR_CAPBSET_DROP, capability, 0, 0, 0) != 0) return errno;
-  }
-  step = "set the user";
-  if (prctl(PR_SET_KEEPCAPS, 1, 0, 0, 0) != 0 || initgroups(user.name.c_str(), user.gid) != 0 ||
-      setresgid(user.gid, user.gid, user.gid) != 0 || setresuid(user.uid, user.uid, user.uid) != 0) {
-    return errno;
-  }
-  step = "set the capabilities";
-  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct sets[_LINUX_CAPABILITY_U32S_3] = {};
-  for (int capability : capabilities) {
-    const std::uint32_t bit = 1u << (capability % 32);
-    sets[capability / 32].effective |= bit;
-    sets[capability / 32].permitted |= bit;
-    sets[capability / 32].inheritable |= bit;
-  }
-  if (syscall(SYS_capset, &header, sets) != 0) return errno;
-  for (int capability : capabilities) {
-    if (prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_RAISE, capability, 0, 0) != 0) return errno;
-  }
-  step = "refuse new privileges";
-  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return errno;
-  step = "enter /";
-  if (chdir("/") != 0) return errno;
-  return 0;
-}
-
-// <root>/run/<name> for the service: a real folder, 0755, its user's.
-bool MakeRuntimeDirectory(const std::string& path, uid_t uid, gid_t gid) {
-  if (!MakeDirectories(path.substr(0, path.rfind('/')))) return false;
-  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  struct stat status {};
-  if (lstat(path.c_str(), &status) != 0) return false;
-  if (!S_ISDIR(status.st_mode)) {
-    errno = ENOTDIR;
-    return false;
-  }
-  return lchown(path.c_str(), uid, gid) == 0 && chmod(path.c_str(), 0755) == 0;
-}
-
-// What the supervisor knows about the service, written whole on every change.
-class StateRecord {
- public:
-  StateRecord(std::string path) : m_path(std::move(path)) {}
-  void Set(const std::string& key, const std::string& value) {
-    for (auto& entry : m_entries) {
-      if (entry.first == key) {
-        entry.second = value;
-        return;
-      }
-    }
-    m_entries.emplace_back(key, value);
-  }
-  std::string Get(const std::string& key) const {
-    for (const auto& entry : m_entries) {
-      if (entry.first == key) return entry.second;
-    }
-    return std::string();
-  }
-  void Save() const {
-    std::string text;
-    for (const auto& entry : m_entries) text += entry.first + "=" + entry.second + "\n";
-    const std::string temporary = m_path + ".tmp";
-    const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) return;
-    WriteAll(descriptor, text);
-    close(descriptor);
-    rename(temporary.c_str(), m_path.c_str());
-  }
-
- private:
-  std::string m_path;
-  std::vector<std::pair<std::string, std::string>> m_entries;
-};
-
-std::string Describe(const std::map<std::string, std::string>& state) {
-  auto value = [&](const char* key) {
-    auto it = state.find(key);
-    return it == state.end() ? std::string() : it->second;
-  };
-  if (value("result") == "exited") return "exit status " + value("exit_status");
-  if (value("result") == "killed") return "killed by signal " + value("signal");
-  if (value("result") == "spawn-failed") return "could not be started";
-  return value("result");
-}
-
 }  // namespace
 
 ServiceRunner::ServiceRunner() : m_stateFolder(WideToLocale(MachineRoot()) + "/run/corvane-service-runner") {}
-
-int ServiceRunner::CapabilityNumber(const std::string& name) {
-  // The ones a packet counter may be given.
-  if (name == "CAP_NET_ADMIN") return CAP_NET_ADMIN;
-  if (name == "CAP_NET_RAW") return CAP_NET_RAW;
-  return -1;
-}
 
 ServiceRunner::ServiceRunner(std::string stateFolder) : m_stateFolder(std::move(stateFolder)) {}
 
@@ -245,24 +49,8 @@ std::string ServiceRunner::PathOf(const std::string& name, const char* suffix) c
 }
 
 std::map<std::string, std::string> ServiceRunner::ReadState(const std::string& name) const {
-  std::map<std::string, std::string> state;
-  if (!IsValidName(name)) return state;
-  std::ifstream file(PathOf(name, ".state"));
-  std::string line;
-  while (std::getline(file, line)) {
-    const auto equals = line.find('=');
-    if (equals != std::string::npos) state[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  return state;
-}
-
-bool ServiceRunner::SupervisorAlive(const std::map<std::string, std::string>& state) const {
-  auto it = state.find("supervisor");
-  if (it == state.end()) return false;
-  const long pid = ParseNumber(it->second, 0);
-  if (pid <= 0) return false;
-  auto start = state.find("supervisor_start");
-  return start != state.end() && !start->second.empty() && ProcessStartTime(pid) == start->second;
+  if (!IsValidName(name)) return {};
+  return ReadStateFile(PathOf(name, ".state"));
 }
 
 int ServiceRunner::Start(const std::string& name, const std::vector<std::string>& command,
@@ -276,11 +64,12 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
     return kFailed;
   }
   const auto previous = ReadState(name);
-  if (previous.count("state") && !IsFinal(previous.at("state")) && SupervisorAlive(previous)) {
+  if (previous.count("state") && !HasEnded(previous) && SupervisorAlive(previous)) {
     std::cout << name << ": already running (pid " << previous.at("pid") << ")" << std::endl;
     return kSuccess;
   }
-  if (PathOf(name, ".notify").size() >= sizeof(sockaddr_un::sun_path)) {
+  RemoveLeftoverTemporaryFiles(PathOf(name, ".state"));
+  if (!NotifySocket::FitsPath(PathOf(name, ".notify"))) {
     std::cerr << name << ": the state folder path is too long for a notify socket" << std::endl;
     return kFailed;
   }
@@ -304,7 +93,10 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
       dup2(null, STDERR_FILENO);
       if (null > STDERR_FILENO) close(null);
     }
-    Supervise(name, command, options, report[1]);
+    ServiceSupervisor(
+        {PathOf(name, ".state"), PathOf(name, ".notify"), PathOf(name, ".messages"), PathOf(name, ".output")}, command,
+        options, report[1])
+        .Run();
   }
   close(report[1]);
   const std::string answer = ReadToEnd(report[0]);
@@ -318,256 +110,6 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
   return kFailed;
 }
 
-void ServiceRunner::Supervise(const std::string& name, const std::vector<std::string>& command,
-                              const StartOptions& options, int reportDescriptor) {
-  signal(SIGPIPE, SIG_IGN);
-  StateRecord record(PathOf(name, ".state"));
-  record.Set("state", "starting");
-  record.Set("supervisor", std::to_string(getpid()));
-  record.Set("supervisor_start", ProcessStartTime(getpid()));
-  record.Set("stop_timeout", std::to_string(options.stopTimeoutSeconds));
-  bool reported = false;
-  auto reportToStarter = [&](const std::string& text) {
-    if (reported) return;
-    reported = true;
-    WriteAll(reportDescriptor, text);
-    close(reportDescriptor);
-  };
-  auto fail = [&](const std::string& result, const std::string& reason) {
-    record.Set("state", "failed");
-    record.Set("result", result);
-    record.Save();
-    reportToStarter("failed " + reason + "\n");
-    _exit(1);
-  };
-
-  sigset_t handled;
-  sigemptyset(&handled);
-  for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGCHLD}) sigaddset(&handled, signalNumber);
-  sigprocmask(SIG_BLOCK, &handled, nullptr);
-  const int signals = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
-
-  const std::string socketPath = PathOf(name, ".notify");
-  unlink(socketPath.c_str());
-  const int socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size());
-  const int on = 1;
-  if (signals < 0 || socket < 0 || bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-      setsockopt(socket, SOL_SOCKET, SO_PASSCRED, &on, sizeof(on)) != 0) {
-    fail("resources", std::string("cannot make the notify socket: ") + std::strerror(errno));
-  }
-  // Anyone may write to it; the sender's pid decides whether a message counts.
-  chmod(socketPath.c_str(), 0666);
-  const int messages = open(PathOf(name, ".messages").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-
-  ServiceUser user;
-  if (!options.user.empty()) {
-    const passwd* entry = getpwnam(options.user.c_str());
-    if (entry == nullptr) fail("spawn-failed", "no user " + options.user);
-    user.name = options.user;
-    user.uid = entry->pw_uid;
-    user.gid = entry->pw_gid;
-  }
-  if (!options.runtimeDirectory.empty()) {
-    const std::string folder = WideToLocale(MachineRoot()) + "/run/" + options.runtimeDirectory;
-    if (!MakeRuntimeDirectory(folder, user.uid, user.gid)) {
-      fail("resources", "cannot make " + folder + ": " + std::strerror(errno));
-    }
-  }
-  const int lastCapability = LastCapability();
-
-  int execReport[2];
-  if (pipe2(execReport, O_CLOEXEC) != 0) fail("resources", std::strerror(errno));
-  const pid_t child = fork();
-  if (child < 0) fail("resources", std::string("cannot fork: ") + std::strerror(errno));
-  if (child == 0) {
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    signal(SIGPIPE, SIG_DFL);
-    setenv("NOTIFY_SOCKET", socketPath.c_str(), 1);
-    const int output = open(PathOf(name, ".output").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (output >= 0) {
-      dup2(output, STDOUT_FILENO);
-      dup2(output, STDERR_FILENO);
-      close(output);
-    }
-    auto report = [&](const std::string& why, int error) {
-      const std::string text = why + ": " + std::strerror(error);
-      const ssize_t ignored = write(execReport[1], text.data(), text.size());
-      (void)ignored;
-      _exit(127);
-    };
-    if (options.limitNice) {
-      // Priorities are a wish, not a need: where even root may not raise the hard limit
-      // (a container without CAP_SYS_RESOURCE), the soft one goes as far as it allows.
-      const rlim_t wanted = static_cast<rlim_t>(20 - options.niceLimit);
-      rlimit limit{wanted, wanted};
-      if (setrlimit(RLIMIT_NICE, &limit) != 0 && getrlimit(RLIMIT_NICE, &limit) == 0) {
-        limit.rlim_cur = std::min(wanted, limit.rlim_max);
-        setrlimit(RLIMIT_NICE, &limit);
-      }
-    }
-    if (!options.user.empty()) {
-      const char* step = "";
-      const int error = BecomeServiceUser(user, options.capabilities, lastCapability, step);
-      if (error != 0) report(std::string("cannot ") + step + " for " + options.user, error);
-    }
-    std::vector<char*> arguments;
-    for (const auto& argument : command) arguments.push_back(const_cast<char*>(argument.c_str()));
-    arguments.push_back(nullptr);
-    execvp(arguments[0], arguments.data());
-    report("cannot start " + command[0], errno);
-  }
-  close(execReport[1]);
-  const std::string execFailure = ReadToEnd(execReport[0]);
-  close(execReport[0]);
-  if (!execFailure.empty()) {
-    waitpid(child, nullptr, 0);
-    fail("spawn-failed", execFailure);
-  }
-
-  record.Set("pid", std::to_string(child));
-  record.Save();
-
-  std::string state = "starting";
-  bool deadlineSet = true;
-  bool killSent = false;
-  auto deadline = SteadyClock::now() + std::chrono::seconds(options.startTimeoutSeconds);
-  auto beginStop = [&](const char* reason) {
-    if (state == "stopping" || killSent) return;
-    state = "stopping";
-    record.Set("state", state);
-    if (reason) record.Set("result", reason);
-    record.Save();
-    kill(child, SIGTERM);
-    deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
-    deadlineSet = true;
-  };
-
-  // Every notification waiting on the socket. Called before the service is reaped too, so
-  // that what it sent just before it ended is read while its pid still names it.
-  auto readNotifications = [&] {
-    for (;;) {
-      char data[kLargestDatagram + 1];
-      alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-      iovec vector{data, kLargestDatagram};
-      msghdr header{};
-      header.msg_iov = &vector;
-      header.msg_iovlen = 1;
-      header.msg_control = control;
-      header.msg_controllen = sizeof(control);
-      const ssize_t size = recvmsg(socket, &header, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-      if (size < 0) break;
-      pid_t sender = 0;
-      for (cmsghdr* item = CMSG_FIRSTHDR(&header); item; item = CMSG_NXTHDR(&header, item)) {
-        if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS) {
-          ucred credentials{};
-          std::memcpy(&credentials, CMSG_DATA(item), sizeof(credentials));
-          sender = credentials.pid;
-        }
-      }
-      if (!options.acceptNotifyFromAnyProcess && sender != child) continue;
-      bool becameReady = false;
-      std::istringstream lines(std::string(data, static_cast<std::size_t>(size)));
-      std::string line;
-      while (std::getline(lines, line)) {
-        const auto equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        if (messages >= 0) WriteAll(messages, line + "\n");
-        const std::string key = line.substr(0, equals);
-        const std::string value = line.substr(equals + 1);
-        if (key == "READY" && value == "1" && state == "starting") {
-          state = "running";
-          record.Set("state", state);
-          deadlineSet = false;
-          becameReady = true;
-        } else if (key == "STOPPING" && value == "1" && state != "stopping") {
-          state = "stopping";
-          record.Set("state", state);
-          deadline = SteadyClock::now() + std::chrono::seconds(options.stopTimeoutSeconds);
-          deadlineSet = true;
-        } else if (key == "STATUS") {
-          record.Set("status", value);
-        } else if (key == "ERRNO") {
-          record.Set("errno", value);
-        } else if (key == "EXTEND_TIMEOUT_USEC" && deadlineSet && !killSent) {
-          const long long microseconds = std::strtoll(value.c_str(), nullptr, 10);
-          const auto extended = SteadyClock::now() + std::chrono::microseconds(microseconds > 0 ? microseconds : 0);
-          if (extended > deadline) deadline = extended;
-        }
-      }
-      record.Save();
-      // Only once the whole datagram is on record, so the starter sees all of it.
-      if (becameReady) reportToStarter("ready " + std::to_string(child) + "\n");
-    }
-  };
-
-  for (;;) {
-    int timeoutMs = -1;
-    if (deadlineSet) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
-      timeoutMs = left > 0 ? static_cast<int>(std::min<long long>(left, 60000)) : 0;
-    }
-    pollfd waits[2] = {{signals, POLLIN, 0}, {socket, POLLIN, 0}};
-    if (poll(waits, 2, timeoutMs) < 0 && errno != EINTR) break;
-
-    if (waits[1].revents & POLLIN) readNotifications();
-
-    bool ended = false;
-    if (waits[0].revents & POLLIN) {
-      signalfd_siginfo information{};
-      while (read(signals, &information, sizeof(information)) == static_cast<ssize_t>(sizeof(information))) {
-        if (information.ssi_signo == SIGCHLD) continue;
-        beginStop(nullptr);
-      }
-      siginfo_t exited{};
-      int status = 0;
-      if (waitid(P_PID, child, &exited, WEXITED | WNOHANG | WNOWAIT) == 0 && exited.si_pid == child) {
-        readNotifications();
-        waitpid(child, &status, 0);
-        if (WIFEXITED(status)) {
-          if (record.Get("result").empty()) record.Set("result", "exited");
-          record.Set("exit_status", std::to_string(WEXITSTATUS(status)));
-        } else if (WIFSIGNALED(status)) {
-          if (record.Get("result") != "timeout") record.Set("result", "killed");
-          record.Set("signal", std::to_string(WTERMSIG(status)));
-        }
-        const bool clean = record.Get("result") == "exited" && record.Get("exit_status") == "0";
-        record.Set("state", clean ? "stopped" : "failed");
-        if (state == "starting") {
-          reportToStarter("failed the service ended before it was ready (" +
-                          Describe({{"result", record.Get("result")},
-                                    {"exit_status", record.Get("exit_status")},
-                                    {"signal", record.Get("signal")}}) +
-                          ")\n");
-        }
-        ended = true;
-      }
-    }
-    if (ended) break;
-
-    if (deadlineSet && SteadyClock::now() >= deadline) {
-      if (state == "starting") {
-        reportToStarter("failed not ready within " + std::to_string(options.startTimeoutSeconds) + " s\n");
-        beginStop("timeout");
-      } else if (!killSent) {
-        record.Set("result", "timeout");
-        record.Save();
-        kill(child, SIGKILL);
-        killSent = true;
-        deadlineSet = false;
-      }
-    }
-  }
-  unlink(socketPath.c_str());
-  record.Save();
-  reportToStarter("failed the supervisor stopped\n");
-  _exit(0);
-}
-
 int ServiceRunner::Stop(const std::string& name) {
   if (!IsValidName(name)) {
     std::cerr << "usage: stop <name>" << std::endl;
@@ -578,32 +120,32 @@ int ServiceRunner::Stop(const std::string& name) {
     std::cerr << name << ": no such service" << std::endl;
     return kUnknownService;
   }
-  if (IsFinal(state["state"])) {
-    std::cout << name << ": not running (" << state["state"] << ", " << Describe(state) << ")" << std::endl;
+  if (HasEnded(state)) {
+    std::cout << name << ": not running (" << state["state"] << ", " << DescribeEnd(state) << ")" << std::endl;
     return kSuccess;
   }
   if (!SupervisorAlive(state)) {
     std::cerr << name << ": its supervisor is gone; the service state is unknown" << std::endl;
     return kFailed;
   }
-  kill(static_cast<pid_t>(ParseNumber(state["supervisor"], 0)), SIGTERM);
-  const auto limit = SteadyClock::now() + std::chrono::seconds(ParseNumber(state["stop_timeout"], 90) +
-                                                               kStopWaitMarginSeconds);
+  kill(static_cast<pid_t>(NumberOf(state, "supervisor", 0)), SIGTERM);
+  const auto limit =
+      SteadyClock::now() + std::chrono::seconds(NumberOf(state, "stop_timeout", 90) + kStopWaitMarginSeconds);
   while (SteadyClock::now() < limit) {
     state = ReadState(name);
-    if (IsFinal(state["state"])) break;
+    if (HasEnded(state)) break;
     if (!SupervisorAlive(state)) {
       state = ReadState(name);
       break;
     }
     std::this_thread::sleep_for(kStopPollInterval);
   }
-  if (!IsFinal(state["state"])) {
+  if (!HasEnded(state)) {
     std::cerr << name << ": did not stop" << std::endl;
     return kFailed;
   }
-  std::cout << name << ": stopped, " << Describe(state) << std::endl;
-  return state["state"] == "stopped" ? kSuccess : kFailed;
+  std::cout << name << ": stopped, " << DescribeEnd(state) << std::endl;
+  return StateOf(state) == ServiceState::kStopped ? kSuccess : kFailed;
 }
 
 int ServiceRunner::Status(const std::string& name) {
@@ -617,14 +159,13 @@ int ServiceRunner::Status(const std::string& name) {
     return kUnknownService;
   }
   const bool alive = SupervisorAlive(state);
-  std::string current = state["state"];
-  if (!IsFinal(current) && !alive) current = "unknown (supervisor gone)";
-  std::cout << name << ": " << current;
-  if (!IsFinal(current) && alive) std::cout << " (pid " << state["pid"] << ")";
+  const bool ended = HasEnded(state);
+  std::cout << name << ": " << (ended || alive ? state["state"] : "unknown (supervisor gone)");
+  if (!ended && alive) std::cout << " (pid " << state["pid"] << ")";
   std::cout << std::endl;
   if (!state["status"].empty()) std::cout << "status: " << state["status"] << std::endl;
-  if (IsFinal(current)) std::cout << "ended: " << Describe(state) << std::endl;
-  return alive && !IsFinal(current) ? kSuccess : kNotRunning;
+  if (ended) std::cout << "ended: " << DescribeEnd(state) << std::endl;
+  return alive && !ended ? kSuccess : kNotRunning;
 }
 
 }  // namespace platform

@@ -37,10 +37,6 @@ class ServiceRunner {
     int niceLimit = 0;
   };
 
-  // The number of a capability named as systemd names it ("CAP_NET_RAW"); -1 for a name
-  // the runner does not know.
-  static int CapabilityNumber(const std::string& name);
-
   // Exit codes of the commands.
   static constexpr int kSuccess = 0;
   static constexpr int kFailed = 1;
@@ -67,9 +63,6 @@ class ServiceRunner {
 
  private:
   std::string PathOf(const std::string& name, const char* suffix) const;
-  bool SupervisorAlive(const std::map<std::string, std::string>& state) const;
-  [[noreturn]] void Supervise(const std::string& name, const std::vector<std::string>& command,
-                              const StartOptions& options, int reportDescriptor);
 
   std::string m_stateFolder;
 };

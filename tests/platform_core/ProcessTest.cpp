@@ -2,15 +2,19 @@
 // recorder on PATH.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <sstream>
 #include <thread>
 
-#include "platform/ui/ChildProcess.h"
-#include "platform/ui/Shell.h"
+#include "platform/core/ChildProcess.h"
+#include "platform/core/Shell.h"
 #include "tests/TestSandbox.h"
 
 namespace {
@@ -62,7 +66,102 @@ TEST(ChildProcess, ExitCodesComeBackAsTheProgramReturnedThem) {
     ASSERT_TRUE(child->Wait());
     EXPECT_EQ(child->ExitCode(), c.expected) << c.script;
     EXPECT_EQ(static_cast<int>(child->ExitCode()) == -1, c.expected == 0xFFFFFFFFu);
+    EXPECT_EQ(WIFSIGNALED(child->WaitStatus()), c.expected == 128 + 9) << c.script;
   }
+}
+
+TEST(ChildProcess, OutputEnvironmentAndSetUpReachTheProgram) {
+  TempFolder folder;
+  ScopedEnv replaced("CORVANE_CHILD_REPLACED", "old");
+  ChildProcess::StartOptions options;
+  options.outputFile = (folder.path() / "output").string();
+  options.environment = {"CORVANE_CHILD_ADDED=given", "CORVANE_CHILD_REPLACED=new"};
+  // Runs in the child after the redirection, so what it writes lands in the file.
+  options.setUp = [](std::string&) {
+    const char text[] = "set-up\n";
+    const ssize_t ignored = ::write(STDERR_FILENO, text, sizeof(text) - 1);
+    (void)ignored;
+    return 0;
+  };
+  for (int run = 0; run < 2; ++run) {
+    ChildProcess::StartFailure failure;
+    // env itself, as a shell would hide a name given twice.
+    std::optional<ChildProcess> child = ChildProcess::Start("/usr/bin/env", {}, options, failure);
+    ASSERT_TRUE(child) << failure.reason;
+    ASSERT_TRUE(child->Wait());
+    EXPECT_EQ(child->ExitCode(), 0u);
+  }
+  std::istringstream lines(ReadFile(folder.path() / "output"));
+  std::string seen;
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "set-up" || line.rfind("CORVANE_CHILD_", 0) == 0) seen += line + "\n";
+  }
+  const std::string once = "set-up\nCORVANE_CHILD_ADDED=given\nCORVANE_CHILD_REPLACED=new\n";
+  EXPECT_EQ(seen, once + once) << "the file is added to, not replaced";
+}
+
+TEST(ChildProcess, AFailedStartSaysWhyAndLeavesNoChild) {
+  struct Case {
+    const char* name;
+    std::string program;
+    bool searchPath;
+    bool forked;
+    int setUpError;
+    std::string reason;  // empty: starts
+  };
+  const Case cases[] = {
+      {"missing program", "/nonexistent/program", false, false, 0,
+       "cannot start /nonexistent/program: No such file or directory"},
+      {"missing program, forked", "/nonexistent/program", false, true, 0,
+       "cannot start /nonexistent/program: No such file or directory"},
+      {"refused by the set-up", "/bin/true", false, true, EPERM, "cannot drop the capabilities: Operation not permitted"},
+      {"bare name", "true", false, false, 0, "cannot start true: No such file or directory"},
+      {"bare name, forked", "true", false, true, 0, "cannot start true: No such file or directory"},
+      {"bare name on PATH", "true", true, false, 0, ""},
+      {"bare name on PATH, forked", "true", true, true, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ChildProcess::StartOptions options;
+    options.searchPath = c.searchPath;
+    if (c.forked) {
+      options.setUp = [&c](std::string& failure) {
+        failure = "cannot drop the capabilities";
+        return c.setUpError;
+      };
+    }
+    ChildProcess::StartFailure failure;
+    std::optional<ChildProcess> child = ChildProcess::Start(c.program, {}, options, failure);
+    if (c.reason.empty()) {
+      ASSERT_TRUE(child) << failure.reason;
+      ASSERT_TRUE(child->Wait());
+      EXPECT_EQ(child->ExitCode(), 0u);
+    } else {
+      EXPECT_FALSE(child);
+      EXPECT_TRUE(failure.childMade);
+      EXPECT_EQ(failure.reason, c.reason);
+    }
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "a child is left to reap";
+    EXPECT_EQ(errno, ECHILD);
+  }
+}
+
+TEST(ChildProcess, OnlyTheStandardDescriptorsReachTheProgram) {
+  const int inherited = 57;
+  ASSERT_EQ(::dup2(STDIN_FILENO, inherited), inherited);  // without close-on-exec
+  for (bool forked : {false, true}) {
+    SCOPED_TRACE(forked ? "forked" : "spawned");
+    ChildProcess::StartOptions options;
+    if (forked) options.setUp = [](std::string&) { return 0; };
+    ChildProcess::StartFailure failure;
+    std::optional<ChildProcess> child =
+        ChildProcess::Start("/bin/sh", {"-c", "[ ! -e /proc/self/fd/57 ] && [ -e /proc/self/fd/2 ]"}, options, failure);
+    ASSERT_TRUE(child) << failure.reason;
+    ASSERT_TRUE(child->Wait());
+    EXPECT_EQ(child->ExitCode(), 0u);
+  }
+  ::close(inherited);
 }
 
 TEST(ChildProcess, CommandLineFindsTheProgramWithoutExeAndPassesArguments) {

@@ -1,16 +1,20 @@
-#include "platform/ui/ChildProcess.h"
+#include "platform/core/ChildProcess.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <cwctype>
 #include <thread>
 
+#include "platform/core/AtomicFile.h"
 #include "platform/core/NativePath.h"
 #include "platform/core/TextCodec.h"
 
@@ -65,20 +69,115 @@ std::vector<std::wstring> SplitArguments(const std::wstring& text) {
   return arguments;
 }
 
-std::optional<int> Spawn(const std::vector<std::string>& argv, bool searchPath) {
-  if (argv.empty()) return std::nullopt;
+std::string Failure(const std::string& what, int error) { return what + ": " + std::strerror(error); }
+
+std::vector<char*> Pointers(const std::vector<std::string>& texts) {
   std::vector<char*> pointers;
-  for (const std::string& argument : argv) pointers.push_back(const_cast<char*>(argument.c_str()));
+  for (const std::string& text : texts) pointers.push_back(const_cast<char*>(text.c_str()));
   pointers.push_back(nullptr);
+  return pointers;
+}
+
+// This process's environment with the entries given put in, replacing those of the same
+// name.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries) {
+  std::vector<std::string> environment;
+  for (char** variable = environ; variable != nullptr && *variable != nullptr; ++variable) {
+    const std::string text = *variable;
+    const std::string prefix = text.substr(0, text.find('=') + 1);
+    const bool replaced = std::any_of(entries.begin(), entries.end(), [&](const std::string& entry) {
+      return entry.compare(0, prefix.size(), prefix) == 0;
+    });
+    if (!replaced) environment.push_back(text);
+  }
+  environment.insert(environment.end(), entries.begin(), entries.end());
+  return environment;
+}
+
+void Reap(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+std::optional<int> Spawn(const std::vector<std::string>& argv, char** environment, bool searchPath,
+                         ChildProcess::StartFailure& failure) {
+  std::vector<char*> pointers = Pointers(argv);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   // Only the standard descriptors reach the child.
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   pid_t pid = 0;
-  int result = searchPath ? posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environ)
-                          : posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environ);
+  int result = searchPath ? posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environment)
+                          : posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environment);
   posix_spawn_file_actions_destroy(&actions);
-  if (result != 0) return std::nullopt;
+  if (result != 0) {
+    failure = {true, Failure("cannot start " + argv[0], result)};
+    return std::nullopt;
+  }
+  return static_cast<int>(pid);
+}
+
+[[noreturn]] void ReportAndEnd(int report, const std::string& text) {
+  const ssize_t ignored = ::write(report, text.data(), text.size());
+  (void)ignored;
+  ::_exit(127);
+}
+
+// In the forked child: never returns. What stops it before the exec is written to the
+// report pipe, which the exec closes unread.
+[[noreturn]] void RunChild(char** argv, char** environment, const ChildProcess::StartOptions& options, int report) {
+  if (!options.outputFile.empty()) {
+    const int output = ::open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (output >= 0) {
+      ::dup2(output, STDOUT_FILENO);
+      ::dup2(output, STDERR_FILENO);
+      if (output > STDERR_FILENO) ::close(output);
+    }
+  }
+  // Only the standard descriptors reach the program; the report pipe stays open up to
+  // the exec.
+  ::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
+  if (options.setUp) {
+    std::string step;
+    const int error = options.setUp(step);
+    if (error != 0) ReportAndEnd(report, Failure(step, error));
+  }
+  if (options.searchPath) {
+    ::execvpe(argv[0], argv, environment);
+  } else {
+    ::execve(argv[0], argv, environment);
+  }
+  ReportAndEnd(report, Failure(std::string("cannot start ") + argv[0], errno));
+}
+
+std::optional<int> ForkAndExec(const std::vector<std::string>& argv, char** environment,
+                               const ChildProcess::StartOptions& options, ChildProcess::StartFailure& failure) {
+  std::vector<char*> pointers = Pointers(argv);
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    failure = {false, Failure("cannot make a pipe", errno)};
+    return std::nullopt;
+  }
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    failure = {false, Failure("cannot fork", errno)};
+    ::close(report[0]);
+    ::close(report[1]);
+    return std::nullopt;
+  }
+  if (pid == 0) {
+    ::close(report[0]);
+    RunChild(pointers.data(), environment, options, report[1]);
+  }
+  ::close(report[1]);
+  const std::string stopped = ReadToEnd(report[0]);
+  ::close(report[0]);
+  if (!stopped.empty()) {
+    Reap(pid);
+    failure = {true, stopped};
+    return std::nullopt;
+  }
   return static_cast<int>(pid);
 }
 
@@ -131,7 +230,7 @@ std::optional<std::vector<std::string>> ResolveCommandLine(const std::wstring& c
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : pid_(other.pid_), ended_(other.ended_), exitCode_(other.exitCode_) {
+    : pid_(other.pid_), ended_(other.ended_), exitCode_(other.exitCode_), waitStatus_(other.waitStatus_) {
   other.pid_ = 0;
 }
 
@@ -141,6 +240,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     pid_ = other.pid_;
     ended_ = other.ended_;
     exitCode_ = other.exitCode_;
+    waitStatus_ = other.waitStatus_;
     other.pid_ = 0;
   }
   return *this;
@@ -148,12 +248,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 
 ChildProcess::~ChildProcess() {
   if (pid_ > 0 && !ended_) {
-    int pid = pid_;
-    std::thread([pid]() {
-      int status = 0;
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-    }).detach();
+    std::thread(Reap, pid_).detach();
   }
   pid_ = 0;
 }
@@ -166,9 +261,25 @@ std::optional<ChildProcess> ChildProcess::Start(const std::wstring& commandLine)
 }
 
 std::optional<ChildProcess> ChildProcess::Start(const std::string& program, const std::vector<std::string>& arguments) {
+  StartFailure failure;
+  return Start(program, arguments, StartOptions(), failure);
+}
+
+std::optional<ChildProcess> ChildProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
+                                                const StartOptions& options, StartFailure& failure) {
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  std::optional<int> pid = Spawn(argv, false);
+  std::vector<std::string> environment;
+  std::vector<char*> environmentPointers;
+  char** childEnvironment = environ;
+  if (!options.environment.empty()) {
+    environment = EnvironmentWith(options.environment);
+    environmentPointers = Pointers(environment);
+    childEnvironment = environmentPointers.data();
+  }
+  const bool forked = options.setUp || !options.outputFile.empty();
+  std::optional<int> pid = forked ? ForkAndExec(argv, childEnvironment, options, failure)
+                                  : Spawn(argv, childEnvironment, options.searchPath, failure);
   if (!pid) return std::nullopt;
   ChildProcess child;
   child.pid_ = *pid;
@@ -195,6 +306,7 @@ bool ChildProcess::Wait(int timeoutMs) {
     }
   }
   ended_ = true;
+  waitStatus_ = status;
   exitCode_ = ExitCodeFromWaitStatus(status);
   return true;
 }
@@ -215,17 +327,13 @@ std::wstring JoinArguments(int argc, char** argv) {
 
 namespace process_detail {
 
-// Starts and forgets: a background thread reaps the child.
+// Starts and forgets: the child's object reaps it in the background as it goes.
 bool SpawnDetached(const std::vector<std::string>& argv, bool searchPath) {
-  std::optional<int> pid = Spawn(argv, searchPath);
-  if (!pid) return false;
-  int child = *pid;
-  std::thread([child]() {
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
-  return true;
+  ChildProcess::StartOptions options;
+  options.searchPath = searchPath;
+  ChildProcess::StartFailure failure;
+  return ChildProcess::Start(argv.front(), std::vector<std::string>(argv.begin() + 1, argv.end()), options, failure)
+      .has_value();
 }
 
 std::optional<std::string> ProgramFileOf(const std::wstring& path) { return ProgramFile(path); }

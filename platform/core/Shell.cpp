@@ -1,4 +1,4 @@
-#include "platform/ui/Shell.h"
+#include "platform/core/Shell.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,0 +1,75 @@
+#pragma once
+// The process that stands beside one service from its start to its end, as a service
+// manager would: it makes the notify socket, starts the service as its user, follows
+// what the service reports and the stop requests it gets, keeps the state file current,
+// and tells the starter once the service is ready or could not get there.
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/core/ChildProcess.h"
+#include "platform/service/runner/NotifySocket.h"
+#include "platform/service/runner/ServiceRunner.h"
+#include "platform/service/runner/ServiceUser.h"
+#include "platform/service/runner/StateFile.h"
+
+namespace platform {
+
+class ServiceSupervisor {
+ public:
+  // The service's files in the runner's state folder.
+  struct Files {
+    std::string state;
+    std::string notifySocket;
+    std::string messages;
+    std::string output;
+  };
+
+  // report is the pipe to the starter; it gets "ready <pid>" or "failed <reason>", one
+  // line, and is closed.
+  ServiceSupervisor(Files files, std::vector<std::string> command, ServiceRunner::StartOptions options, int report);
+
+  // In the supervisor's own process, with signals not yet blocked: runs the service to
+  // its end, records it and ends the process.
+  [[noreturn]] void Run();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void Prepare();
+  void StartService();
+  [[noreturn]] void Fail(const std::string& result, const std::string& reason);
+  void ReportToStarter(const std::string& text);
+  void SetState(ServiceState state);
+  void SetDeadline(int seconds);
+  int PollTimeoutMs() const;
+  pid_t ServicePid() const;
+
+  void ReadNotifications();
+  // True when the assignment made the service ready.
+  bool Apply(const std::string& key, const std::string& value);
+  // True once the service has ended and its end is recorded.
+  bool HandleSignals();
+  void RecordEnd(int waitStatus);
+  void BeginStop(const char* result);
+  void OnDeadline();
+
+  Files m_files;
+  std::vector<std::string> m_command;
+  ServiceRunner::StartOptions m_options;
+  int m_report;
+  bool m_reported = false;
+  StateFile m_record;
+  ServiceState m_state = ServiceState::kStarting;
+  NotifySocket m_socket;
+  int m_signals = -1;
+  int m_messages = -1;
+  ServiceUser m_user;
+  std::optional<ChildProcess> m_service;
+  // While starting and stopping; a service that runs has no deadline.
+  std::optional<Clock::time_point> m_deadline;
+  bool m_killSent = false;
+};
+
+}  // namespace platform
