@@ -39,15 +39,15 @@ TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePr
   static char* argv[] = {name, nullptr};
   platform::StartUi(argc, argv);
 
-  Sandbox sandbox;
-  platform::Clock::Pin(platform::MakeLocalTime(2024, 3, 20, 10, 0, 0));
+  TraySandbox sandbox;
+  sandbox.PinClock(2024, 3, 20);
   // Both checks are due: a newer version on the site, no check yet; installed in January,
   // no guidance yet.
-  WriteFile(sandbox.DataFolder() / "sysinfo.xml",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<system_info><version>1.0.0</version></system_info>\n");
-  WriteFile(sandbox.DataFolder() / "summarydata.xml", "<xml><install_date>20240115</install_date></xml>\n");
+  sandbox.WriteData("sysinfo.xml",
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<system_info><version>1.0.0</version></system_info>\n");
+  sandbox.WriteData("summarydata.xml", "<xml><install_date>20240115</install_date></xml>\n");
   // Only the override names a server that exists here.
-  WriteFile(sandbox.Root() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt",
+  WriteFile(sandbox.InstallFolder() / "DebugUrlTest.txt",
             "http://download.example/\nhttp://127.0.0.1/override/version.xml\n");
   LoopbackHttpServer server([](const std::string&) {
     return tray_data_test::Response("HTTP/1.1 200 OK",
@@ -77,7 +77,6 @@ TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePr
   ASSERT_TRUE(sandbox.WaitForLaunches(1));
   EXPECT_EQ(sandbox.Launched(), std::vector<std::string>{"viewer -PreviousMonth"});
   server.Stop();
-  platform::Clock::Unpin();
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ class UpdateCheck : public ::testing::Test {
   // when the popup opened, answered so.
   bool StartOn(int day, int hour, Answer answer = Answer::CloseBox) {
     platform::DateTime date = DayOf(day);
-    PinClock(date.GetYear(), date.GetMonth(), date.GetDay(), hour, 30);
+    sandbox->PinClock(date.GetYear(), date.GetMonth(), date.GetDay(), hour, 30);
     int before = owner->PopupsSeen();
     owner->AnswerNext(answer);
     Resident::CUpdateCheck(Resident::GetTrayResources(), owner->Handle()).CheckUpdate();
