@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "common/Constants.h"
+#include "common/LogMessage.h"
 #include "common/PathUtil.h"
 #include "platform/core/NativePath.h"
 
@@ -59,6 +60,7 @@ Sandbox::Sandbox()
       dataFolder_(ProgramsFolder(Common::GetCommonAppDataFolder() + Common::kDataFolderName)),
       userDataFolder_(ProgramsFolder(Common::GetAppDataFolder() + Common::kDataFolderName)),
       installFolder_(ProgramsFolder(Common::GetSpecialFolder(kProgramFilesFolder) + L"\\" + Common::kDataFolderName)) {
+  Common::Log::SetLogFolderKind(Common::Log::LogFolderKind::kNone);
   RecordOnPath("xdg-open");
 }
 

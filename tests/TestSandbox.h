@@ -105,7 +105,10 @@ void WriteScript(const boost::filesystem::path& path, const std::string& body);
 //   the clock       pinned by PinClock, unpinned again when the sandbox goes
 // Folders the sandbox makes are readable by every user, so code that a test runs as
 // another user reaches them whatever the umask; nothing else of the machine is needed.
-// The data folder is not made until something is written there.
+// The data folder is not made until something is written there. Log lines of the code
+// in this process reach the debugger output only, from the first sandbox on: the log
+// writer keeps the first folder it writes to for the life of the process, which would
+// outlive the sandbox and be made again after it has gone.
 class Sandbox {
  public:
   Sandbox();
