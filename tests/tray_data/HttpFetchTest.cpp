@@ -28,7 +28,7 @@ std::wstring Code(unsigned error) { return L"code[" + std::to_wstring(error) + L
 
 std::string FirstLine(const std::string& head) { return head.substr(0, head.find("\r\n")); }
 
-class HttpFetch : public ::testing::Test {
+class HttpFetch : public corvane_test::SandboxedTest {
  protected:
   void SetUp() override {
     std::string reason;
@@ -50,8 +50,7 @@ class HttpFetch : public ::testing::Test {
   }
 
   void SetVersionCheckUrl(const std::string& url) {
-    corvane_test::WriteFile(tray_data_test::MachineRoot().path() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt",
-                            "http://download.example/\n" + url + "\n");
+    corvane_test::WriteFile(sandbox.InstallFolder() / "DebugUrlTest.txt", "http://download.example/\n" + url + "\n");
     Velunor::Quillon::Common::LoadDebugUrlTest();
   }
 

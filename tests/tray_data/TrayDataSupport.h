@@ -1,8 +1,8 @@
 #pragma once
-// Shared by the tray data tests: a machine root of their own for the whole process (the
-// log writer keeps the first log folder it sees), and the log lines caught from the
-// debugger output. The test programs run with LogLevel 4 from the config.ini that the
-// build puts beside them, so every log line of the code under test passes the gate.
+// Shared by the tray data tests: the log lines caught from the debugger output. The test
+// programs run with LogLevel 4 from the config.ini that the build puts beside them, so
+// every log line of the code under test passes the gate; each test that logs has a
+// sandbox of its own, whose log lines reach only the debugger output.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,33 +14,6 @@
 #include "tray/VersionNumber.h"
 
 namespace tray_data_test {
-
-// Created before the first test of the process and removed after the last.
-inline corvane_test::TempFolder*& MachineRootFolder() {
-  static corvane_test::TempFolder* folder = nullptr;
-  return folder;
-}
-
-inline corvane_test::TempFolder& MachineRoot() {
-  corvane_test::TempFolder*& folder = MachineRootFolder();
-  if (!folder) {
-    folder = new corvane_test::TempFolder();
-    setenv("CORVANE_ROOT", folder->str().c_str(), 1);
-  }
-  return *folder;
-}
-
-class MachineRootEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { MachineRoot(); }
-  void TearDown() override {
-    delete MachineRootFolder();
-    MachineRootFolder() = nullptr;
-  }
-};
-
-// One registration for the whole program, however many test files include this.
-inline const auto* const machineRootEnvironment = ::testing::AddGlobalTestEnvironment(new MachineRootEnvironment);
 
 struct LogEntry {
   std::wstring severity;  // "ERROR", "DEBUG", ...
@@ -121,7 +94,7 @@ inline std::string Lines(const std::vector<std::string>& lines) {
 }
 
 // One state file below folders that do not exist yet, in a folder of the test's own.
-class StateFileTest : public ::testing::Test {
+class StateFileTest : public corvane_test::SandboxedTest {
  protected:
   explicit StateFileTest(const char* fileName) : fileName_(fileName) {}
   boost::filesystem::path Path() const { return folder.path() / "Hoxa" / "Zembrolite" / fileName_; }
