@@ -14,20 +14,20 @@
 #include "platform/ui/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/tray_app/TraySandbox.h"
-#include "tests/tray_data/LoopbackHttpServer.h"
-#include "tests/tray_data/OwnNetworkNamespace.h"
+#include "tests/platform_net/LoopbackHttpServer.h"
+#include "tests/platform_net/OwnNetworkNamespace.h"
 #include "tests/tray_popups/PopupSandbox.h"
 #include "tray/TaskWindow.h"
 
 namespace tray_app_test {
 namespace {
 
-using tray_data_test::LoopbackHttpServer;
+using corvane_test::LoopbackHttpServer;
 namespace Resident = Velunor::Quillon::Resident;
 
 TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePreviousMonth) {
   std::string reason;
-  if (geteuid() != 0 || !tray_data_test::EnterOwnNetworkNamespace(reason)) {
+  if (geteuid() != 0 || !corvane_test::EnterOwnNetworkNamespace(reason)) {
     GTEST_SKIP() << "needs root and a network namespace of its own for port 80: " << reason;
   }
   for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
@@ -50,7 +50,7 @@ TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePr
   WriteFile(sandbox.InstallFolder() / "DebugUrlTest.txt",
             "http://download.example/\nhttp://127.0.0.1/override/version.xml\n");
   LoopbackHttpServer server([](const std::string&) {
-    return tray_data_test::Response("HTTP/1.1 200 OK",
+    return corvane_test::Response("HTTP/1.1 200 OK",
                                     "<?xml version=\"1.0\"?>\n<version_info><version>1.0.4</version></version_info>\n");
   });
   std::string error;
