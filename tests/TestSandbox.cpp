@@ -39,7 +39,9 @@ std::string PathWithRecorders(const fs::path& bin) {
 // into a Linux path.
 fs::path ProgramsFolder(const std::wstring& folder) { return fs::path(platform::ToNativePathBytes(folder)); }
 
-fs::path RecordFile(const fs::path& root, const std::string& program) { return root / ("recorded-" + program + ".txt"); }
+fs::path RecordFile(const fs::path& root, const std::string& program) {
+  return root / ("recorded-" + program + ".txt");
+}
 
 }  // namespace
 
@@ -89,7 +91,9 @@ void Sandbox::RecordOnPath(const std::string& name) const {
   WriteScript(Root() / "bin" / name, "printf '%s\\n' \"$*\" >> \"" + RecordFile(Root(), name).string() + "\"\n");
 }
 
-std::vector<std::string> Sandbox::Recorded(const std::string& name) const { return ReadLines(RecordFile(Root(), name)); }
+std::vector<std::string> Sandbox::Recorded(const std::string& name) const {
+  return ReadLines(RecordFile(Root(), name));
+}
 
 void Sandbox::PinClock(int year, int month, int day, int hour, int minute, int second, int microsecond) {
   PinClock(platform::MakeLocalTime(year, month, day, hour, minute, second, microsecond));

@@ -488,7 +488,8 @@ TEST_F(CollectorServiceE2E, AnotherUserHoldingEveryLockItCanTakeStopsNothing) {
   fs::create_directories(sandbox.Root() / "run/lock");
   ASSERT_EQ(chmod((sandbox.Root() / "run/lock").c_str(), 01777), 0);
   Configure(3600);
-  LockEverything neighbour({sandbox.Root() / "run/lock", sandbox.Root() / "run/corvane", install, DataFolder(), LogFolder()});
+  LockEverything neighbour(
+      {sandbox.Root() / "run/lock", sandbox.Root() / "run/corvane", install, DataFolder(), LogFolder()});
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(SendTraffic(50, 900, 20, 100));
   Stop();

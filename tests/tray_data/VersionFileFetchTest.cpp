@@ -76,7 +76,8 @@ TEST_F(VersionFileFetch, AnUnreachableSiteIsAFailedAccess) {
 TEST_F(VersionFileFetch, AVersionFileThatHasMovedIsReadWhereItWentTo) {
   server = std::make_unique<LoopbackHttpServer>([](const std::string& head) {
     if (head.rfind("GET /found ", 0) == 0) {
-      return std::string("HTTP/1.1 302 Found\r\nLocation: /version.xml\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+      return std::string(
+          "HTTP/1.1 302 Found\r\nLocation: /version.xml\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     }
     return Response("HTTP/1.1 200 OK", "<version_info><version>1.0.4</version></version_info>");
   });
