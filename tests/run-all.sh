@@ -38,6 +38,13 @@ while read -r fuzzer xml_cap; do
   corpus=fuzz/corpus/$fuzzer
   work=$(mktemp -d)
   [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
+  # Files of the tree that are seeds too (test fixtures, the shipped config.ini) are named
+  # in a list, not copied into the corpus, so the seeds never drift from them.
+  if [ -f "$corpus.fixtures" ]; then
+    while read -r fixture; do
+      [ -n "$fixture" ] && cp "$fixture" "$work"/
+    done <"$corpus.fixtures"
+  fi
   # XML readers also get deeply nested seeds and one near their size cap, made here.
   [ "${xml_cap:-0}" -gt 0 ] && bash fuzz/seeds.sh "$work" "$xml_cap"
   # libFuzzer cuts seeds to 1 MiB unless told to take longer inputs. Seeds near a 64 MiB

@@ -226,8 +226,8 @@ class CollectorServiceE2E : public ::testing::Test {
     ASSERT_TRUE(peerSide->Ip("route add " + std::string(kCollectorAddress) + "/32 dev " + veth + "p"));
     ASSERT_NO_FATAL_FAILURE(LinkUp());
 
-    install = root.path() / "opt/Hoxa/Zembrolite";
-    fs::create_directories(install);
+    install = sandbox.InstallFolder();
+    sandbox.MakeFolder(install);
     program = (install / "CorvaneCollector").string();
     fs::copy_file(CORVANE_COLLECTOR_PATH, program);
     corvane_test::WriteFile(install / "exclusion.dat", "192.0.2.1\r\n");
@@ -236,7 +236,7 @@ class CollectorServiceE2E : public ::testing::Test {
     serviceUser = std::make_unique<corvane_test::TemporaryUser>("corve2e");
     ASSERT_TRUE(serviceUser->Exists());
     for (const fs::path& folder : {DataFolder(), LogFolder()}) {
-      fs::create_directories(folder);
+      sandbox.MakeFolder(folder);
       ASSERT_EQ(chown(folder.c_str(), serviceUser->Uid(), serviceUser->Gid()), 0);
     }
   }
@@ -246,7 +246,7 @@ class CollectorServiceE2E : public ::testing::Test {
   }
 
   void UseScratchDisk() {
-    disk = std::make_unique<ScratchDisk>(SummaryFile().parent_path(), root.path() / "log-backing", serviceUser->Uid(),
+    disk = std::make_unique<ScratchDisk>(SummaryFile().parent_path(), sandbox.Root() / "log-backing", serviceUser->Uid(),
                                          serviceUser->Gid());
     if (!disk->WhyNot().empty()) GTEST_SKIP() << disk->WhyNot();
   }
@@ -340,12 +340,11 @@ class CollectorServiceE2E : public ::testing::Test {
     close(peerSocket);
   }
 
-  fs::path DataFolder() const { return root.path() / "var/lib/Hoxa/Zembrolite"; }
+  fs::path DataFolder() const { return sandbox.DataFolder(); }
   fs::path SummaryFile() const { return DataFolder() / "summarydata.xml"; }
   fs::path LogFolder() const { return DataFolder() / "Log"; }
 
-  corvane_test::TempFolder root;
-  corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
+  corvane_test::Sandbox sandbox;
   std::unique_ptr<NetworkNamespace> collectorSide, peerSide;
   std::unique_ptr<ScratchDisk> disk;
   std::string veth;
@@ -486,10 +485,11 @@ TEST_F(CollectorServiceE2E, AFullDiskLosesNoCountedByte) {
 
 TEST_F(CollectorServiceE2E, AnotherUserHoldingEveryLockItCanTakeStopsNothing) {
   // As on a real machine, where the old lock folder is everybody's.
-  fs::create_directories(root.path() / "run/lock");
-  ASSERT_EQ(chmod((root.path() / "run/lock").c_str(), 01777), 0);
+  fs::create_directories(sandbox.Root() / "run/lock");
+  ASSERT_EQ(chmod((sandbox.Root() / "run/lock").c_str(), 01777), 0);
   Configure(3600);
-  LockEverything neighbour({root.path() / "run/lock", root.path() / "run/corvane", install, DataFolder(), LogFolder()});
+  LockEverything neighbour(
+      {sandbox.Root() / "run/lock", sandbox.Root() / "run/corvane", install, DataFolder(), LogFolder()});
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(SendTraffic(50, 900, 20, 100));
   Stop();

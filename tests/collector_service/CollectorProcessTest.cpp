@@ -24,9 +24,8 @@ const std::wstring kServiceMutex = L"Global\\CorvanServiceMutex";
 class CollectorProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const fs::path folder = root.path() / "opt/Hoxa/Zembrolite";
-    fs::create_directories(folder);
-    program = (folder / "CorvaneCollector").string();
+    fs::create_directories(sandbox.InstallFolder());
+    program = (sandbox.InstallFolder() / "CorvaneCollector").string();
     fs::copy_file(CORVANE_COLLECTOR_PATH, program);
     SetLogLevel(4);
     unsetenv("NOTIFY_SOCKET");
@@ -48,13 +47,12 @@ class CollectorProcessTest : public ::testing::Test {
     return result;
   }
   std::string Messages() {
-    return corvane_test::ReadFile(root.path() / "run/corvane-service-runner/corvan-service.messages");
+    return corvane_test::ReadFile(sandbox.Root() / "run/corvane-service-runner/corvan-service.messages");
   }
   // Every log line written so far, as ASCII text (other characters become '?').
-  std::string Log() { return corvane_test::ReadLogText(root.path() / "var/lib/Hoxa/Zembrolite/Log"); }
+  std::string Log() { return corvane_test::ReadLogText(sandbox.DataFolder() / "Log"); }
 
-  corvane_test::TempFolder root;
-  corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
+  corvane_test::Sandbox sandbox;
   std::string program;
   bool started = false;
 };
@@ -107,7 +105,7 @@ TEST_F(CollectorProcessTest, StartedFromAShellItExitsWithOne) {
   for (const auto& test : cases) {
     SCOPED_TRACE(test.logLevel);
     SetLogLevel(test.logLevel);
-    fs::remove_all(root.path() / "var/lib/Hoxa/Zembrolite/Log");
+    fs::remove_all(sandbox.DataFolder() / "Log");
     EXPECT_EQ(RunProgram({program}).exitStatus, 1);
     const std::string log = Log();
     EXPECT_EQ(log.find("[ wWinMain, ") != std::string::npos, test.logged) << log;

@@ -32,7 +32,7 @@ class RunThreadTest : public ::testing::Test {
   void SetUp() override {
     const std::string problem = network_.Problem();
     if (!problem.empty()) GTEST_SKIP() << problem;
-    platform::Clock::Pin(platform::MakeLocalTime(2016, 3, 20, 10, 0, 0));
+    sandbox_.PinClock(2016, 3, 20);
     platform::SetDebugOutputSink([this](const std::wstring& text) {
       std::lock_guard<std::mutex> guard(linesLock_);
       lines_.push_back(platform::WideToUtf8(text));
@@ -52,7 +52,6 @@ class RunThreadTest : public ::testing::Test {
       EXPECT_FALSE(s_runThread) << "the Run thread was joined";
     }
     platform::SetDebugOutputSink(nullptr);
-    platform::Clock::Unpin();
   }
 
   // Log lines whose message is exactly the text.
@@ -63,10 +62,9 @@ class RunThreadTest : public ::testing::Test {
       return line.size() >= ending.size() && line.compare(line.size() - ending.size(), ending.size(), ending) == 0;
     }));
   }
-  fs::path SummaryFile() const { return root_.path() / "var/lib/Hoxa/Zembrolite/summarydata.xml"; }
+  fs::path SummaryFile() const { return sandbox_.DataFolder() / "summarydata.xml"; }
 
-  corvane_test::TempFolder root_;
-  corvane_test::ScopedEnv rootVariable_{"CORVANE_ROOT", root_.str()};
+  corvane_test::Sandbox sandbox_;
   collector_test::OwnNetwork network_;
   platform::ManualTimerClock clock_;
   std::mutex linesLock_;

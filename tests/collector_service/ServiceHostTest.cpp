@@ -39,9 +39,8 @@ class ServiceHostTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(listener.IsOpen()); }
 
-  corvane_test::TempFolder root;
-  corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
-  corvane_test::NotifyListener listener{root.str() + "/notify"};
+  corvane_test::Sandbox sandbox;
+  corvane_test::NotifyListener listener{(sandbox.Root() / "notify").string()};
   corvane_test::ScopedEnv notifySocket{"NOTIFY_SOCKET", listener.Path()};
 };
 

@@ -14,17 +14,16 @@ namespace fs = boost::filesystem;
 namespace {
 
 struct Installation {
-  TempFolder root, install;
-  std::unique_ptr<ScopedEnv> env;
+  corvane_test::Sandbox sandbox;
+  TempFolder install;
   explicit Installation(const std::string& logLevel) {
-    env = std::make_unique<ScopedEnv>("CORVANE_ROOT", root.str());
     corvane_test::WriteFile(install.path() / "config.ini", "[Config]\nLogLevel=" + logLevel + "\n");
     fs::copy_file(FOUNDATION_PROBE, install.path() / "probe");
   }
   int Run(const std::string& arguments, const std::string& redirect = "") const {
     return std::system(("CORVANE_DEBUG_OUTPUT=1 " + (install.path() / "probe").string() + " " + arguments + redirect).c_str());
   }
-  fs::path LogFolder() const { return root.path() / "var/lib/Hoxa/Zembrolite/Log"; }
+  fs::path LogFolder() const { return sandbox.DataFolder() / "Log"; }
   std::string TodayLog() const {
     for (const auto& entry : fs::directory_iterator(LogFolder())) return corvane_test::ReadFile(entry.path());
     return std::string();
@@ -98,7 +97,7 @@ TEST(LogProcess, TwoProcessesAppendWholeLines) {
 TEST(LogProcess, UnwritableLogFolderLosesTheLineButNotTheCaller) {
   Installation installation("3");
   // A file where the data folder should be: no folder can be made below it, even as root.
-  corvane_test::WriteFile(installation.root.path() / "var/lib/Hoxa/Zembrolite", "not a folder");
+  corvane_test::WriteFile(installation.sandbox.DataFolder(), "not a folder");
   const auto err = installation.install.path() / "stderr.txt";
   EXPECT_EQ(installation.Run("log 3 still-reported", " 2>" + err.string()), 0);
   EXPECT_NE(corvane_test::ReadFile(err).find("still-reported"), std::string::npos);
@@ -106,12 +105,11 @@ TEST(LogProcess, UnwritableLogFolderLosesTheLineButNotTheCaller) {
 
 TEST(LogProcess, EachKindOfProgramWritesIntoItsOwnFolder) {
   Installation installation("1");
-  const fs::path home = installation.root.path() / "home";
-  const fs::path state = installation.root.path() / "state";
+  const fs::path home = installation.sandbox.Home();
+  const fs::path state = installation.sandbox.Root() / "state";
   const fs::path machine = installation.LogFolder();
   const fs::path homeLog = home / ".local/state/Hoxa/Zembrolite/Log";
   const fs::path stateLog = state / "Hoxa/Zembrolite/Log";
-  ScopedEnv homeEnv("HOME", home.string());
   // A day file far older than the kept week, in each folder.
   for (const fs::path& folder : {machine, homeLog, stateLog}) corvane_test::WriteFile(folder / "20000101.log", "old");
   struct Case {

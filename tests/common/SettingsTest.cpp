@@ -6,7 +6,6 @@
 
 #include "tests/TestSandbox.h"
 
-using corvane_test::ScopedEnv;
 using corvane_test::TempFolder;
 using corvane_test::WriteFile;
 
@@ -95,16 +94,16 @@ TEST(Settings, DebugUrlTestReplacesUpToThreeUrls) {
        "http://www.zembrolite.example/sorane/mervix/hikaku.php"},
   };
   for (const auto& c : cases) {
-    TempFolder root, install;
-    ScopedEnv env("CORVANE_ROOT", root.str());
-    WriteFile(root.path() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt", c.file);
+    corvane_test::Sandbox sandbox;
+    TempFolder install;
+    WriteFile(sandbox.Root() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt", c.file);
     auto values = RunProbe(install, "debug-url");
     EXPECT_EQ(values["DownloadUrl"], c.download);
     EXPECT_EQ(values["VersionCheckUrl"], c.version);
     EXPECT_EQ(values["ComparisonPageUrl"], c.comparison);
   }
-  TempFolder emptyRoot, install;
-  ScopedEnv env("CORVANE_ROOT", emptyRoot.str());
+  corvane_test::Sandbox empty;
+  TempFolder install;
   EXPECT_EQ(RunProbe(install, "debug-url")["DownloadUrl"],
             "http://www.zembrolite.example/sorane/mervix_v2/download.html#download");
 }

@@ -1,8 +1,8 @@
 #pragma once
-// An installation as packaging/install.sh leaves it, below a temporary root that every
-// user can read: the programs and a config.ini in opt/Hoxa/Zembrolite, the data folder
-// owned by the service's user (nobody stands in) with the shipped file modes, and
-// desktop users made for the test, each with a home and a runtime folder of its own.
+// An installation as packaging/install.sh leaves it, in the test's sandbox: the programs
+// and a config.ini in the installation folder, the data folder owned by the service's
+// user (nobody stands in) with the shipped file modes, and desktop users made for the
+// test, each with a home and a runtime folder of its own.
 #include <grp.h>
 #include <signal.h>
 #include <pwd.h>
@@ -20,7 +20,6 @@ namespace desktop_test {
 
 namespace fs = boost::filesystem;
 using corvane_test::ReadFile;
-using corvane_test::TempFolder;
 using corvane_test::WriteFile;
 
 inline constexpr uid_t kServiceUser = 65534;  // stands in for the service's own user
@@ -65,21 +64,17 @@ class TestUser {
   gid_t gid_ = 0;
 };
 
-class Installation {
+// The sandbox as the install leaves it.
+class Installation : public corvane_test::Sandbox {
  public:
   Installation() {
-    ::chmod(root_.path().c_str(), 0755);
-    fs::create_directories(ProgramFolder());
-    fs::create_directories(DataFolder());
-    for (fs::path folder = ProgramFolder(); folder != root_.path(); folder = folder.parent_path()) ::chmod(folder.c_str(), 0755);
-    for (fs::path folder = DataFolder(); folder != root_.path(); folder = folder.parent_path()) ::chmod(folder.c_str(), 0755);
+    MakeFolder(ProgramFolder());
+    MakeFolder(DataFolder());
     // The data folder is the service's: others write only files the install opened to them.
     if (::chown(DataFolder().c_str(), kServiceUser, kServiceUser) != 0) ready_ = false;
   }
   bool Ready() const { return ready_; }
-  const fs::path& Root() const { return root_.path(); }
-  fs::path ProgramFolder() const { return Root() / "opt/Hoxa/Zembrolite"; }
-  fs::path DataFolder() const { return Root() / "var/lib/Hoxa/Zembrolite"; }
+  const fs::path& ProgramFolder() const { return InstallFolder(); }
 
   void AddProgram(const std::string& built, const std::string& name) const {
     fs::copy_file(built, ProgramFolder() / name, fs::copy_options::overwrite_existing);
@@ -106,7 +101,7 @@ class Installation {
     return home;
   }
   // Starts a program of the installation as the user, with that user's own folders
-  // (XDG_STATE_HOME and XDG_DATA_HOME unset, so the folders below HOME count).
+  // (the XDG base folders unset, so the folders below HOME count).
   std::optional<platform::ChildProcess> StartAs(const TestUser& user, const std::string& program) const {
     const fs::path home = HomeOf(user);
     const fs::path runtime = Root() / ("run-" + user.Name());
@@ -115,13 +110,13 @@ class Installation {
     if (::chown(runtime.c_str(), user.Uid(), user.Gid()) != 0) return std::nullopt;
     return platform::ChildProcess::Start(
         "/bin/sh", {"-c", "exec setpriv --reuid=" + user.Name() + " --regid=" + std::to_string(user.Gid()) +
-                              " --init-groups env -u XDG_STATE_HOME -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME=" +
-                              home.string() + " XDG_RUNTIME_DIR=" + runtime.string() + " CORVANE_ROOT=" + Root().string() +
-                              " \"" + (ProgramFolder() / program).string() + "\" >/dev/null 2>&1"});
+                              " --init-groups env -u XDG_STATE_HOME -u XDG_DATA_HOME -u XDG_CONFIG_HOME" +
+                              " -u XDG_CACHE_HOME HOME=" + home.string() + " XDG_RUNTIME_DIR=" + runtime.string() +
+                              " CORVANE_ROOT=" + Root().string() + " \"" + (ProgramFolder() / program).string() +
+                              "\" >/dev/null 2>&1"});
   }
 
  private:
-  TempFolder root_;
   bool ready_ = true;
 };
 

@@ -13,8 +13,8 @@
 #include "platform/ui/ExternalWindows.h"
 #include "tests/desktop/DesktopSandbox.h"
 #include "tests/desktop/X11Probe.h"
-#include "tests/tray_data/LoopbackHttpServer.h"
-#include "tests/tray_data/OwnNetworkNamespace.h"
+#include "tests/platform_net/LoopbackHttpServer.h"
+#include "tests/platform_net/OwnNetworkNamespace.h"
 #include "tests/tray_data/TrayDataSupport.h"
 
 namespace desktop_test {
@@ -31,7 +31,7 @@ class DesktopUser : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string reason;
-    if (geteuid() != 0 || !tray_data_test::EnterOwnNetworkNamespace(reason)) {
+    if (geteuid() != 0 || !corvane_test::EnterOwnNetworkNamespace(reason)) {
       GTEST_SKIP() << "needs root (users, file owners) and a network namespace of its own: " << reason;
     }
     if (GroupId("sudo") == static_cast<gid_t>(-1)) GTEST_SKIP() << "this machine has no sudo group";
@@ -43,8 +43,8 @@ class DesktopUser : public ::testing::Test {
     // As packaging/post-install.sh leaves them.
     installation.AddDataFile("sysinfo.xml", kSysInfo, GroupId("sudo"), 0664);
     installation.AddDataFile("summarydata.xml", kSummary, 0, 0644);
-    server = std::make_unique<tray_data_test::LoopbackHttpServer>([](const std::string&) {
-      return tray_data_test::Response("HTTP/1.1 200 OK", "<version_info><version>1.0.0</version></version_info>");
+    server = std::make_unique<corvane_test::LoopbackHttpServer>([](const std::string&) {
+      return corvane_test::Response("HTTP/1.1 200 OK", "<version_info><version>1.0.0</version></version_info>");
     });
     std::string error;
     ASSERT_TRUE(server->Start(80, error)) << error;
@@ -67,7 +67,7 @@ class DesktopUser : public ::testing::Test {
   }
 
   Installation installation;
-  std::unique_ptr<tray_data_test::LoopbackHttpServer> server;
+  std::unique_ptr<corvane_test::LoopbackHttpServer> server;
   std::optional<platform::ChildProcess> tray;
 };
 
@@ -125,7 +125,7 @@ namespace {
 // texts (an empty text would close a popup at once).
 TEST(ShippedConfig, TheTrayShowsTheUpdateAndTheGuidancePopupWithTheirTexts) {
   std::string reason;
-  if (geteuid() != 0 || !tray_data_test::EnterOwnNetworkNamespace(reason)) {
+  if (geteuid() != 0 || !corvane_test::EnterOwnNetworkNamespace(reason)) {
     GTEST_SKIP() << "needs root and a network namespace of its own: " << reason;
   }
   corvane_test::VirtualDisplay display;
@@ -137,20 +137,14 @@ TEST(ShippedConfig, TheTrayShowsTheUpdateAndTheGuidancePopupWithTheirTexts) {
   installation.AddProgramFile("DebugUrlTest.txt", "http://download.example/\nhttp://127.0.0.1/version.xml\n");
   installation.AddDataFile("sysinfo.xml", kSysInfo, 0, 0644);
   installation.AddDataFile("summarydata.xml", kSummary, 0, 0644);
-  tray_data_test::LoopbackHttpServer server([](const std::string&) {
-    return tray_data_test::Response("HTTP/1.1 200 OK", "<version_info><version>1.0.4</version></version_info>");
+  corvane_test::LoopbackHttpServer server([](const std::string&) {
+    return corvane_test::Response("HTTP/1.1 200 OK", "<version_info><version>1.0.4</version></version_info>");
   });
   std::string error;
   ASSERT_TRUE(server.Start(80, error)) << error;
-  const fs::path home = installation.Root() / "home";
-  const fs::path runtime = installation.Root() / "run";
-  fs::create_directories(home);
-  fs::create_directories(runtime);
-  ::chmod(runtime.c_str(), 0700);
+  // As root, in the sandbox's home and runtime folder.
   std::optional<platform::ChildProcess> tray = platform::ChildProcess::Start(
-      "/bin/sh", {"-c", "exec env -u XDG_DATA_HOME -u XDG_STATE_HOME DISPLAY=" + display.Name() +
-                            " QT_QPA_PLATFORM=xcb HOME=" + home.string() + " XDG_RUNTIME_DIR=" + runtime.string() +
-                            " CORVANE_ROOT=" + installation.Root().string() + " \"" +
+      "/bin/sh", {"-c", "exec env DISPLAY=" + display.Name() + " QT_QPA_PLATFORM=xcb \"" +
                             (installation.ProgramFolder() / "CorvaneTray").string() + "\" >/dev/null 2>&1"});
   ASSERT_TRUE(tray);
   X11Probe probe(display.Name());

@@ -28,12 +28,6 @@ class UnderWindowManager : public ::testing::Test {
     }
     displayEnv_.emplace("DISPLAY", display_.Name());
     platformEnv_.emplace("QT_QPA_PLATFORM", "xcb");
-    rootEnv_.emplace("CORVANE_ROOT", installation_.Root().string());
-    homeEnv_.emplace("HOME", installation_.Root().string());
-    const fs::path runtime = installation_.Root() / "run";
-    fs::create_directories(runtime);
-    ::chmod(runtime.c_str(), 0700);
-    runtimeEnv_.emplace("XDG_RUNTIME_DIR", runtime.string());
     installation_.AddProgram(CORVANE_VIEWER_PATH, "CorvaneViewer");
     installation_.AddProgram(CORVANE_RECKONER_PATH, "CorvaneReckoner");
     for (const char* name : {"lineselect.xml", "lineprice.xml"}) {
@@ -75,7 +69,7 @@ class UnderWindowManager : public ::testing::Test {
   Installation installation_;
   corvane_test::VirtualDisplay display_;
   WindowManager windowManager_;
-  std::optional<ScopedEnv> displayEnv_, platformEnv_, rootEnv_, homeEnv_, runtimeEnv_;
+  std::optional<ScopedEnv> displayEnv_, platformEnv_;
   std::optional<X11Probe> probe_;
   std::optional<platform::ChildProcess> viewer_;
   xcb_window_t viewerWindow_ = 0;

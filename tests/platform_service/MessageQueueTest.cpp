@@ -1,3 +1,5 @@
+// The service queue's own promises; what it shares with the UI windows is the contract
+// of tests/platform_ui/MessageQueueContractTest.cpp.
 #include "platform/service/MessageQueue.h"
 
 #include <gtest/gtest.h>
@@ -116,43 +118,6 @@ TEST_F(MessageQueueTest, FiltersPeekWithoutRemovingAndRejectForeignFilterWindows
   EXPECT_EQ(GetMessage(message, foreign), -1) << "a window of another thread is no filter for this queue";
 }
 
-TEST_F(MessageQueueTest, SendingOnTheSameThreadCallsTheProcedureAtOnce) {
-  RecordingWindow window;
-  PostMessage(window.handle, kFirst);
-  EXPECT_EQ(SendMessage(window.handle, kSecond, 40, 2), 42);
-  EXPECT_EQ(window.Messages(), std::vector<unsigned int>{kSecond});
-  PumpWaiting();
-  EXPECT_EQ(window.Messages(), (std::vector<unsigned int>{kSecond, kFirst}));
-}
-
-TEST_F(MessageQueueTest, SendingToAnotherThreadRunsOnThatThreadAndWaitsForTheResult) {
-  std::atomic<WindowHandle> target{WindowHandle()};
-  std::atomic<long> ownerThread{0};
-  std::atomic<long> handledOn{0};
-  std::thread owner([&] {
-    WindowHandle window = CreateMessageWindow([&](WindowHandle self, unsigned int message, WParam wParam, LParam) {
-      if (message == WM_CLOSE) {
-        DiscardWindow(self);
-        PostQuitMessage(0);
-        return LResult(0);
-      }
-      handledOn = CurrentThreadId();
-      return static_cast<LResult>(wParam * 2);
-    });
-    ownerThread = CurrentThreadId();
-    target = window;
-    Message message;
-    while (GetMessage(message) > 0) DispatchMessage(message);
-  });
-  while (!target.load()) std::this_thread::yield();
-
-  EXPECT_EQ(SendMessage(target.load(), kFirst, 21), 42);
-  EXPECT_EQ(handledOn.load(), ownerThread.load());
-  EXPECT_NE(handledOn.load(), CurrentThreadId());
-  SendMessage(target.load(), WM_CLOSE);
-  owner.join();
-}
-
 TEST_F(MessageQueueTest, TwoThreadsSendingToEachOtherDoNotWaitForEver) {
   RecordingWindow mine;
   std::atomic<WindowHandle> theirs{WindowHandle()};
@@ -199,16 +164,10 @@ TEST_F(MessageQueueTest, ASendToAThreadThatEndsWithoutServingItGivesZero) {
   EXPECT_FALSE(PostMessage(target.load(), kFirst));
 }
 
-TEST_F(MessageQueueTest, StaleHandlesAreInvalidAndThreadMessagesNeedAQueue) {
-  WindowHandle window = CreateMessageWindow([](WindowHandle, unsigned int, WParam, LParam) { return LResult(5); });
-  EXPECT_TRUE(DestroyWindow(window));
-  EXPECT_FALSE(IsWindow(window));
-  EXPECT_FALSE(PostMessage(window, kFirst));
-  EXPECT_EQ(SendMessage(window, kFirst), 0);
-  EXPECT_FALSE(DestroyWindow(window));
-
-  EXPECT_TRUE(PostThreadMessage(CurrentThreadId(), kThird, 4));
+TEST_F(MessageQueueTest, ThreadMessagesNeedAQueue) {
   Message message;
+  EXPECT_FALSE(PeekMessage(message, WindowHandle(), 0, 0, PM_REMOVE));  // gives this thread its queue
+  EXPECT_TRUE(PostThreadMessage(CurrentThreadId(), kThird, 4));
   ASSERT_TRUE(PeekMessage(message, WindowHandle(), 0, 0, PM_REMOVE));
   EXPECT_EQ(message.message, kThird);
   EXPECT_FALSE(message.window);

@@ -22,13 +22,10 @@ using platform::NamedMutex;
 
 class NamedMutexTest : public ::testing::Test {
  protected:
-  // A runtime folder is the user's own only while others cannot enter it.
-  NamedMutexTest() { chmod(runtime.str().c_str(), 0700); }
+  std::string Root() const { return sandbox.Root().string(); }
+  std::string Runtime() const { return sandbox.RuntimeFolder().string(); }
 
-  corvane_test::TempFolder root;
-  corvane_test::TempFolder runtime;
-  corvane_test::ScopedEnv rootVariable{"CORVANE_ROOT", root.str()};
-  corvane_test::ScopedEnv runtimeVariable{"XDG_RUNTIME_DIR", runtime.str()};
+  corvane_test::Sandbox sandbox;
 };
 
 // A second process that opens the mutex, tells what it found, and holds it until told
@@ -123,8 +120,8 @@ TEST_F(NamedMutexTest, ReleaseEndsOwnershipOnce) {
 }
 
 TEST_F(NamedMutexTest, NamesMapToOneFileInsideTheirFolder) {
-  const std::string machine = root.str() + "/run/corvane/";
-  const std::string user = runtime.str() + "/corvane/";
+  const std::string machine = Root() + "/run/corvane/";
+  const std::string user = Runtime() + "/corvane/";
   struct Case {
     std::wstring name;
     std::string folder;
@@ -254,7 +251,7 @@ TEST_F(NamedMutexTest, AMachineWideLockFileIsItsCreatorsAlone) {
   struct stat status {};
   ASSERT_EQ(stat(path.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0600u);
-  ASSERT_EQ(stat((root.str() + "/run/corvane").c_str(), &status), 0);
+  ASSERT_EQ(stat((Root() + "/run/corvane").c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 022, 0u);
 
   // Another user can neither open it nor make a mutex of its own there.
@@ -271,9 +268,9 @@ TEST_F(NamedMutexTest, AMachineWideLockFileIsItsCreatorsAlone) {
 
 TEST_F(NamedMutexTest, FoldersAndFilesOthersCouldHaveMadeAreRefused) {
   const std::wstring global = L"Global\\CorvanServiceMutex";
-  const std::string machine = root.str() + "/run/corvane";
-  const std::string userRuntime = runtime.str() + "/corvane";
-  const std::string elsewhere = root.str() + "/elsewhere";
+  const std::string machine = Root() + "/run/corvane";
+  const std::string userRuntime = Runtime() + "/corvane";
+  const std::string elsewhere = Root() + "/elsewhere";
   ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
   struct Case {
     const char* name;
@@ -305,7 +302,7 @@ TEST_F(NamedMutexTest, FoldersAndFilesOthersCouldHaveMadeAreRefused) {
     SCOPED_TRACE(c.name);
     boost::filesystem::remove_all(machine);
     boost::filesystem::remove_all(userRuntime);
-    boost::filesystem::create_directories(root.path() / "run");
+    boost::filesystem::create_directories(sandbox.Root() / "run");
     c.prepare();
     errno = 0;
     EXPECT_FALSE(NamedMutex::Create(c.mutex, true));
@@ -317,14 +314,14 @@ TEST_F(NamedMutexTest, FoldersAndFilesOthersCouldHaveMadeAreRefused) {
 TEST_F(NamedMutexTest, ARuntimeFolderThatIsNotTheUsersOwnIsNotUsed) {
   for (mode_t mode : {0777, 0750}) {
     SCOPED_TRACE(mode);
-    ASSERT_EQ(chmod(runtime.str().c_str(), mode), 0);
+    ASSERT_EQ(chmod(Runtime().c_str(), mode), 0);
     EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), "/tmp/corvane-" + std::to_string(geteuid()) + "/Name.lock");
   }
-  ASSERT_EQ(chmod(runtime.str().c_str(), 0700), 0);
-  ASSERT_EQ(chown(runtime.str().c_str(), Nobody(), 0), 0);
+  ASSERT_EQ(chmod(Runtime().c_str(), 0700), 0);
+  ASSERT_EQ(chown(Runtime().c_str(), Nobody(), 0), 0);
   EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), "/tmp/corvane-" + std::to_string(geteuid()) + "/Name.lock");
-  ASSERT_EQ(chown(runtime.str().c_str(), geteuid(), 0), 0);
-  EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), runtime.str() + "/corvane/Name.lock");
+  ASSERT_EQ(chown(Runtime().c_str(), geteuid(), 0), 0);
+  EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), Runtime() + "/corvane/Name.lock");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The UI thread's loop: filters, idle handlers, quit codes, messages from other threads.
+// The UI thread's loop: filters, idle handlers, quit codes, activation. What it shares
+// with the service queue is the contract of MessageQueueContractTest.cpp.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -66,48 +67,6 @@ TEST(MessageLoop, PostedMessagesPassFiltersAndQuitEndsWithItsCode) {
   EXPECT_TRUE(loop.RemoveIdleHandler(&idle));
   EXPECT_TRUE(loop.RemoveMessageFilter(&filter));
   EXPECT_FALSE(loop.RemoveMessageFilter(&filter));
-}
-
-TEST(MessageLoop, MessagePostedFromAnotherThreadIsHandledOnTheUiThread) {
-  RecordingDialog dialog;
-  ASSERT_TRUE(dialog.Create(ui_test::TestModule(), ui_test::kDialogId));
-  UiWindow window = dialog.Handle();
-  long uiThread = CurrentThreadId();
-  long handledOn = 0;
-  dialog.answer = [&](unsigned int message, WParam, LParam, LResult& result) {
-    if (message != WM_APP + 2) return false;
-    handledOn = CurrentThreadId();
-    result = 0;
-    PostMessage(window, WM_QUIT, 3);
-    return true;
-  };
-  MessageLoop loop;
-  std::thread worker([window]() { EXPECT_TRUE(PostMessage(window, WM_APP + 2, 0, 0)); });
-  EXPECT_EQ(loop.Run(), 3);
-  worker.join();
-  ASSERT_EQ(dialog.Of(WM_APP + 2).size(), 1u);
-  EXPECT_EQ(handledOn, uiThread);
-
-  // SendMessage from a worker waits for the UI thread's answer.
-  dialog.answer = [&](unsigned int message, WParam wParam, LParam, LResult& result) {
-    if (message == WM_APP + 3) {
-      result = static_cast<LResult>(wParam * 2);
-      return true;
-    }
-    if (message == WM_APP + 4) {
-      PostMessage(window, WM_QUIT, 0);
-      return true;
-    }
-    return false;
-  };
-  LResult answered = 0;
-  std::thread sender([&]() {
-    answered = SendMessage(window, WM_APP + 3, 21);
-    PostMessage(window, WM_APP + 4);
-  });
-  loop.Run();
-  sender.join();
-  EXPECT_EQ(answered, 42);
 }
 
 // A press on an inactive window asks it first; an "and eat" answer swallows the press.

@@ -1,11 +1,10 @@
 #pragma once
-// A machine root of its own for every test, so the data folder is a temporary one, and
-// helpers that describe a summary file compactly for table rows.
+// The summary writer tests' sandbox, and helpers that describe a summary file compactly
+// for table rows.
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,25 +65,15 @@ inline std::string MonthsOfFile(const std::string& path) {
   return list;
 }
 
-class SummarySandbox : public ::testing::Test {
+// The summary file of the sandbox's data folder, with the paths as text.
+class SummarySandbox : public corvane_test::SandboxedTest {
  protected:
-  void SetUp() override {
-    m_folder = std::make_unique<corvane_test::TempFolder>();
-    m_root = m_folder->str();
-    m_rootVariable = std::make_unique<corvane_test::ScopedEnv>("CORVANE_ROOT", m_root);
-  }
-  void TearDown() override {
-    platform::Clock::Unpin();
-    m_rootVariable.reset();
-    m_folder.reset();
-  }
-
-  std::string DataFolder() const { return m_root + "/var/lib/Hoxa/Zembrolite"; }
+  std::string DataFolder() const { return sandbox.DataFolder().string(); }
   std::string SummaryPath() const { return DataFolder() + "/summarydata.xml"; }
 
   // Places a fixture (or the given bytes) as the summary file.
   void PlaceFixture(const std::string& name) { PlaceBytes(ReadBytes(FixturePath(name))); }
-  void PlaceBytes(const std::string& bytes) { WriteBytes(SummaryPath(), bytes); }
+  void PlaceBytes(const std::string& bytes) { sandbox.WriteData("summarydata.xml", bytes); }
 
   // Names of the files in the data folder other than the summary file, sorted.
   std::vector<std::string> OtherFiles() const {
@@ -98,10 +87,6 @@ class SummarySandbox : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  std::unique_ptr<corvane_test::TempFolder> m_folder;
-  std::unique_ptr<corvane_test::ScopedEnv> m_rootVariable;
-  std::string m_root;
 };
 
 }  // namespace summary_test

@@ -24,17 +24,17 @@ using Velunor::Quillon::CSummaryFile;
 class SummaryWriterTest : public summary_test::SummarySandbox {
  protected:
   bool WriteAt(const platform::LocalTime& time, std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
-    platform::Clock::Pin(time);
+    sandbox.PinClock(time);
     return CSummaryFile().WriteInterval(sent, received, unknown);
   }
   void PruneAt(const platform::LocalTime& time) {
-    platform::Clock::Pin(time);
+    sandbox.PinClock(time);
     CSummaryFile().RemoveOldMonths();
   }
 };
 
 TEST_F(SummaryWriterTest, UsesTheDataFolderOfTheMachineRoot) {
-  EXPECT_EQ(CSummaryFile().GetNativePath(), SummaryPath());
+  EXPECT_EQ(CSummaryFile().GetNativePath(), (sandbox.Root() / "var/lib/Hoxa/Zembrolite/summarydata.xml").string());
 }
 
 struct WriteStep {

@@ -14,20 +14,20 @@
 #include "platform/ui/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/tray_app/TraySandbox.h"
-#include "tests/tray_data/LoopbackHttpServer.h"
-#include "tests/tray_data/OwnNetworkNamespace.h"
+#include "tests/platform_net/LoopbackHttpServer.h"
+#include "tests/platform_net/OwnNetworkNamespace.h"
 #include "tests/tray_popups/PopupSandbox.h"
 #include "tray/TaskWindow.h"
 
 namespace tray_app_test {
 namespace {
 
-using tray_data_test::LoopbackHttpServer;
+using corvane_test::LoopbackHttpServer;
 namespace Resident = Velunor::Quillon::Resident;
 
 TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePreviousMonth) {
   std::string reason;
-  if (geteuid() != 0 || !tray_data_test::EnterOwnNetworkNamespace(reason)) {
+  if (geteuid() != 0 || !corvane_test::EnterOwnNetworkNamespace(reason)) {
     GTEST_SKIP() << "needs root and a network namespace of its own for port 80: " << reason;
   }
   for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
@@ -39,18 +39,18 @@ TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePr
   static char* argv[] = {name, nullptr};
   platform::StartUi(argc, argv);
 
-  Sandbox sandbox;
-  platform::Clock::Pin(platform::MakeLocalTime(2024, 3, 20, 10, 0, 0));
+  TraySandbox sandbox;
+  sandbox.PinClock(2024, 3, 20);
   // Both checks are due: a newer version on the site, no check yet; installed in January,
   // no guidance yet.
-  WriteFile(sandbox.DataFolder() / "sysinfo.xml",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<system_info><version>1.0.0</version></system_info>\n");
-  WriteFile(sandbox.DataFolder() / "summarydata.xml", "<xml><install_date>20240115</install_date></xml>\n");
+  sandbox.WriteData("sysinfo.xml",
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<system_info><version>1.0.0</version></system_info>\n");
+  sandbox.WriteData("summarydata.xml", "<xml><install_date>20240115</install_date></xml>\n");
   // Only the override names a server that exists here.
-  WriteFile(sandbox.Root() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt",
+  WriteFile(sandbox.InstallFolder() / "DebugUrlTest.txt",
             "http://download.example/\nhttp://127.0.0.1/override/version.xml\n");
   LoopbackHttpServer server([](const std::string&) {
-    return tray_data_test::Response("HTTP/1.1 200 OK",
+    return corvane_test::Response("HTTP/1.1 200 OK",
                                     "<?xml version=\"1.0\"?>\n<version_info><version>1.0.4</version></version_info>\n");
   });
   std::string error;
@@ -77,7 +77,6 @@ TEST(TrayStartUp, OverridesThenUpdateCheckThenGuidanceWhoseShowButtonStartsThePr
   ASSERT_TRUE(sandbox.WaitForLaunches(1));
   EXPECT_EQ(sandbox.Launched(), std::vector<std::string>{"viewer -PreviousMonth"});
   server.Stop();
-  platform::Clock::Unpin();
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ class TaskWindowTest : public ::testing::Test {
     return lines;
   }
 
-  Sandbox sandbox_;
+  TraySandbox sandbox_;
   CTaskWindow window_{GetTrayResources()};
   std::vector<platform::OpenPopupMenu> menus_;
   int chooseInMenu_ = 0;
@@ -184,7 +184,7 @@ TEST_F(TaskWindowTest, TheWindowStaysHiddenAndCloseEndsTheLoopWithZero) {
 
 TEST(TrayWinMainTest, SecondCopyEndsAtOnceWithZero) {
   StartToolkit();
-  Sandbox sandbox;
+  corvane_test::Sandbox sandbox;
   std::unique_ptr<platform::NamedMutex> first =
       platform::NamedMutex::Create(Velunor::Quillon::Resident::kTrayMutexName, false);
   ASSERT_TRUE(first);
@@ -200,9 +200,9 @@ class InstallDateTest : public ::testing::Test {
   }
   void TearDown() override { platform::SetDebugOutputSink(nullptr); }
 
-  void WriteSummary(const std::string& bytes) { WriteFile(sandbox_.DataFolder() / "summarydata.xml", bytes); }
+  void WriteSummary(const std::string& bytes) { sandbox_.WriteData("summarydata.xml", bytes); }
 
-  Sandbox sandbox_;
+  corvane_test::Sandbox sandbox_;
   std::vector<std::wstring> debugLines_;
 };
 

@@ -77,7 +77,7 @@ class TrayHostTest : public ::testing::Test {
   bool IconShown() { return platform::IsNotifyIconShown(window_->Handle(), ID_TRAY_ICON); }
   int DockedIcons() { return CountDockedIcons(Display()->Name(), kClassName); }
 
-  Sandbox sandbox_;
+  TraySandbox sandbox_;
   TrayHost host_;
   std::unique_ptr<CTaskWindow> window_ = std::make_unique<CTaskWindow>(GetTrayResources());
 };

@@ -32,7 +32,7 @@ class TrayProgramTest : public ::testing::Test {
     return WaitFor([&] { return CountDockedIcons(display_.Name(), "CorvaneTray") == count; }, 15000);
   }
 
-  Sandbox sandbox_;
+  corvane_test::Sandbox sandbox_;
   ScopedEnv platformEnv_{"QT_QPA_PLATFORM", "xcb"};
   VirtualDisplay display_;
   std::optional<ScopedEnv> displayEnv_;

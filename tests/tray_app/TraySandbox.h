@@ -1,9 +1,8 @@
 #pragma once
-// What the tray program's tests share: a machine root, a user folder and a runtime
-// folder of their own, the launch log the stand-ins beside the test programs write,
-// and an X server with a tray host for the tests that need a notification area.
+// What the tray program's tests share: the sandbox with the launch log the stand-ins
+// beside the test programs write, and an X server with a tray host for the tests that
+// need a notification area.
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <optional>
@@ -26,19 +25,12 @@ using corvane_test::VirtualDisplay;
 using corvane_test::WaitFor;
 using corvane_test::WriteFile;
 
-// CORVANE_ROOT, HOME and the user's data and runtime folders in a temporary folder, and
-// the log that the stand-ins for CorvaneViewer and the uninstaller append to.
-class Sandbox {
+// The common sandbox and the log that the stand-ins for CorvaneViewer and the
+// uninstaller append to.
+class TraySandbox : public corvane_test::Sandbox {
  public:
-  Sandbox()
-      : root_("CORVANE_ROOT", folder_.str()),
-        home_("HOME", MakeFolder("home", 0755)),
-        data_("XDG_DATA_HOME", MakeFolder("home/.local/share", 0755)),
-        runtime_("XDG_RUNTIME_DIR", MakeFolder("run/user", 0700)),
-        log_("TRAY_TEST_LAUNCH_LOG", (folder_.path() / "launched.txt").string()) {}
+  TraySandbox() : log_("TRAY_TEST_LAUNCH_LOG", LaunchLog().string()) {}
 
-  const fs::path& Root() const { return folder_.path(); }
-  fs::path DataFolder() const { return Root() / "var/lib/Hoxa/Zembrolite"; }
   fs::path LaunchLog() const { return Root() / "launched.txt"; }
   std::vector<std::string> Launched() const { return ReadLines(LaunchLog()); }
   void ClearLaunched() const { fs::remove(LaunchLog()); }
@@ -48,18 +40,6 @@ class Sandbox {
   }
 
  private:
-  std::string MakeFolder(const std::string& relative, int mode) {
-    fs::path folder = folder_.path() / relative;
-    fs::create_directories(folder);
-    ::chmod(folder.c_str(), static_cast<mode_t>(mode));
-    return folder.string();
-  }
-
-  TempFolder folder_;
-  ScopedEnv root_;
-  ScopedEnv home_;
-  ScopedEnv data_;
-  ScopedEnv runtime_;
   ScopedEnv log_;
 };
 

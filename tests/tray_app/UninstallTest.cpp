@@ -12,7 +12,7 @@
 namespace tray_app_test {
 namespace {
 
-class UninstallTest : public ::testing::Test {
+class UninstallTest : public corvane_test::SandboxedTest {
  protected:
   void SetUp() override {
     fs::create_directories(Prefix());
@@ -22,46 +22,45 @@ class UninstallTest : public ::testing::Test {
     WriteFile(Prefix() / "CorvaneTray", "program");
     // Stands in for the service runner: notes what it was asked.
     WriteFile(Prefix() / "corvane-service-runner",
-              "#!/bin/sh\necho \"$*\" >> \"" + (folder_.path() / "runner.txt").string() + "\"\n");
+              "#!/bin/sh\necho \"$*\" >> \"" + (Root() / "runner.txt").string() + "\"\n");
     ::chmod((Prefix() / "corvane-service-runner").c_str(), 0755);
     for (const char* file : {"units/corvan-service.service", "applications/corvane-viewer.desktop",
-                             "autostart/corvane-tray.desktop", "applications/other.desktop",
-                             "var/lib/Hoxa/Zembrolite/summarydata.xml"}) {
-      WriteFile(folder_.path() / file, "x");
+                             "autostart/corvane-tray.desktop", "applications/other.desktop"}) {
+      WriteFile(Root() / file, "x");
     }
+    sandbox.WriteData("summarydata.xml", "x");
   }
 
-  fs::path Prefix() const { return folder_.path() / "opt/Hoxa/Zembrolite"; }
+  const fs::path& Root() const { return sandbox.Root(); }
+  const fs::path& Prefix() const { return sandbox.InstallFolder(); }
 
   int Run() {
-    std::string command = "CORVANE_ROOT='" + folder_.str() + "' CORVANE_SYSTEMD_DIR='" + folder_.str() +
-                          "/units' CORVANE_APPLICATIONS_DIR='" + folder_.str() + "/applications' CORVANE_AUTOSTART_DIR='" +
-                          folder_.str() + "/autostart' CORVANE_UNINSTALL_AS_USER=1 '" + (Prefix() / "uninstall.lnk").string() +
-                          "' >/dev/null 2>&1";
+    const std::string root = Root().string();
+    std::string command = "CORVANE_SYSTEMD_DIR='" + root + "/units' CORVANE_APPLICATIONS_DIR='" + root +
+                          "/applications' CORVANE_AUTOSTART_DIR='" + root + "/autostart' CORVANE_UNINSTALL_AS_USER=1 '" +
+                          (Prefix() / "uninstall.lnk").string() + "' >/dev/null 2>&1";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
-
-  TempFolder folder_;
 };
 
 TEST_F(UninstallTest, StopsTheServiceAndRemovesTheInstallationButNotTheData) {
   WriteFile(Prefix() / "config.ini", "[Config]\r\n");
   ASSERT_EQ(Run(), 0);
-  EXPECT_EQ(ReadFile(folder_.path() / "runner.txt"), "stop corvan-service\n");
+  EXPECT_EQ(ReadFile(Root() / "runner.txt"), "stop corvan-service\n");
   EXPECT_FALSE(fs::exists(Prefix()));
-  EXPECT_FALSE(fs::exists(folder_.path() / "units/corvan-service.service"));
-  EXPECT_FALSE(fs::exists(folder_.path() / "applications/corvane-viewer.desktop"));
-  EXPECT_FALSE(fs::exists(folder_.path() / "autostart/corvane-tray.desktop"));
-  EXPECT_TRUE(fs::exists(folder_.path() / "applications/other.desktop"));
-  EXPECT_TRUE(fs::exists(folder_.path() / "var/lib/Hoxa/Zembrolite/summarydata.xml"));
+  EXPECT_FALSE(fs::exists(Root() / "units/corvan-service.service"));
+  EXPECT_FALSE(fs::exists(Root() / "applications/corvane-viewer.desktop"));
+  EXPECT_FALSE(fs::exists(Root() / "autostart/corvane-tray.desktop"));
+  EXPECT_TRUE(fs::exists(Root() / "applications/other.desktop"));
+  EXPECT_TRUE(fs::exists(sandbox.DataFolder() / "summarydata.xml"));
 }
 
 TEST_F(UninstallTest, AFolderThatIsNoInstallationIsLeftAlone) {
   ASSERT_EQ(Run(), 1);  // no config.ini beside the script
   EXPECT_TRUE(fs::exists(Prefix() / "CorvaneTray"));
-  EXPECT_TRUE(fs::exists(folder_.path() / "autostart/corvane-tray.desktop"));
-  EXPECT_FALSE(fs::exists(folder_.path() / "runner.txt"));
+  EXPECT_TRUE(fs::exists(Root() / "autostart/corvane-tray.desktop"));
+  EXPECT_FALSE(fs::exists(Root() / "runner.txt"));
 }
 
 }  // namespace

@@ -9,7 +9,10 @@
 using tray_data_test::DebugOutputCapture;
 using Velunor::Quillon::Resident::CGetHttpFile;
 
-TEST(GetHttpFile, SplitsTheAddressAfterTheDoubleSlash) {
+// The fetch logs its failures; the lines stay in a sandbox of the test's own.
+class GetHttpFile : public corvane_test::SandboxedTest {};
+
+TEST_F(GetHttpFile, SplitsTheAddressAfterTheDoubleSlash) {
   struct Case {
     const wchar_t* url;
     int result;
@@ -40,7 +43,7 @@ TEST(GetHttpFile, SplitsTheAddressAfterTheDoubleSlash) {
   }
 }
 
-TEST(GetHttpFile, RefusesBadAddressesBeforeAnyNetworkActivity) {
+TEST_F(GetHttpFile, RefusesBadAddressesBeforeAnyNetworkActivity) {
   struct Case {
     const wchar_t* url;
     const wchar_t* message;  // nullptr: no log line at all
@@ -71,7 +74,7 @@ TEST(GetHttpFile, RefusesBadAddressesBeforeAnyNetworkActivity) {
   }
 }
 
-TEST(GetHttpFile, LogsTheLayersErrorNumbers) {
+TEST_F(GetHttpFile, LogsTheLayersErrorNumbers) {
   DebugOutputCapture capture;
   CGetHttpFile http;
   EXPECT_EQ(http.GetFile(L"http://127.0.0.1:8080/"), 0);

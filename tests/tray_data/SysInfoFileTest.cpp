@@ -162,7 +162,7 @@ TEST_F(SysInfoFile, ReadingFollowsTheRules) {
 }
 
 TEST_F(SysInfoFile, TheMachinePathIsExpanded) {
-  fs::path installed = tray_data_test::MachineRoot().path() / "var/lib/Hoxa/Zembrolite/sysinfo.xml";
+  fs::path installed = sandbox.Root() / "var/lib/Hoxa/Zembrolite/sysinfo.xml";
   corvane_test::WriteFile(installed, "<system_info><version>1.0.0</version></system_info>");
   CSysInfoFile file(Velunor::Quillon::Common::GetSysInfoFilePath());
   EXPECT_EQ(file.SetUpdateCheck(DateTime(2016, 3, 16), Version(L"1.2.0")), 1);
@@ -170,5 +170,4 @@ TEST_F(SysInfoFile, TheMachinePathIsExpanded) {
   DateTime date;
   EXPECT_EQ(file.GetUpdateCheck(date, version), 1);
   EXPECT_NE(corvane_test::ReadFile(installed).find("<date>20160316</date>"), std::string::npos);
-  fs::remove(installed);
 }

@@ -95,7 +95,10 @@ TEST(VersionNumber, CopiesAreIndependentValues) {
   EXPECT_EQ(CVersionNumber(), Version(L".."));
 }
 
-TEST(VersionFile, ReadsTheVersionChildOfAnyRoot) {
+// The version file logs each step; the lines stay in a sandbox of the test's own.
+class VersionFile : public corvane_test::SandboxedTest {};
+
+TEST_F(VersionFile, ReadsTheVersionChildOfAnyRoot) {
   struct Case {
     const char* name;
     std::wstring body;
@@ -140,10 +143,8 @@ TEST(VersionFile, ReadsTheVersionChildOfAnyRoot) {
   }
 }
 
-TEST(VersionFile, AnAddressThatCannotBeSplitIsAFailedAccess) {
-  tray_data_test::MachineRoot();
-  corvane_test::WriteFile(tray_data_test::MachineRoot().path() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt",
-                          "http://download.example/\nno-address-here\n");
+TEST_F(VersionFile, AnAddressThatCannotBeSplitIsAFailedAccess) {
+  corvane_test::WriteFile(sandbox.InstallFolder() / "DebugUrlTest.txt", "http://download.example/\nno-address-here\n");
   Velunor::Quillon::Common::LoadDebugUrlTest();
   DebugOutputCapture capture;
   CVersionFile file;

@@ -45,7 +45,7 @@ TEST_F(BlankTexts, PopupsCloseAtOnceWithZero) {
 TEST_F(BlankTexts, GuidanceRecordAdvancesAsAfterAClose) {
   std::vector<int> graphStarts;
   auto start = [&](int day, int hour) {
-    PinClock(2024, 6, day, hour, 0);
+    sandbox.PinClock(2024, 6, day, hour, 0);
     Resident::CMonthlyGuidance(
         Resident::GetTrayResources(), owner.Handle(),
         [](platform::DateTime& date) {

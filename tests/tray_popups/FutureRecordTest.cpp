@@ -47,7 +47,7 @@ TEST(FutureRecord, GuidanceCountsAsNotShownAndTheReminderAsDue) {
     } else {
       userInfo.SetUpdateDate(c.recorded, tray_data_test::Version(L"1.0.4"), 3);
     }
-    PinClock(2024, 5, 20, 9, 30);
+    sandbox.PinClock(2024, 5, 20, 9, 30);
     owner.AnswerNext(Answer::CloseBox);
     if (c.check == Check::Guidance) {
       Resident::CMonthlyGuidance(

@@ -34,7 +34,7 @@ class MonthlyGuidance : public ::testing::Test {
 
   // One start of the tray program at the time: true when a popup opened, answered so.
   bool StartAt(const When& when, Answer answer, platform::ModuleHandle instance = GetTrayResources()) {
-    PinClock(when.year, when.month, when.day, when.hour, when.minute);
+    sandbox.PinClock(when.year, when.month, when.day, when.hour, when.minute);
     int before = owner.PopupsSeen();
     owner.AnswerNext(answer, [this](platform::UiWindow) { recordWhileOpen = ReadRecord(); });
     CMonthlyGuidance guidance(

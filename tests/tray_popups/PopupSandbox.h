@@ -1,8 +1,8 @@
 #pragma once
-// What the popup tests share: a machine root and a user folder of their own, xdg-open
-// replaced by a recorder, a pinned clock, and an owner window that answers the next
-// tray popup from inside its modal loop the way a user would.
-#include <sys/stat.h>
+// What the popup tests share: the sandbox with the tray's state files, and an owner
+// window that answers the next tray popup from inside its modal loop the way a user
+// would.
+#include <unistd.h>
 
 #include <cstdlib>
 #include <functional>
@@ -23,8 +23,6 @@ namespace tray_popups_test {
 namespace fs = boost::filesystem;
 using corvane_test::ReadLines;
 using corvane_test::ReadFile;
-using corvane_test::ScopedEnv;
-using corvane_test::TempFolder;
 using corvane_test::WriteFile;
 
 // The toolkit off screen, started once per process before any window is made.
@@ -40,54 +38,20 @@ inline void StartToolkit() {
   (void)started;
 }
 
-inline void PinClock(int year, int month, int day, int hour = 10, int minute = 0, int second = 0) {
-  platform::Clock::Pin(platform::MakeLocalTime(year, month, day, hour, minute, second));
-}
-
-// Machine-wide folders, the user's data folder and a PATH whose xdg-open only records.
-class Sandbox {
+// The common sandbox with the tray's two state files, and what xdg-open was asked while
+// the popups' messages are served.
+class Sandbox : public corvane_test::Sandbox {
  public:
-  Sandbox()
-      : root_("CORVANE_ROOT", folder_.str()),
-        home_("HOME", MakeFolder("home")),
-        data_("XDG_DATA_HOME", MakeFolder("home/.local/share")),
-        path_("PATH", MakeFolder("bin") + ":" + CurrentPath()) {
-    WriteFile(folder_.path() / "bin" / "xdg-open",
-              "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"" + OpenedFile().string() + "\"\n");
-    ::chmod((folder_.path() / "bin" / "xdg-open").c_str(), 0755);
-  }
-  ~Sandbox() { platform::Clock::Unpin(); }
-
-  const fs::path& Root() const { return folder_.path(); }
-  fs::path DataFolder() const { return Root() / "var/lib/Hoxa/Zembrolite"; }
-  fs::path InstallFolder() const { return Root() / "opt/Hoxa/Zembrolite"; }
-  fs::path UserInfoFile() const { return Root() / "home/.local/share/Hoxa/Zembrolite/userinfo.xml"; }
+  fs::path UserInfoFile() const { return UserDataFolder() / "userinfo.xml"; }
   fs::path SysInfoFile() const { return DataFolder() / "sysinfo.xml"; }
-  fs::path OpenedFile() const { return Root() / "opened.txt"; }
   // What xdg-open was asked to open, once it has had time to write it down.
   std::vector<std::string> Opened(std::size_t expected) const {
-    for (int i = 0; i < 400 && ReadLines(OpenedFile()).size() < expected; ++i) {
+    for (int i = 0; i < 400 && corvane_test::Sandbox::Opened().size() < expected; ++i) {
       platform::ProcessPendingMessages();
       ::usleep(5000);
     }
-    return ReadLines(OpenedFile());
+    return corvane_test::Sandbox::Opened();
   }
-
- private:
-  static std::string CurrentPath() {
-    const char* path = std::getenv("PATH");
-    return path != nullptr ? path : "/usr/bin:/bin";
-  }
-  std::string MakeFolder(const std::string& relative) {
-    fs::create_directories(folder_.path() / relative);
-    return (folder_.path() / relative).string();
-  }
-
-  TempFolder folder_;
-  ScopedEnv root_;
-  ScopedEnv home_;
-  ScopedEnv data_;
-  ScopedEnv path_;
 };
 
 // How the user answers a popup.

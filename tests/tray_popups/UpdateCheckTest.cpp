@@ -15,8 +15,8 @@
 #include "common/ConfigSettings.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
-#include "tests/tray_data/LoopbackHttpServer.h"
-#include "tests/tray_data/OwnNetworkNamespace.h"
+#include "tests/platform_net/LoopbackHttpServer.h"
+#include "tests/platform_net/OwnNetworkNamespace.h"
 #include "tests/tray_data/TrayDataSupport.h"
 #include "tests/tray_popups/PopupSandbox.h"
 #include "tray/SysInfoFile.h"
@@ -27,7 +27,7 @@ namespace {
 
 using namespace tray_popups_test;
 using tray_data_test::DebugOutputCapture;
-using tray_data_test::LoopbackHttpServer;
+using corvane_test::LoopbackHttpServer;
 using tray_data_test::Version;
 namespace Common = Velunor::Quillon::Common;
 namespace Resident = Velunor::Quillon::Resident;
@@ -78,7 +78,7 @@ class UpdateCheck : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string reason;
-    if (geteuid() != 0 || !tray_data_test::EnterOwnNetworkNamespace(reason)) {
+    if (geteuid() != 0 || !corvane_test::EnterOwnNetworkNamespace(reason)) {
       GTEST_SKIP() << "needs root and a network namespace of its own for port 80: " << reason;
     }
     for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
@@ -92,7 +92,7 @@ class UpdateCheck : public ::testing::Test {
     Common::LoadDebugUrlTest();
     server = std::make_unique<LoopbackHttpServer>([this](const std::string&) {
       std::lock_guard<std::mutex> guard(servedLock);
-      return tray_data_test::Response("HTTP/1.1 200 OK", served);
+      return corvane_test::Response("HTTP/1.1 200 OK", served);
     });
     std::string error;
     ASSERT_TRUE(server->Start(80, error)) << error;
@@ -117,7 +117,7 @@ class UpdateCheck : public ::testing::Test {
   // when the popup opened, answered so.
   bool StartOn(int day, int hour, Answer answer = Answer::CloseBox) {
     platform::DateTime date = DayOf(day);
-    PinClock(date.GetYear(), date.GetMonth(), date.GetDay(), hour, 30);
+    sandbox->PinClock(date.GetYear(), date.GetMonth(), date.GetDay(), hour, 30);
     int before = owner->PopupsSeen();
     owner->AnswerNext(answer);
     Resident::CUpdateCheck(Resident::GetTrayResources(), owner->Handle()).CheckUpdate();

@@ -80,7 +80,7 @@ TEST(ViewerCommandLine, OnlyExactlyPreviousMonthShowsTheMonthBefore) {
 
   // This process's own window for March 2016 and for February, on the same server; it
   // must be gone before a program starts, which would otherwise find its title.
-  viewer_test::PinClock(2016, 3, 20);
+  sandbox.PinClock(2016, 3, 20);
   PixelImage expected[2];
   platform::Point clientOffset;
   for (int flag : {0, 1}) {

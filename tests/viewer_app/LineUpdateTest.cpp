@@ -41,13 +41,12 @@ class LineUpdateTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!DisplayEnvironment::available) GTEST_SKIP() << viewer_test::kNoXvfb;
-    viewer_test::PinClock(2016, 3, 20);
     sandbox_.emplace();
+    sandbox_->PinClock(2016, 3, 20);
     sandbox_->CopyFixture("summary_in_progress.xml", "summarydata.xml");
     sandbox_->InstallDefaultPriceFiles();
     log_.emplace("VIEWER_TEST_RECKONER_LOG", (sandbox_->Root() / "runs.txt").string());
   }
-  void TearDown() override { platform::Clock::Unpin(); }
 
   std::size_t Runs() const { return viewer_test::ReadLines(sandbox_->Root() / "runs.txt").size(); }
 

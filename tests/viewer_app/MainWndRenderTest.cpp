@@ -142,7 +142,7 @@ std::vector<platform::DrawnText> ExpectedTexts(const RenderCase& c) {
 class MainWndRenderTest : public ::testing::TestWithParam<RenderCase> {
  protected:
   void SetUp() override {
-    viewer_test::PinClock(2016, 3, 20);
+    sandbox_.PinClock(2016, 3, 20);
     const RenderCase& c = GetParam();
     if (c.summary != nullptr) sandbox_.CopyFixture(c.summary, "summarydata.xml");
     sandbox_.InstallDefaultPriceFiles();
@@ -152,7 +152,6 @@ class MainWndRenderTest : public ::testing::TestWithParam<RenderCase> {
       sandbox_.WriteData("lineselect.xml", "<lineselect><version>1</version><lineselect/></lineselect>");
     }
   }
-  void TearDown() override { platform::Clock::Unpin(); }
 
   Sandbox sandbox_;
 };
@@ -244,8 +243,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, MainWndRenderTest, ::testing::ValuesIn(kCases
 // The graph of March in progress: axis 1500, origin (35, 220) in the window, columns 14
 // wide, bars 10 wide and 2 in from the column's left edge, 150 pixels for the axis.
 TEST(MainWndGraphTest, ColumnsAndBarsOfTheMonthInProgress) {
-  viewer_test::PinClock(2016, 3, 20);
   Sandbox sandbox;
+  sandbox.PinClock(2016, 3, 20);
   sandbox.CopyFixture("summary_in_progress.xml", "summarydata.xml");
   sandbox.InstallDefaultPriceFiles();
   ViewerWindow window;
@@ -278,7 +277,6 @@ TEST(MainWndGraphTest, ColumnsAndBarsOfTheMonthInProgress) {
   for (const Probe& p : probes) {
     EXPECT_EQ(Hex(image.At(p.x, p.y)), Hex(p.color)) << p.what << " at " << p.x << "," << p.y;
   }
-  platform::Clock::Unpin();
 }
 
 }  // namespace

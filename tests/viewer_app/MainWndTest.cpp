@@ -21,13 +21,7 @@ const bool kOffscreen = [] {
   return true;
 }();
 
-class MainWndTest : public ::testing::Test {
- protected:
-  void SetUp() override { viewer_test::PinClock(2016, 3, 20); }
-  void TearDown() override { platform::Clock::Unpin(); }
-};
-
-TEST_F(MainWndTest, StepsWithinTheThirteenMonthsAndTheInstallMonth) {
+TEST(MainWndTest, StepsWithinTheThirteenMonthsAndTheInstallMonth) {
   struct Case {
     const char* fixture;
     int earliestYear, earliestMonth;
@@ -42,6 +36,7 @@ TEST_F(MainWndTest, StepsWithinTheThirteenMonthsAndTheInstallMonth) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fixture);
     Sandbox sandbox;
+    sandbox.PinClock(2016, 3, 20);
     sandbox.CopyFixture(c.fixture, "summarydata.xml");
     sandbox.InstallDefaultPriceFiles();
     ViewerWindow window;
@@ -76,8 +71,9 @@ TEST_F(MainWndTest, StepsWithinTheThirteenMonthsAndTheInstallMonth) {
   }
 }
 
-TEST_F(MainWndTest, OnlySteppingOntoTheCurrentMonthAndTheUpdateButtonReread) {
+TEST(MainWndTest, OnlySteppingOntoTheCurrentMonthAndTheUpdateButtonReread) {
   Sandbox sandbox;
+  sandbox.PinClock(2016, 3, 20);
   sandbox.CopyFixture("summary_in_progress.xml", "summarydata.xml");
   sandbox.InstallDefaultPriceFiles();
   ViewerWindow window;
@@ -120,7 +116,7 @@ TEST_F(MainWndTest, OnlySteppingOntoTheCurrentMonthAndTheUpdateButtonReread) {
   EXPECT_EQ(window.DisplayedMonth(), 3);
 }
 
-TEST_F(MainWndTest, PreviousMonthFlagShowsTheMonthBeforeTheLastDataMonth) {
+TEST(MainWndTest, PreviousMonthFlagShowsTheMonthBeforeTheLastDataMonth) {
   struct Case {
     int day, month, year;
     int shownYear, shownMonth;
@@ -130,8 +126,8 @@ TEST_F(MainWndTest, PreviousMonthFlagShowsTheMonthBeforeTheLastDataMonth) {
       {10, 1, 2016, 2015, 12},  // January: December of the year before
   };
   for (const Case& c : cases) {
-    viewer_test::PinClock(c.year, c.month, c.day);
     Sandbox sandbox;
+    sandbox.PinClock(c.year, c.month, c.day);
     sandbox.CopyFixture("summary_in_progress.xml", "summarydata.xml");
     ViewerWindow window(1);
     ASSERT_TRUE(window.Created());
@@ -141,8 +137,9 @@ TEST_F(MainWndTest, PreviousMonthFlagShowsTheMonthBeforeTheLastDataMonth) {
   }
 }
 
-TEST_F(MainWndTest, PlainLeftClicksOpenThePagesAndTheComparisonQuery) {
+TEST(MainWndTest, PlainLeftClicksOpenThePagesAndTheComparisonQuery) {
   Sandbox sandbox;
+  sandbox.PinClock(2016, 3, 20);
   sandbox.CopyFixture("summary_in_progress.xml", "summarydata.xml");
   sandbox.InstallDefaultPriceFiles();
   // The developer override of the comparison address, read when the window starts.
@@ -193,8 +190,9 @@ TEST_F(MainWndTest, PlainLeftClicksOpenThePagesAndTheComparisonQuery) {
   EXPECT_EQ(window.DisplayedMonth(), 3) << "the comparison button returns to the last-data month";
 }
 
-TEST_F(MainWndTest, HoverRepaintsTheButtonAtOnce) {
+TEST(MainWndTest, HoverRepaintsTheButtonAtOnce) {
   Sandbox sandbox;
+  sandbox.PinClock(2016, 3, 20);
   sandbox.InstallDefaultPriceFiles();
   ViewerWindow window;
   ASSERT_TRUE(window.Created());
@@ -228,8 +226,9 @@ TEST_F(MainWndTest, HoverRepaintsTheButtonAtOnce) {
   EXPECT_EQ(window.Capture().At(download.left + px, download.top + py), normal.At(px, py));
 }
 
-TEST_F(MainWndTest, CloseEndsTheLoopWithZero) {
+TEST(MainWndTest, CloseEndsTheLoopWithZero) {
   Sandbox sandbox;
+  sandbox.PinClock(2016, 3, 20);
   ViewerWindow window;
   ASSERT_TRUE(window.Created());
   EXPECT_EQ(platform::GetWindowText(window.Handle()), L"ミルカナ ソラネ/ソラネプラス　ノルディカ");

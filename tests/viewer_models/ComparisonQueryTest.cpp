@@ -39,7 +39,7 @@ TEST(ComparisonMonthsTest, CurrentMonthAndTheTwoBefore) {
 class ComparisonQueryTest : public ModelSandbox {
  protected:
   void LoadPrices(CPriceLogic& price, const char* lineSelect = "<s><lineselect name=\"AB\"/></s>") {
-    WriteDataFile("lineselect.xml", lineSelect);
+    sandbox.WriteData("lineselect.xml", lineSelect);
     CopyFixture("lineprice_rules.xml", "lineprice.xml");
     price.LoadLineSelect();
     ASSERT_EQ(price.LoadLinePrice(), 1);
@@ -68,7 +68,7 @@ TEST_F(ComparisonQueryTest, ThreeMonthsFromTheSummaryFile) {
        L"&lm_price=3530&blm_traffic=0&blm_est_traffic=0&blm_price=0&line_id=sorane-ab"},
   };
   for (const Case& c : cases) {
-    PinClock(c.year, c.month, c.day, 12, 0, 0);
+    sandbox.PinClock(c.year, c.month, c.day, 12, 0, 0);
     CSummaryData summary;
     summary.Load();
     ASSERT_EQ(summary.IsLoaded(), 1);
@@ -83,7 +83,7 @@ TEST_F(ComparisonQueryTest, ThreeMonthsFromTheSummaryFile) {
 
 TEST_F(ComparisonQueryTest, NoSelectedLineLeavesTrafficOnly) {
   CopyFixture("summary_comparison.xml", "summarydata.xml");
-  PinClock(2016, 2, 10, 12, 0, 0);
+  sandbox.PinClock(2016, 2, 10, 12, 0, 0);
   CSummaryData summary;
   summary.Load();
   CPriceLogic price;
@@ -119,7 +119,7 @@ TEST_F(ComparisonQueryTest, SlotsAreFilledIndependently) {
 }
 
 TEST_F(ComparisonQueryTest, WithoutASummaryFileOnlyTheCurrentMonthHasData) {
-  PinClock(2016, 2, 10, 12, 0, 0);
+  sandbox.PinClock(2016, 2, 10, 12, 0, 0);
   CSummaryData summary;
   summary.Load();
   ASSERT_EQ(summary.IsLoaded(), 0);

@@ -347,7 +347,7 @@ TEST_F(PriceFilesTest, EstimatedChargeOfTheSelectedLine) {
 
 TEST_F(PriceFilesTest, NoSelectedLineChargesNothing) {
   CopyFixture("lineprice_rules.xml", "lineprice.xml");
-  WriteDataFile("lineselect.xml", "<s><lineselect name=\"Nobody\"/></s>");
+  sandbox.WriteData("lineselect.xml", "<s><lineselect name=\"Nobody\"/></s>");
   CPriceLogic price;
   EXPECT_EQ(price.LoadLineSelect(), 1);
   EXPECT_EQ(price.LoadLinePrice(), 1);
@@ -378,12 +378,12 @@ TEST_F(PriceFilesTest, LineSelectionFile) {
   };
   for (const Case& c : cases) {
     CPriceLogic price;
-    WriteDataFile("lineselect.xml", "<s><lineselect name=\"previous\"/></s>");
+    sandbox.WriteData("lineselect.xml", "<s><lineselect name=\"previous\"/></s>");
     ASSERT_EQ(price.LoadLineSelect(), 1);
     if (c.bytes != nullptr) {
-      WriteDataFile("lineselect.xml", c.bytes);
+      sandbox.WriteData("lineselect.xml", c.bytes);
     } else {
-      boost::filesystem::remove(DataFolder() / "lineselect.xml");
+      boost::filesystem::remove(sandbox.DataFolder() / "lineselect.xml");
     }
     EXPECT_EQ(price.LoadLineSelect(), c.result) << c.name;
     EXPECT_EQ(price.GetSelectedLineName(), c.lineName) << c.name;
@@ -413,9 +413,9 @@ TEST_F(PriceFilesTest, UnusablePriceFilesLeaveNoLines) {
     LoadFixtures(price);
     ASSERT_FALSE(price.GetLines().empty());
     if (c.present) {
-      WriteDataFile("lineprice.xml", c.bytes);
+      sandbox.WriteData("lineprice.xml", c.bytes);
     } else {
-      boost::filesystem::remove(DataFolder() / "lineprice.xml");
+      boost::filesystem::remove(sandbox.DataFolder() / "lineprice.xml");
     }
     EXPECT_EQ(price.LoadLinePrice(), c.result) << c.name;
     EXPECT_TRUE(price.GetLines().empty()) << c.name;

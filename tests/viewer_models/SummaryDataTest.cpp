@@ -193,7 +193,7 @@ TEST_F(SummaryDataTest, InstallDateChecks) {
       {"missing", "", 0, DateTime()},
   };
   for (const Case& c : cases) {
-    WriteDataFile(kSummaryFile, "<?xml version=\"1.0\" encoding=\"UTF-8\" ?><xml>" + c.installElement +
+    sandbox.WriteData(kSummaryFile, "<?xml version=\"1.0\" encoding=\"UTF-8\" ?><xml>" + c.installElement +
                                     "<year>2016<month>03" + UnitXml("011200", "5") +
                                     "</month></year></xml>");
     CSummaryData data;
@@ -212,7 +212,7 @@ TEST_F(SummaryDataTest, InstallDateChecks) {
 
 TEST_F(SummaryDataTest, LastDataDateIsTheMomentTheLoadBegan) {
   CopyFixture("summary_written.xml", kSummaryFile);
-  PinClock(2016, 3, 18, 7, 45, 12);  // before the newest unit's stamp (the 16th 12:30 is older)
+  sandbox.PinClock(2016, 3, 18, 7, 45, 12);  // before the newest unit's stamp (the 16th 12:30 is older)
   CSummaryData data;
   data.Load();
   ASSERT_EQ(data.IsLoaded(), 1);
@@ -269,7 +269,7 @@ TEST_F(SummaryDataTest, NoFileShowsTheCurrentMonthEmpty) {
 TEST_F(SummaryDataTest, AFileCutShortKeepsWhatWasRead) {
   std::string text = corvane_test::ReadFile(boost::filesystem::path(VIEWER_MODELS_FIXTURES) / "summary_written.xml");
   text = text.substr(0, text.find("<send_size>734003"));
-  WriteDataFile(kSummaryFile, text);
+  sandbox.WriteData(kSummaryFile, text);
   CSummaryData data;
   data.Load();
   ASSERT_EQ(data.IsLoaded(), 1);
@@ -295,7 +295,7 @@ TEST_F(SummaryDataTest, HostileFilesAreNotLoaded) {
       {"install date too long to be a number", "<xml><install_date>99999999999999999999</install_date></xml>"},
   };
   for (const Case& c : cases) {
-    WriteDataFile(kSummaryFile, c.bytes);
+    sandbox.WriteData(kSummaryFile, c.bytes);
     CSummaryData data;
     data.Load();
     EXPECT_EQ(data.IsLoaded(), 0) << c.name;
@@ -311,7 +311,7 @@ TEST_F(SummaryDataTest, UtfSequenceCutShortAtTheEnd) {
   const std::string tails[] = {std::string("\xC7", 1), std::string("\xE3\x81", 2),
                                std::string("\xF0\x9F\x98", 3), std::string("\xC7\0\xE3", 3)};
   for (const std::string& tail : tails) {
-    WriteDataFile(kSummaryFile, head + tail);
+    sandbox.WriteData(kSummaryFile, head + tail);
     CSummaryData data;
     data.Load();
     EXPECT_EQ(data.IsLoaded(), 1);
@@ -342,7 +342,7 @@ TEST_F(SummaryDataTest, OddButReadableFilesAreLoaded) {
            UnitXml("051200", std::string(100, '9')) + UnitXml("061200", "6") + "</month></year></xml>", -1},
   };
   for (const Case& c : cases) {
-    WriteDataFile(kSummaryFile, c.bytes);
+    sandbox.WriteData(kSummaryFile, c.bytes);
     CSummaryData data;
     data.Load();
     EXPECT_EQ(data.IsLoaded(), 1) << c.name;

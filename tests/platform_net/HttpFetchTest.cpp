@@ -1,26 +1,22 @@
-// The HTTP fetch and the version file against a real server on 127.0.0.1:80, inside a
-// network namespace of this test process's own.
+// The HTTP layer against a real server on 127.0.0.1, inside a network namespace of this
+// test process's own: through the tray's fetch, which makes one layer call a step and
+// logs the layer's error number of the step that failed, and on the layer's own calls.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 
-#include "common/ConfigSettings.h"
 #include "platform/core/TextCodec.h"
 #include "platform/net/HttpError.h"
 #include "platform/net/HttpSession.h"
-#include "tests/tray_data/LoopbackHttpServer.h"
-#include "tests/tray_data/OwnNetworkNamespace.h"
-#include "tests/tray_data/TrayDataSupport.h"
+#include "tests/DebugOutputCapture.h"
+#include "tests/platform_net/LoopbackHttpTest.h"
 #include "tray/GetHttpFile.h"
-#include "tray/VersionFile.h"
 
-using tray_data_test::DebugOutputCapture;
-using tray_data_test::HeaderValue;
-using tray_data_test::LoopbackHttpServer;
-using tray_data_test::Response;
+using corvane_test::DebugOutputCapture;
+using corvane_test::HeaderValue;
+using corvane_test::LoopbackHttpServer;
+using corvane_test::Response;
 using Velunor::Quillon::Resident::CGetHttpFile;
-using Velunor::Quillon::Resident::CVersionFile;
 
 namespace {
 
@@ -28,35 +24,7 @@ std::wstring Code(unsigned error) { return L"code[" + std::to_wstring(error) + L
 
 std::string FirstLine(const std::string& head) { return head.substr(0, head.find("\r\n")); }
 
-class HttpFetch : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string reason;
-    if (!tray_data_test::EnterOwnNetworkNamespace(reason)) {
-      GTEST_SKIP() << "needs a network namespace of its own (root or CAP_SYS_ADMIN) for port 80: " << reason;
-    }
-    // Only the proxy a test sets itself may be used.
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                             "no_proxy", "NO_PROXY"}) {
-      unsetenv(name);
-    }
-  }
-
-  // Serves response at 127.0.0.1:port for every request.
-  void Serve(const std::string& response, unsigned short port = 80) {
-    server = std::make_unique<LoopbackHttpServer>([response](const std::string&) { return response; });
-    std::string error;
-    ASSERT_TRUE(server->Start(port, error)) << error;
-  }
-
-  void SetVersionCheckUrl(const std::string& url) {
-    corvane_test::WriteFile(tray_data_test::MachineRoot().path() / "opt/Hoxa/Zembrolite/DebugUrlTest.txt",
-                            "http://download.example/\n" + url + "\n");
-    Velunor::Quillon::Common::LoadDebugUrlTest();
-  }
-
-  std::unique_ptr<LoopbackHttpServer> server;
-};
+class HttpFetch : public corvane_test::LoopbackHttpTest {};
 
 }  // namespace
 
@@ -208,52 +176,6 @@ TEST_F(HttpFetch, TheLayerHandsTheBodyOverInPieces) {
   EXPECT_EQ(HeaderValue(server->RequestHeads().at(0), "Referer"), "");
 }
 
-TEST_F(HttpFetch, TheVersionFileComesFromTheVersionCheckAddress) {
-  struct Case {
-    const char* name;
-    std::string body;
-    int result;
-    const wchar_t* lastMessage;
-  } cases[] = {
-      {"Standard", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><version_info><version>1.0.4</version></version_info>", 1,
-       L"Version Check successful"},
-      {"OtherRootName", "<info><version>1.0.4</version></info>", 1, L"Version Check successful"},
-      {"NotADirectChild", "<version_info><a><version>1.0.4</version></a></version_info>", 0,
-       L"Version Check invlid version element xml"},
-      {"ErrorPage", "Not Found", 0, L"Version Check invlid root xml"},
-      {"NestedSixtyThousandDeep", tray_data_test::DeeplyNestedBody(60000), 0, L"Version Check invlid root xml"},
-  };
-  SetVersionCheckUrl("http://127.0.0.1/ver_check/version.xml");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Serve(Response("HTTP/1.1 200 OK", c.body));
-    DebugOutputCapture capture;
-    CVersionFile file;
-    EXPECT_EQ(file.Load(), c.result);
-    if (c.result == 1) {
-      EXPECT_EQ(file.GetVersion().GetMajor(), L"1");
-      EXPECT_EQ(file.GetVersion().GetMinor(), L"0");
-      EXPECT_EQ(file.GetVersion().GetBuild(), L"4");
-    }
-    EXPECT_EQ(capture.Messages(), (std::vector<std::wstring>{
-                                      L"Version Check Start url[http://127.0.0.1/ver_check/version.xml]",
-                                      c.lastMessage}));
-    server->Stop();
-    EXPECT_EQ(server->RequestHeads().size(), 1u);
-  }
-}
-
-TEST_F(HttpFetch, AnUnreachableSiteIsAFailedAccess) {
-  SetVersionCheckUrl("http://127.0.0.1/ver_check/version.xml");
-  DebugOutputCapture capture;
-  CVersionFile file;
-  EXPECT_EQ(file.Load(), 0);
-  EXPECT_EQ(capture.Messages(), (std::vector<std::wstring>{
-                                    L"Version Check Start url[http://127.0.0.1/ver_check/version.xml]",
-                                    L"HttpSendRequest ERROR " + Code(platform::kHttpErrorCannotConnect),
-                                    L"Version Check access Failed"}));
-}
-
 namespace {
 
 // Shorter bounds for one test; the product's own stay as they are.
@@ -394,10 +316,4 @@ TEST_F(HttpFetch, RedirectsAreFollowedAFewHopsToHttpAndHttpsOnly) {
       EXPECT_EQ(HeaderValue(heads[i], "User-Agent"), "Zembrolite");
     }
   }
-
-  // The version check reads a version file that has moved.
-  SetVersionCheckUrl("http://127.0.0.1/found");
-  CVersionFile file;
-  EXPECT_EQ(file.Load(), 1);
-  EXPECT_EQ(file.GetVersion().GetBuild(), L"4");
 }

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace tray_data_test {
+namespace corvane_test {
 
 class LoopbackHttpServer {
  public:
@@ -56,4 +56,4 @@ std::string Response(const std::string& statusLine, const std::string& body);
 // The value of a header in a request head, or empty text.
 std::string HeaderValue(const std::string& head, const std::string& name);
 
-}  // namespace tray_data_test
+}  // namespace corvane_test

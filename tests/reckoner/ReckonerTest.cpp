@@ -14,13 +14,13 @@
 #include "reckoner/PriceFiles.h"
 #include "reckoner/Reckoner.h"
 #include "tests/OtherUserLock.h"
-#include "tests/viewer_app/ViewerSandbox.h"
+#include "tests/TestSandbox.h"
 #include "prices/PriceLogic.h"
 
 namespace Velunor::Quillon::Reckoner {
 namespace {
 
-using viewer_test::Sandbox;
+using corvane_test::Sandbox;
 
 const bool kOffscreen = [] {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -108,7 +108,7 @@ TEST(ReckonerFiles, ChosenLineIsWrittenInPlaceKeepingTheRest) {
   ASSERT_EQ(::stat(path.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino) << "rewritten in place: users need no write access to the folder";
   EXPECT_EQ(CPriceFiles::ReadSelectedName(), L"ソラネ　");
-  EXPECT_NE(viewer_test::ReadFile(path).find("<version>7</version>"), std::string::npos);
+  EXPECT_NE(corvane_test::ReadFile(path).find("<version>7</version>"), std::string::npos);
 
   // No file yet in a folder of one's own: one the viewer reads is made.
   ASSERT_EQ(::chown(sandbox.DataFolder().c_str(), 0, 0), 0);
@@ -185,7 +185,7 @@ TEST(ReckonerFiles, ALockHeldByAnotherUserIsAFailureNotAHang) {
   sandbox.InstallDefaultPriceFiles();
   ASSERT_EQ(::chown(sandbox.DataFolder().c_str(), corvane_test::OtherUserLock::kNobody, 0), 0);
   const std::string path = (sandbox.DataFolder() / "lineselect.xml").string();
-  const std::string before = viewer_test::ReadFile(path);
+  const std::string before = corvane_test::ReadFile(path);
   corvane_test::OtherUserLock lock(path);
   ASSERT_TRUE(lock.Held());
   const auto started = std::chrono::steady_clock::now();
@@ -194,7 +194,7 @@ TEST(ReckonerFiles, ALockHeldByAnotherUserIsAFailureNotAHang) {
   Ui::CPriceLogic price;
   EXPECT_EQ(price.LoadLineSelect(), 0) << "the viewer goes on without the selection";
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "bounded waits only";
-  EXPECT_EQ(viewer_test::ReadFile(path), before);
+  EXPECT_EQ(corvane_test::ReadFile(path), before);
 }
 
 TEST(ReckonerChooser, TheMarkShowsForEveryNameLength) {

@@ -1,4 +1,4 @@
-#include "tests/tray_data/LoopbackHttpServer.h"
+#include "tests/platform_net/LoopbackHttpServer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace tray_data_test {
+namespace corvane_test {
 
 LoopbackHttpServer::~LoopbackHttpServer() { Stop(); }
 
@@ -129,4 +129,4 @@ std::string HeaderValue(const std::string& head, const std::string& name) {
   return head.substr(at, head.find("\r\n", at) - at);
 }
 
-}  // namespace tray_data_test
+}  // namespace corvane_test

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-namespace tray_data_test {
+namespace corvane_test {
 
 // True once the process is in its own namespace; else false with the reason.
 inline bool EnterOwnNetworkNamespace(std::string& reason) {
@@ -36,4 +36,4 @@ inline bool EnterOwnNetworkNamespace(std::string& reason) {
   return entered;
 }
 
-}  // namespace tray_data_test
+}  // namespace corvane_test
