@@ -1,13 +1,14 @@
 #pragma once
-// A system user of the test process's own (no login, no home), as the installation makes
-// for the service, removed again when the object goes. The name carries the process id,
-// so tests running side by side never share one. Needs root.
+// A user of the test process's own (no login, no home), removed again when the object
+// goes. The name carries the process id, so tests running side by side never share one.
+// Needs root.
 #include <pwd.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/platform_service/ProgramRun.h"
 
@@ -15,11 +16,23 @@ namespace corvane_test {
 
 class TemporaryUser {
  public:
-  explicit TemporaryUser(const std::string& prefix) : name_(prefix + std::to_string(getpid())) {
-    // Another process may hold the user database's lock for a moment.
+  enum class Kind {
+    System,   // as the installation makes a service's user: system id range
+    Desktop,  // a person's account, in the ordinary id range
+  };
+  // groups: supplementary groups, comma-separated ("" for none).
+  explicit TemporaryUser(const std::string& prefix, Kind kind = Kind::System, const std::string& groups = "")
+      : name_(prefix + std::to_string(getpid())) {
+    std::vector<std::string> add = {"/usr/sbin/useradd", "--user-group", "--no-create-home", "--home-dir",
+                                    "/nonexistent", "--shell", "/usr/sbin/nologin"};
+    if (kind == Kind::System) add.push_back("--system");
+    if (!groups.empty()) add.insert(add.end(), {"--groups", groups});
+    add.push_back(name_);
+    // A user left by a crashed run of this process id goes first; another process may
+    // hold the user database's lock for a moment.
+    RunProgram({"/usr/sbin/userdel", "--force", name_});
     for (int attempt = 0; attempt < 50 && !Exists(); ++attempt) {
-      RunProgram({"/usr/sbin/useradd", "--system", "--user-group", "--no-create-home", "--home-dir", "/nonexistent",
-                  "--shell", "/usr/sbin/nologin", name_});
+      RunProgram(add);
       if (!Exists()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     if (const passwd* entry = getpwnam(name_.c_str())) {
@@ -27,9 +40,10 @@ class TemporaryUser {
       gid_ = entry->pw_gid;
     }
   }
+  // Forced: a program left running after a failed assertion must not keep the user.
   ~TemporaryUser() {
     for (int attempt = 0; attempt < 50 && Exists(); ++attempt) {
-      RunProgram({"/usr/sbin/userdel", name_});
+      RunProgram({"/usr/sbin/userdel", "--force", name_});
       if (Exists()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
   }

@@ -14,6 +14,7 @@
 
 #include "platform/core/ChildProcess.h"
 #include "tests/TestSandbox.h"
+#include "tests/TestUser.h"
 #include "tests/VirtualDisplay.h"
 
 namespace desktop_test {
@@ -24,45 +25,7 @@ using corvane_test::WriteFile;
 
 inline constexpr uid_t kServiceUser = 65534;  // stands in for the service's own user
 
-inline bool Run(const std::string& command) {
-  std::optional<platform::ChildProcess> run = platform::ChildProcess::Start("/bin/sh", {"-c", command});
-  return run && run->Wait(30000) && run->ExitCode() == 0;
-}
-
-// A login-less user made for this test process, removed with the object; the programs
-// started as the user must have ended by then.
-class TestUser {
- public:
-  // groups: supplementary groups, comma-separated ("" for none).
-  explicit TestUser(const std::string& groups) : name_("cvt" + std::to_string(::getpid()) + groups.substr(0, 1)) {
-    Run("userdel " + name_ + " >/dev/null 2>&1");
-    made_ = Run("useradd --no-create-home --shell /usr/sbin/nologin" + (groups.empty() ? "" : " --groups " + groups) +
-                " " + name_ + " >/dev/null 2>&1");
-    if (const passwd* entry = made_ ? ::getpwnam(name_.c_str()) : nullptr) {
-      uid_ = entry->pw_uid;
-      gid_ = entry->pw_gid;
-    } else {
-      made_ = false;
-    }
-  }
-  ~TestUser() {
-    // Forced: a program left running after a failed assertion must not keep the user.
-    if (made_) Run("userdel --force " + name_ + " >/dev/null 2>&1");
-  }
-  TestUser(const TestUser&) = delete;
-  TestUser& operator=(const TestUser&) = delete;
-
-  bool Made() const { return made_; }
-  const std::string& Name() const { return name_; }
-  uid_t Uid() const { return uid_; }
-  gid_t Gid() const { return gid_; }
-
- private:
-  std::string name_;
-  bool made_ = false;
-  uid_t uid_ = 0;
-  gid_t gid_ = 0;
-};
+using TestUser = corvane_test::TemporaryUser;
 
 // The sandbox as the install leaves it.
 class Installation : public corvane_test::Sandbox {

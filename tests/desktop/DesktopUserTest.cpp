@@ -72,8 +72,8 @@ class DesktopUser : public ::testing::Test {
 };
 
 TEST_F(DesktopUser, AnAdministratorWhoIsNotRootKeepsTheCheckRecordForTheDay) {
-  TestUser administrator("sudo");
-  ASSERT_TRUE(administrator.Made());
+  TestUser administrator("cvts", TestUser::Kind::Desktop, "sudo");
+  ASSERT_TRUE(administrator.Exists());
   const fs::path sysInfo = installation.DataFolder() / "sysinfo.xml";
   ASSERT_TRUE(StartTrayAs(administrator)) << "the tray's start-up did not finish";
   EXPECT_EQ(server->RequestHeads().size(), 1u);
@@ -94,8 +94,8 @@ TEST_F(DesktopUser, AnAdministratorWhoIsNotRootKeepsTheCheckRecordForTheDay) {
 }
 
 TEST_F(DesktopUser, TheTraysLinesLandInTheUsersOwnDayFile) {
-  TestUser user("");
-  ASSERT_TRUE(user.Made());
+  TestUser user("cvt", TestUser::Kind::Desktop);
+  ASSERT_TRUE(user.Exists());
   ASSERT_TRUE(StartTrayAs(user));
   EXPECT_TRUE(server->RequestHeads().empty()) << "no check for a user outside the administrators";
   const fs::path logFolder = installation.HomeOf(user) / ".local/state/Hoxa/Zembrolite/Log";
