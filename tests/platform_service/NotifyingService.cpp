@@ -19,6 +19,7 @@
 
 #include "platform/service/ManualResetEvent.h"
 #include "platform/service/ServiceDispatcher.h"
+#include "tests/platform_service/ServiceStatusOf.h"
 
 namespace {
 
@@ -35,15 +36,7 @@ std::uint32_t Handler(std::uint32_t control, std::uint32_t, void*, void*) {
   return 0;
 }
 
-ServiceStatus StatusOf(std::uint32_t state, std::uint32_t waitHint = 0, std::uint32_t exitCode = 0) {
-  ServiceStatus status;
-  status.serviceType = kServiceWin32OwnProcess;
-  status.controlsAccepted = kServiceAcceptStop;
-  status.currentState = state;
-  status.waitHint = waitHint;
-  status.win32ExitCode = exitCode;
-  return status;
-}
+using corvane_test::StatusOf;
 
 void Main(std::uint32_t, wchar_t**) {
   ServiceStatusHandle handle = RegisterServiceControlHandler(L"Test", Handler, nullptr);

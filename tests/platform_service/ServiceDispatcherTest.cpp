@@ -15,6 +15,7 @@
 #include "platform/service/ManualResetEvent.h"
 #include "tests/TestSandbox.h"
 #include "tests/platform_service/NotifyListener.h"
+#include "tests/platform_service/ServiceStatusOf.h"
 
 namespace {
 
@@ -44,17 +45,7 @@ std::uint32_t TestHandler(std::uint32_t control, std::uint32_t, void*, void*) {
 
 const ServiceTableEntry kTable[] = {{L"Test Service", TestServiceMain}, {nullptr, nullptr}};
 
-ServiceStatus StatusOf(std::uint32_t state, std::uint32_t waitHint = 0, std::uint32_t exitCode = 0,
-                       std::uint32_t specificCode = 0) {
-  ServiceStatus status;
-  status.serviceType = kServiceWin32OwnProcess;
-  status.controlsAccepted = kServiceAcceptStop;
-  status.currentState = state;
-  status.waitHint = waitHint;
-  status.win32ExitCode = exitCode;
-  status.serviceSpecificExitCode = specificCode;
-  return status;
-}
+using corvane_test::StatusOf;
 
 class ServiceDispatcherTest : public ::testing::Test {
  protected:
