@@ -20,6 +20,7 @@
 #include <string>
 
 #include "platform/core/Clock.h"
+#include "platform/ui/GdiObjects.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"

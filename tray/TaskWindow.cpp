@@ -16,6 +16,7 @@
 #include "platform/core/NativePath.h"
 #include "platform/service/MessageQueue.h"
 #include "platform/ui/CursorPosition.h"
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/NotifyIcon.h"
 #include "platform/ui/PopupMenu.h"
 #include "platform/ui/Shell.h"

@@ -1,6 +1,9 @@
 #include "tray/TrayPopup.h"
 
 #include "common/StringUtil.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
 #include "platform/ui/NotificationArea.h"
 #include "resources/tray/TrayResources.h"
 

@@ -4,6 +4,7 @@
 
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/Shell.h"
 #include "prices/LineFilePaths.h"
 #include "resources/viewer/ViewerResources.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/ui/Dialog.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/MessageLoop.h"
 #include "prices/PriceLogic.h"
 #include "viewer/MonthUsage.h"

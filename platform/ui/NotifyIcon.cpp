@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/service/MessageQueue.h"
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/TrayHost.h"
 #include "platform/ui/WindowSystem.h"
 

@@ -11,7 +11,7 @@
 // "TaskbarCreated" (RegisterWindowMessage), so it can add its icons again.
 #include <string>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/UiWindow.h"
 
 namespace platform {

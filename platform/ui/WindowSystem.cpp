@@ -26,6 +26,8 @@
 #include <optional>
 
 #include "platform/ui/FontFaces.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
 #include "platform/ui/MessageLoop.h"
 
 namespace platform::ui_detail {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/ui/Dialog.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/UiWindow.h"
 

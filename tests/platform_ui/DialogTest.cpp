@@ -2,7 +2,9 @@
 // painting.
 #include <gtest/gtest.h>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
 #include "platform/ui/InputSimulation.h"
 #include "platform/ui/UiWindow.h"
 #include "tests/platform_ui/UiTestSupport.h"

@@ -1,7 +1,10 @@
 // Drawing into memory bitmaps, checked at pixels.
 #include <gtest/gtest.h>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
+#include "platform/ui/GdiText.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
 #include "tests/DrawnTextPrinting.h"

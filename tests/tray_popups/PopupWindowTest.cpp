@@ -6,7 +6,10 @@
 #include <cstdlib>
 
 #include "common/ConfigSettings.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
+#include "platform/ui/GdiText.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/DrawnTextPrinting.h"

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/NotifyIcon.h"
 #include "resources/tray/TrayResources.h"

@@ -11,6 +11,7 @@
 #include "common/Constants.h"
 #include "platform/ui/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
+#include "platform/ui/GdiImages.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"
 

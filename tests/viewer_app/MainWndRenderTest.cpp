@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "platform/core/TextCodec.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiText.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"

@@ -8,7 +8,7 @@
 
 #include <chrono>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
 #include "reckoner/LineChooser.h"
 #include "reckoner/PriceFiles.h"

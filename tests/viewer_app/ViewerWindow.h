@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/InputSimulation.h"
 #include "platform/ui/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"

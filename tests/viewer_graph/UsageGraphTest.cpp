@@ -7,6 +7,8 @@
 
 #include <boost/filesystem.hpp>
 
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
 #include "resources/viewer/ViewerResources.h"
 #include "tests/widgets/WidgetTestSupport.h"
 #include "viewer/MonthUsage.h"

@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/InputSimulation.h"
 #include "tests/widgets/WidgetTestSupport.h"
 

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiText.h"
 #include "tests/widgets/WidgetTestSupport.h"
 #include "widgets/DrawText.h"
 #include "widgets/FitFontSelector.h"

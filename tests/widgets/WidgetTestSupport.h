@@ -13,7 +13,9 @@
 #include <boost/filesystem.hpp>
 
 #include "platform/ui/Dialog.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/Resources.h"
 #include "widgets/DrawButton.h"
