@@ -3,7 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
 
 namespace platform {
 

@@ -13,7 +13,7 @@
 
 #include "platform/core/TextCodec.h"
 #include "platform/ui/MessageLoop.h"
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "platform/ui/GdiRecords.h"
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 

@@ -10,9 +10,11 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "platform/ui/DefaultProcessing.h"
 #include "platform/ui/FontFaces.h"
 #include "platform/ui/GdiRecords.h"
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <memory>
 
@@ -63,5 +64,8 @@ GdiObject* StockObject(int id);
 
 inline QColor ToQColor(ColorRef color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
 inline ColorRef FromQColor(QRgb rgb) { return Rgb(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+
+// Shows the icon in the widget's title bar and task switcher; an invalid one clears it.
+void ApplyWindowIcon(QWidget* widget, IconHandle icon);
 
 }  // namespace platform::ui_detail

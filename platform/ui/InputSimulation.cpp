@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 

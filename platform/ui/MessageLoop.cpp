@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
 
 namespace platform {
 

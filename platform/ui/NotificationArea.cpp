@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ui/MessagePump.h"
 #include "platform/ui/TrayHost.h"
-#include "platform/ui/WindowSystem.h"
 
 namespace platform {
 

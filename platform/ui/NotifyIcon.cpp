@@ -14,8 +14,9 @@
 
 #include "platform/service/MessageQueue.h"
 #include "platform/ui/GdiImages.h"
+#include "platform/ui/MessagePump.h"
 #include "platform/ui/TrayHost.h"
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 

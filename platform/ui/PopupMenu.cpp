@@ -12,7 +12,7 @@
 #include <memory>
 #include <set>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
 
 namespace platform {
 

@@ -6,7 +6,10 @@
 #include <QScreen>
 #include <QThread>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/DefaultProcessing.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/WindowRegistry.h"
+#include "platform/ui/WindowWidgets.h"
 
 namespace platform {
 
