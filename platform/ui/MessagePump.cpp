@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QThread>
-#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "platform/ui/DefaultProcessing.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/WindowRegistry.h"
+#include "platform/ui/X11Connection.h"
 
 namespace platform::ui_detail {
 
@@ -140,10 +140,7 @@ bool DisplayAvailable(std::string& reason) {
     reason = "no display to show windows on (DISPLAY is not set)";
     return false;
   }
-  xcb_connection_t* connection = xcb_connect(display, nullptr);
-  const bool connected = connection != nullptr && xcb_connection_has_error(connection) == 0;
-  if (connection != nullptr) xcb_disconnect(connection);
-  if (!connected) {
+  if (!X11Connection::Open()) {
     reason = std::string("no display to show windows on (cannot connect to DISPLAY ") + display + ")";
     return false;
   }
