@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QWindow>
 
 #include "platform/ui/DefaultProcessing.h"
 #include "platform/ui/MessagePump.h"
@@ -147,6 +148,24 @@ bool IsWindowVisible(UiWindow window) {
 
 namespace {
 
+// Changes the stacking hint of a top-level widget shown or not. The toolkit would hide a
+// shown widget whose flags change and show it again; on X11 that unmaps and maps the
+// window, which the window manager and other programs take for a window that closed and
+// a new one. A window that exists in the window system is told directly instead.
+void SetStaysOnTop(QWidget& frame, bool topMost) {
+  Qt::WindowFlags flags = frame.windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, topMost);
+  if (QWindow* native = frame.windowHandle()) {
+    frame.overrideWindowFlags(flags);
+    native->setFlags(flags);
+    return;
+  }
+  // Nothing in the window system yet: the hint goes with the first show.
+  QPoint position = frame.pos();
+  frame.setWindowFlags(flags);
+  frame.move(position);
+}
+
 // Width and height the window manager adds around a top-level widget.
 QSize FrameExtra(QWidget* frame) {
   QRect outer = frame->frameGeometry();
@@ -188,12 +207,8 @@ bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int he
   if ((flags & SWP_NOZORDER) == 0 && record->kind == WindowKind::Dialog && order != ZOrder::Unchanged) {
     bool topMost = order == ZOrder::TopMost || (order == ZOrder::Top && record->topMost);
     if (topMost != record->topMost) {
-      bool visible = record->frame->isVisible();
-      QPoint position = record->frame->pos();
-      record->frame->setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
-      record->frame->move(position);
+      SetStaysOnTop(*record->frame, topMost);
       record->topMost = topMost;
-      if (visible) record->frame->show();
     }
     record->frame->raise();
   }

@@ -154,6 +154,8 @@ bool IsWindowVisible(UiWindow window);
 // Top-level windows: position and size of the whole window in screen coordinates
 // (frame and menu bar included). Children: relative to the parent's client area.
 bool MoveWindow(UiWindow window, int x, int y, int width, int height, bool repaint);
+// ZOrder::TopMost and NoTopMost change a top-level window's stacking whether it is shown
+// yet or not; a shown window stays as it is on the screen meanwhile.
 bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int height, unsigned int flags);
 bool IsTopMost(UiWindow window);
 bool GetWindowRect(UiWindow window, Rect& rect);   // screen coordinates
