@@ -22,6 +22,7 @@
 #include "platform/core/Clock.h"
 #include "platform/ui/GdiObjects.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/MessageProcessing.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"
 

@@ -14,10 +14,4 @@ bool GetCursorPos(Point& point) {
   return true;
 }
 
-bool SetCursorPos(int x, int y) {
-  if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return false;
-  QCursor::setPos(x, y);
-  return true;
-}
-
 }  // namespace platform

@@ -40,6 +40,11 @@ QImage CachedBitmap(ModuleHandle module, int id) {
   return image;
 }
 
+
+}  // namespace
+
+namespace ui_detail {
+
 PixelImage ToPixelImage(const QImage& source) {
   QImage image = source.convertToFormat(QImage::Format_RGB32);
   PixelImage result;
@@ -53,7 +58,7 @@ PixelImage ToPixelImage(const QImage& source) {
   return result;
 }
 
-}  // namespace
+}  // namespace ui_detail
 
 GdiObjectHandle LoadBitmap(ModuleHandle module, int bitmapId) {
   if (module == nullptr) return nullptr;
@@ -77,24 +82,9 @@ bool PixelImage::SavePng(const std::string& path) const {
   return image.save(QString::fromStdString(path), "PNG");
 }
 
-std::optional<PixelImage> PixelImage::LoadPng(const std::string& path) {
-  QImage image;
-  if (!image.load(QString::fromStdString(path), "PNG")) return std::nullopt;
-  return ToPixelImage(image);
-}
-
 std::optional<PixelImage> GetBitmapPixels(GdiObjectHandle bitmap) {
   if (!IsLive(bitmap) || (bitmap->kind != GdiKind::Bitmap && bitmap->kind != GdiKind::Icon)) return std::nullopt;
-  return ToPixelImage(bitmap->image);
-}
-
-std::optional<PixelImage> CaptureClientArea(UiWindow window) {
-  ui_detail::WindowRecord* record = ui_detail::FindRecord(window);
-  if (record == nullptr || !record->client) return std::nullopt;
-  QPixmap picture = record->client->grab();
-  QImage image = picture.toImage();
-  if (image.devicePixelRatio() != 1.0) image = image.scaled(record->client->size());
-  return ToPixelImage(image);
+  return ui_detail::ToPixelImage(bitmap->image);
 }
 
 IconHandle LoadIcon(ModuleHandle module, int iconId) {

@@ -1,6 +1,5 @@
 #pragma once
-// Pictures: the module's bitmaps and icons (PNG), a bitmap's pixels and a window's
-// client area as pixels, and PNG files.
+// Pictures: the module's bitmaps and icons (PNG), a bitmap's pixels, and PNG files.
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,11 +23,8 @@ struct PixelImage {
   std::vector<ColorRef> pixels;  // row by row
   ColorRef At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
   bool SavePng(const std::string& path) const;
-  static std::optional<PixelImage> LoadPng(const std::string& path);
 };
 
 std::optional<PixelImage> GetBitmapPixels(GdiObjectHandle bitmap);
-// Paints the window's client area (children included) as it would appear on screen.
-std::optional<PixelImage> CaptureClientArea(UiWindow window);
 
 }  // namespace platform

@@ -227,13 +227,6 @@ GdiObjectHandle CreateCompatibleBitmap(DcHandle, int width, int height) {
   return bitmap;
 }
 
-bool GetBitmapSize(GdiObjectHandle bitmap, int& width, int& height) {
-  if (!IsLive(bitmap) || (bitmap->kind != GdiKind::Bitmap && bitmap->kind != GdiKind::Icon)) return false;
-  width = bitmap->image.width();
-  height = bitmap->image.height();
-  return true;
-}
-
 GdiObjectHandle CreatePen(int style, int width, ColorRef color) {
   GdiObject* pen = NewObject(GdiKind::Pen);
   pen->penStyle = style == PS_NULL ? PS_NULL : PS_SOLID;
@@ -314,13 +307,6 @@ ColorRef SetTextColor(DcHandle dc, ColorRef color) {
   if (!IsLive(dc)) return kInvalidColor;
   ColorRef previous = dc->textColor;
   dc->textColor = color & 0x00FFFFFF;
-  return previous;
-}
-
-ColorRef SetBkColor(DcHandle dc, ColorRef color) {
-  if (!IsLive(dc)) return kInvalidColor;
-  ColorRef previous = dc->backgroundColor;
-  dc->backgroundColor = color & 0x00FFFFFF;
   return previous;
 }
 

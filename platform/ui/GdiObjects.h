@@ -71,7 +71,6 @@ DcHandle CreateCompatibleDC(DcHandle dc);
 bool DeleteDC(DcHandle dc);
 // A bitmap of the size, black.
 GdiObjectHandle CreateCompatibleBitmap(DcHandle dc, int width, int height);
-bool GetBitmapSize(GdiObjectHandle bitmap, int& width, int& height);
 
 GdiObjectHandle CreatePen(int style, int width, ColorRef color);
 GdiObjectHandle CreateSolidBrush(ColorRef color);
@@ -88,7 +87,6 @@ bool DeleteObject(GdiObjectHandle object);
 int SetMapMode(DcHandle dc, int mode);  // only MM_TEXT exists; returns the previous mode
 int GetDeviceCaps(DcHandle dc, int index);
 ColorRef SetTextColor(DcHandle dc, ColorRef color);
-ColorRef SetBkColor(DcHandle dc, ColorRef color);
 int SetBkMode(DcHandle dc, int mode);
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/GdiObjects.h"
 
 namespace platform {
@@ -42,7 +43,6 @@ struct DeviceContext {
   GdiObject* bitmap = nullptr;
   std::unique_ptr<GdiObject> defaultBitmap;
   ColorRef textColor = Rgb(0, 0, 0);
-  ColorRef backgroundColor = Rgb(255, 255, 255);
   int backgroundMode = OPAQUE;
   Point position;
   int width = 0;
@@ -67,5 +67,8 @@ inline ColorRef FromQColor(QRgb rgb) { return Rgb(qRed(rgb), qGreen(rgb), qBlue(
 
 // Shows the icon in the widget's title bar and task switcher; an invalid one clears it.
 void ApplyWindowIcon(QWidget* widget, IconHandle icon);
+
+// A picture's pixels, 24-bit RGB.
+PixelImage ToPixelImage(const QImage& image);
 
 }  // namespace platform::ui_detail

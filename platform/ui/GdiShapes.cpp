@@ -150,17 +150,4 @@ bool LineTo(DcHandle dc, int x, int y) {
   return true;
 }
 
-ColorRef GetPixel(DcHandle dc, int x, int y) {
-  if (!IsLive(dc) || dc->window || dc->bitmap == nullptr) return kInvalidColor;
-  const QImage& image = dc->bitmap->image;
-  if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return kInvalidColor;
-  return ui_detail::FromQColor(image.pixel(x, y));
-}
-
-ColorRef SetPixel(DcHandle dc, int x, int y, ColorRef color) {
-  if (!IsLive(dc) || x < 0 || y < 0 || x >= dc->width || y >= dc->height) return kInvalidColor;
-  FillPixels(dc, x, y, 1, 1, color);
-  return color & 0x00FFFFFF;
-}
-
 }  // namespace platform

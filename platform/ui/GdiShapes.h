@@ -1,5 +1,5 @@
 #pragma once
-// Lines, rectangles, ellipses, fills, copies between contexts and pixels, drawn with the
+// Lines, rectangles, ellipses, fills and copies between contexts, drawn with the
 // context's pen and brush: right and bottom edges lie outside, LineTo leaves out its end
 // point.
 #include <cstdint>
@@ -20,7 +20,5 @@ bool Ellipse(DcHandle dc, int left, int top, int right, int bottom);
 bool FillRect(DcHandle dc, const Rect& rect, GdiObjectHandle brush);
 bool MoveToEx(DcHandle dc, int x, int y, Point* previous = nullptr);
 bool LineTo(DcHandle dc, int x, int y);
-ColorRef GetPixel(DcHandle dc, int x, int y);  // kInvalidColor outside the bitmap
-ColorRef SetPixel(DcHandle dc, int x, int y, ColorRef color);
 
 }  // namespace platform

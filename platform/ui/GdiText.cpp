@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/ui/DrawnTextObserver.h"
 #include "platform/ui/GdiRecords.h"
 
 namespace platform {
@@ -66,37 +67,26 @@ QStringList WrapParagraph(const QString& paragraph, const QFont& font, int width
   return lines;
 }
 
-std::atomic<DrawnTextRecord*> activeRecord{nullptr};
+std::atomic<ui_detail::DrawnTextObserver*> activeObserver{nullptr};
 
 }  // namespace
 
-DrawnTextRecord::DrawnTextRecord() { activeRecord.store(this, std::memory_order_release); }
+namespace ui_detail {
 
-DrawnTextRecord::~DrawnTextRecord() {
-  DrawnTextRecord* self = this;
-  activeRecord.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
+void SetDrawnTextObserver(DrawnTextObserver* observer) { activeObserver.store(observer, std::memory_order_release); }
+
+void ClearDrawnTextObserver(DrawnTextObserver* observer) {
+  activeObserver.compare_exchange_strong(observer, nullptr, std::memory_order_acq_rel);
 }
 
-std::vector<DrawnText> DrawnTextRecord::Take() {
-  std::lock_guard<std::mutex> guard(lock_);
-  std::vector<DrawnText> texts;
-  texts.swap(texts_);
-  return texts;
-}
-
-void DrawnTextRecord::Add(DrawnText text) {
-  std::lock_guard<std::mutex> guard(lock_);
-  texts_.push_back(std::move(text));
-}
+}  // namespace ui_detail
 
 int DrawTextEx(DcHandle dc, const std::wstring& text, Rect& rect, unsigned int format) {
   if (!IsLive(dc)) return 0;
   const GdiObject* selected = dc->font != nullptr ? dc->font : ui_detail::StockObject(SYSTEM_FONT);
   if ((format & DT_CALCRECT) == 0) {
-    if (DrawnTextRecord* record = activeRecord.load(std::memory_order_acquire)) {
-      const LogFont& asked = selected->description;
-      record->Add(DrawnText{text, rect, format, asked.faceName, asked.height, asked.weight, asked.underline,
-                            dc->textColor});
+    if (ui_detail::DrawnTextObserver* observer = activeObserver.load(std::memory_order_acquire)) {
+      observer->OnDrawnText(text, rect, format, selected->description, dc->textColor);
     }
   }
   QFont font = selected->font;
@@ -156,30 +146,12 @@ int DrawTextEx(DcHandle dc, const std::wstring& text, Rect& rect, unsigned int f
     }
     int lineTop = top + i * lineHeight;
     if (dc->backgroundMode == OPAQUE) {
-      painter.fillRect(QRect(left, lineTop, widths[i], lineHeight), ui_detail::ToQColor(dc->backgroundColor));
+      painter.fillRect(QRect(left, lineTop, widths[i], lineHeight), Qt::white);
     }
     painter.drawText(QPoint(left, lineTop + metrics.ascent()), lines[i]);
   }
   painter.restore();
   return (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? top - rect.top + lineHeight : textHeight;
-}
-
-bool GetTextMetrics(DcHandle dc, TextMetrics& result) {
-  if (!IsLive(dc) || dc->font == nullptr) return false;
-  QFontMetrics metrics(dc->font->font);
-  result.ascent = metrics.ascent();
-  result.descent = metrics.descent();
-  result.height = result.ascent + result.descent;
-  result.averageCharWidth = metrics.averageCharWidth();
-  return true;
-}
-
-bool GetTextExtentPoint(DcHandle dc, const std::wstring& text, int& width, int& height) {
-  if (!IsLive(dc) || dc->font == nullptr) return false;
-  QFontMetrics metrics(dc->font->font);
-  width = metrics.horizontalAdvance(QString::fromStdWString(text));
-  height = metrics.ascent() + metrics.descent();
-  return true;
 }
 
 }  // namespace platform

@@ -66,11 +66,6 @@ int MessageLoop::Run() {
 
 MessageLoop* MessageLoop::Current() { return currentLoop; }
 
-void MessageLoop::PostQuit(int exitCode) {
-  if (!ui_detail::EnsureUi() && ui_detail::Pump() == nullptr) return;
-  ui_detail::PostToPump(UiMessage{UiWindow(), WM_QUIT, static_cast<WParam>(exitCode), 0});
-}
-
 bool MessageLoop::RunFilters(UiMessage& message) {
   // Newest first; a copy, since a filter may remove itself.
   std::vector<MessageFilter*> filters(filters_.rbegin(), filters_.rend());
@@ -113,13 +108,6 @@ bool StartUi(int& argc, char** argv) {
 
 bool IsUiThread() {
   return QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
-void ProcessPendingMessages() {
-  if (!ui_detail::EnsureUi()) return;
-  QCoreApplication::sendPostedEvents();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  QCoreApplication::sendPostedEvents();
 }
 
 }  // namespace platform

@@ -40,8 +40,6 @@ class MessageLoop {
 
   // The loop that is running (or was made last) on the UI thread; null when none.
   static MessageLoop* Current();
-  // Ends the running loop with the code once the messages before it are served.
-  static void PostQuit(int exitCode);
 
   // Used by the window layer for every message it delivers.
   bool RunFilters(UiMessage& message);
@@ -63,7 +61,5 @@ class MessageLoop {
 bool StartUi(int& argc, char** argv);
 // True when the calling thread is the UI thread.
 bool IsUiThread();
-// Serves waiting messages without blocking (for tests and busy phases).
-void ProcessPendingMessages();
 
 }  // namespace platform

@@ -20,8 +20,6 @@ bool GetNotificationAreaRect(Rect& rect) {
   return ui_detail::EnsureUi() && OwnDesktop()->NotificationAreaRect(ui_detail::NotifyIconWindows(), rect);
 }
 
-bool IsNotificationAreaAvailable() { return ui_detail::CurrentTrayHost() != 0; }
-
 namespace ui_detail {
 
 std::uint64_t CurrentTrayHost() { return EnsureUi() ? OwnDesktop()->TrayHost() : 0; }

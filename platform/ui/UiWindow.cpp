@@ -84,16 +84,6 @@ UiWindow GetDlgItem(UiWindow dialog, int controlId) {
   return UiWindow();
 }
 
-int GetDlgCtrlID(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr ? record->controlId : 0;
-}
-
-UiWindow GetParent(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr ? record->parent : UiWindow();
-}
-
 bool SetWindowText(UiWindow window, const std::wstring& text) {
   WindowRecord* record = FindRecord(window);
   if (record == nullptr || !record->frame) return false;
@@ -106,14 +96,6 @@ bool SetWindowText(UiWindow window, const std::wstring& text) {
     record->frame->setProperty("text", value);
   }
   return true;
-}
-
-std::wstring GetWindowText(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  if (record == nullptr || !record->frame) return std::wstring();
-  if (record->kind == WindowKind::Dialog) return record->frame->windowTitle().toStdWString();
-  if (auto* button = qobject_cast<QPushButton*>(record->frame.data())) return button->text().toStdWString();
-  return record->frame->property("text").toString().toStdWString();
 }
 
 bool EnableWindow(UiWindow window, bool enable) {
@@ -139,11 +121,6 @@ bool ShowWindow(UiWindow window, int showCommand) {
     record->frame->show();
   }
   return wasVisible;
-}
-
-bool IsWindowVisible(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr && record->frame && record->frame->isVisible();
 }
 
 namespace {
@@ -216,11 +193,6 @@ bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int he
   return true;
 }
 
-bool IsTopMost(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr && record->topMost;
-}
-
 bool GetWindowRect(UiWindow window, Rect& rect) {
   WindowRecord* record = FindRecord(window);
   if (record == nullptr || !record->frame) return false;
@@ -245,14 +217,6 @@ bool ScreenToClient(UiWindow window, Point& point) {
   WindowRecord* record = FindRecord(window);
   if (record == nullptr || !record->client) return false;
   QPoint mapped = record->client->mapFromGlobal(QPoint(point.x, point.y));
-  point = Point{mapped.x(), mapped.y()};
-  return true;
-}
-
-bool ClientToScreen(UiWindow window, Point& point) {
-  WindowRecord* record = FindRecord(window);
-  if (record == nullptr || !record->client) return false;
-  QPoint mapped = record->client->mapToGlobal(QPoint(point.x, point.y));
   point = Point{mapped.x(), mapped.y()};
   return true;
 }
@@ -315,19 +279,12 @@ CursorHandle SetCursor(CursorHandle cursor) {
   return ui_detail::SwapCursor(cursor);
 }
 
-CursorHandle GetCursor() { return ui_detail::CurrentCursor(); }
-
 bool SetForegroundWindow(UiWindow window) {
   WindowRecord* record = FindRecord(ui_detail::TopLevelOf(window));
   if (record == nullptr || !record->frame) return false;
   record->frame->raise();
   record->frame->activateWindow();
   return true;
-}
-
-UiWindow GetActiveWindow() {
-  if (!ui_detail::EnsureUi()) return UiWindow();
-  return ui_detail::WindowOfWidget(QApplication::activeWindow());
 }
 
 Rect GetWorkArea() {

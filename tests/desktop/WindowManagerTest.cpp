@@ -6,7 +6,7 @@
 
 #include "common/Constants.h"
 #include "platform/core/TextCodec.h"
-#include "platform/ui/ExternalWindowClose.h"
+#include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
 #include "tests/desktop/DesktopSandbox.h"
 #include "tests/desktop/X11Probe.h"

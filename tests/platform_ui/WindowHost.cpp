@@ -6,15 +6,16 @@
 #include "platform/core/TextCodec.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/MessageProcessing.h"
 
 namespace {
 
 class HostDialog : public platform::Dialog {
  protected:
-  bool ProcessWindowMessage(platform::UiWindow, unsigned int message, platform::WParam, platform::LParam,
+  bool ProcessWindowMessage(platform::UiWindow window, unsigned int message, platform::WParam, platform::LParam,
                             platform::LResult& result) override {
     if (message == platform::WM_CLOSE) {
-      platform::MessageLoop::PostQuit(0);
+      platform::PostMessage(window, platform::WM_QUIT, 0);
       result = 0;
       return true;
     }

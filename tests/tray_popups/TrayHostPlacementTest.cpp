@@ -10,6 +10,7 @@
 #include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/NotifyIcon.h"
+#include "platform/ui/testing/MessageProcessing.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/VirtualDisplay.h"
 #include "tests/tray_popups/PopupSandbox.h"

@@ -10,6 +10,9 @@
 
 #include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/testing/WindowInspection.h"
 #include "reckoner/LineChooser.h"
 #include "reckoner/PriceFiles.h"
 #include "reckoner/Reckoner.h"

@@ -18,6 +18,7 @@
 #include "platform/ui/GdiShapes.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/Resources.h"
+#include "platform/ui/testing/DrawingInspection.h"
 #include "widgets/DrawButton.h"
 
 namespace widget_test {

@@ -1,4 +1,4 @@
-#include "platform/ui/ExternalWindowClose.h"
+#include "platform/ui/testing/ExternalWindowClose.h"
 
 #include "platform/ui/DesktopWindowSystem.h"
 
