@@ -66,6 +66,11 @@ int MessageLoop::Run() {
 
 MessageLoop* MessageLoop::Current() { return currentLoop; }
 
+void MessageLoop::PostQuit(int exitCode) {
+  if (!ui_detail::EnsureUi() && ui_detail::Pump() == nullptr) return;
+  ui_detail::PostToPump(UiMessage{UiWindow(), WM_QUIT, static_cast<WParam>(exitCode), 0});
+}
+
 bool MessageLoop::RunFilters(UiMessage& message) {
   // Newest first; a copy, since a filter may remove itself.
   std::vector<MessageFilter*> filters(filters_.rbegin(), filters_.rend());

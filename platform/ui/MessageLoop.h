@@ -40,6 +40,8 @@ class MessageLoop {
 
   // The loop that is running (or was made last) on the UI thread; null when none.
   static MessageLoop* Current();
+  // Ends the running loop with the code once the messages before it are served.
+  static void PostQuit(int exitCode);
 
   // Used by the window layer for every message it delivers.
   bool RunFilters(UiMessage& message);

@@ -17,10 +17,10 @@ namespace {
 
 class StandInWindow : public platform::Dialog {
  protected:
-  bool ProcessWindowMessage(platform::UiWindow window, unsigned int message, platform::WParam, platform::LParam,
+  bool ProcessWindowMessage(platform::UiWindow, unsigned int message, platform::WParam, platform::LParam,
                             platform::LResult& result) override {
     if (message != platform::WM_CLOSE) return false;
-    platform::PostMessage(window, platform::WM_QUIT, 0);
+    platform::MessageLoop::PostQuit(0);
     result = 0;
     return true;
   }
