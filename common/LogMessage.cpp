@@ -100,11 +100,6 @@ std::wstring CLogMessage::GetLevelName(int severity) {
   return severity >= 0 && severity <= 7 ? kNames[severity] : L"UNKNOWN";
 }
 
-std::wstring CLogMessage::GetDateString() {
-  const platform::LocalTime now = platform::Clock::Now();
-  return DateText(now.year, now.month, now.day);
-}
-
 void CLogMessage::SetLogFolder(const std::wstring& folder, int keepDays) {
   if (folder.empty()) return;
   std::lock_guard<std::mutex> guard(m_lock);

@@ -57,7 +57,6 @@ class CLogMessage {
   bool HasLogFolder();
 
   static std::wstring GetLevelName(int severity);
-  static std::wstring GetDateString();
   void DeleteOldLogs();
   // Deletes the *.log files in folder whose leading number is below cutoff's.
   static void DeleteFilesBefore(const std::wstring& folder, const std::wstring& cutoff);

@@ -35,7 +35,6 @@ class CPriceLine {
   std::wstring GetLineId() const { return m_lineId; }
   // description1 for flag 0, description2 for any other flag.
   std::wstring GetDescription(int flag) const { return flag == 0 ? m_description1 : m_description2; }
-  int GetZoneCount() const { return m_zoneCount; }
   const std::vector<std::unique_ptr<CPriceZone>>& GetZones() const { return m_zones; }
   void AddZone(std::unique_ptr<CPriceZone> zone) { m_zones.push_back(std::move(zone)); }
 

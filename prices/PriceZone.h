@@ -30,10 +30,7 @@ class CPriceZone {
 
   std::uint32_t GetIndex() const { return m_index; }
   std::uint32_t GetTrafficUnit() const { return m_trafficUnit; }
-  std::uint32_t GetTrafficMin() const { return m_trafficMin; }
-  std::uint32_t GetTrafficMax() const { return m_trafficMax; }
   float GetSlope() const { return m_slope; }
-  std::uint32_t GetConstPrice() const { return m_constPrice; }
   int GetKind() const { return m_kind; }
 
  private:

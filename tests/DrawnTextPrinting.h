@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/core/TextCodec.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiText.h"
 
 namespace platform {
 

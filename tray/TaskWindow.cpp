@@ -17,6 +17,7 @@
 #include "platform/core/Shell.h"
 #include "platform/service/MessageQueue.h"
 #include "platform/ui/CursorPosition.h"
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/NotifyIcon.h"
 #include "platform/ui/PopupMenu.h"
 #include "resources/tray/TrayResources.h"

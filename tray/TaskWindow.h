@@ -9,7 +9,7 @@
 // all three into tray_app, which links tray_popups for the popup windows.
 #include "platform/core/DateTime.h"
 #include "platform/ui/Dialog.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/Resources.h"
 #include "tray/VersionNumber.h"
 

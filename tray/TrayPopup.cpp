@@ -1,6 +1,9 @@
 #include "tray/TrayPopup.h"
 
 #include "common/StringUtil.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
 #include "platform/ui/NotificationArea.h"
 #include "resources/tray/TrayResources.h"
 
@@ -43,8 +46,6 @@ void PlaceTrayPopup(platform::UiWindow popup, int clientWidth, int clientHeight)
   int frameHeight = 0;
   FrameSize(popup, frameWidth, frameHeight);
   platform::Point position = TrayPopupPosition(frameWidth + clientWidth, frameHeight + clientHeight);
-  // Top-most before it is shown: on X11 a shown window that changes its stacking hint
-  // is mapped afresh, which would show it twice.
   platform::SetWindowPos(popup, platform::ZOrder::TopMost, position.x, position.y, frameWidth + clientWidth,
                          frameHeight + clientHeight, 0);
   platform::ShowWindow(popup, platform::SW_SHOW);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/ui/Dialog.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/UiWindow.h"
 
 namespace Velunor::Quillon::Resident {

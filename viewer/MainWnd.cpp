@@ -5,6 +5,7 @@
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "platform/core/Shell.h"
+#include "platform/ui/GdiImages.h"
 #include "prices/LineFilePaths.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/ComparisonQuery.h"
@@ -116,10 +117,8 @@ LResult CMainWnd::OnInitDialog(unsigned int, WParam, LParam, bool&) {
   SetupView(first);
   PlaceWindow();
   LayOutControls();
-  // Top-most before it is shown: on X11 a shown window changing its stacking hint is
-  // unmapped and mapped again as a new window, which other programs would see vanish.
-  platform::SetWindowPos(Handle(), platform::ZOrder::TopMost, 0, 0, 0, 0, platform::SWP_NOMOVE | platform::SWP_NOSIZE);
   platform::ShowWindow(Handle(), platform::SW_SHOW);
+  platform::SetWindowPos(Handle(), platform::ZOrder::TopMost, 0, 0, 0, 0, platform::SWP_NOMOVE | platform::SWP_NOSIZE);
   return 1;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/ui/Dialog.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/MessageLoop.h"
 #include "prices/PriceLogic.h"
 #include "viewer/MonthUsage.h"
@@ -62,14 +62,10 @@ class CMainWnd : public platform::Dialog, public platform::MessageFilter, public
 
   const CMonthUsage& GetMonthUsage() const { return m_month; }
   const CPriceLogic& GetPriceLogic() const { return m_price; }
-  const CSummaryData& GetSummaryData() const { return m_summary; }
   const CDrawButton& GetDownloadButton() const { return m_downloadButton; }
   const CDrawButton& GetComparisonButton() const { return m_comparisonButton; }
   const CDrawButton& GetLinkButton() const { return m_linkButton; }
-  const CDrawText& GetTitleItem() const { return m_titleItem; }
-  const CDrawText& GetDescriptionItem(int index) const { return index == 0 ? m_description1Item : m_description2Item; }
   const CDrawText& GetHeaderItem() const { return m_headerItem; }
-  const CDrawText& GetLinkItem() const { return m_linkItem; }
   const platform::Rect& GetPanelRect(int number) const { return m_panelRects[static_cast<std::size_t>(number - 1)]; }
 
  protected:

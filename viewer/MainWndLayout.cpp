@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "common/LogMessage.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
 #include "prices/PriceNumbers.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"

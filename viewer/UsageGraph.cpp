@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
+#include "platform/ui/GdiText.h"
 #include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {

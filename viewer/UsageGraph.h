@@ -4,7 +4,7 @@
 // drawing object lives only inside a call.
 #include <string>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/UiWindow.h"
 #include "viewer/MonthUsage.h"
 

@@ -2,7 +2,7 @@
 // A bitmap resource drawn at a rectangle of a window's client area. The item owns no
 // window and no drawing object: it draws into whatever context it is handed and loads
 // its bitmap afresh for every draw.
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/UiWindow.h"
 

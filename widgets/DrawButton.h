@@ -27,8 +27,6 @@ class CDrawButton : public CDrawBmp {
   void OnMouse(platform::UiWindow window, int x, int y, unsigned int keyFlags);
 
   int GetMouseState() const { return m_mouseState; }
-  int GetHoverBitmapId() const { return m_hoverBitmapId; }
-  int GetPressedBitmapId() const { return m_pressedBitmapId; }
 
  private:
   void Redraw(platform::UiWindow window) const;

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiText.h"
 #include "widgets/FitFontSelector.h"
 #include "widgets/FontSelector.h"
 

@@ -33,7 +33,6 @@ class CDrawText : public CDrawBmp {
   const std::wstring& GetText() const { return m_text; }
   platform::ColorRef GetTextColor() const { return m_textColor; }
   int GetFontHeight() const { return m_fontHeight; }
-  const std::wstring& GetFontFace() const { return m_fontFace; }
   int GetFontWeight() const { return m_fontWeight; }
 
  private:

@@ -1,5 +1,7 @@
 #include "widgets/FitFontSelector.h"
 
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiText.h"
 #include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {

@@ -6,7 +6,7 @@
 // its own.
 #include <string>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -3,7 +3,7 @@
 // object's lifetime; the previous font comes back and the font is deleted at the end.
 #include <string>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiObjects.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -51,12 +51,6 @@ bool DateTime::SetDateTime(int year, int month, int day, int hour, int minute, i
   return true;
 }
 
-int DateTime::GetDayOfWeek() const {
-  if (!valid_) return 0;
-  // 0001-01-01 was a Monday.
-  return static_cast<int>((DayNumber(year_, month_, day_) + 1) % 7) + 1;
-}
-
 std::int64_t DateTime::SerialSeconds() const {
   if (!valid_) return -1;
   return DayNumber(year_, month_, day_) * 86400 + hour_ * 3600 + minute_ * 60 + second_;

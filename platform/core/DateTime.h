@@ -25,8 +25,6 @@ class DateTime {
   int GetHour() const { return hour_; }
   int GetMinute() const { return minute_; }
   int GetSecond() const { return second_; }
-  // 1 = Sunday ... 7 = Saturday; 0 when invalid.
-  int GetDayOfWeek() const;
 
   // Seconds since 0001-01-01 00:00:00 of the proleptic Gregorian calendar; ordering key.
   std::int64_t SerialSeconds() const;

@@ -276,13 +276,6 @@ bool IsWindow(WindowHandle window) {
   return registry.windows.count(window.Value()) != 0;
 }
 
-long GetWindowThreadId(WindowHandle window) {
-  Registry& registry = TheRegistry();
-  std::lock_guard<std::mutex> guard(registry.lock);
-  auto it = registry.windows.find(window.Value());
-  return it == registry.windows.end() ? 0 : it->second.queue->threadId;
-}
-
 bool PostMessage(WindowHandle window, unsigned int message, WParam wParam, LParam lParam) {
   std::shared_ptr<Queue> queue;
   if (!window) {

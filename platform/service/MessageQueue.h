@@ -51,8 +51,6 @@ bool DestroyWindow(WindowHandle window);
 // being destroyed itself. Only on the window's own thread.
 void DiscardWindow(WindowHandle window);
 bool IsWindow(WindowHandle window);
-// Kernel thread id of the window's thread, 0 for an invalid window.
-long GetWindowThreadId(WindowHandle window);
 
 // Queues a message for the window's thread; a null window posts to the calling thread.
 // False when the window is invalid.

@@ -3,7 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
 
 namespace platform {
 
@@ -11,12 +11,6 @@ bool GetCursorPos(Point& point) {
   if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return false;
   QPoint position = QCursor::pos();
   point = Point{position.x(), position.y()};
-  return true;
-}
-
-bool SetCursorPos(int x, int y) {
-  if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return false;
-  QCursor::setPos(x, y);
   return true;
 }
 

@@ -5,7 +5,10 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/DefaultProcessing.h"
+#include "platform/ui/DialogBuilder.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 

@@ -3,7 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
 
 namespace platform {
 
@@ -113,13 +113,6 @@ bool StartUi(int& argc, char** argv) {
 
 bool IsUiThread() {
   return QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
-void ProcessPendingMessages() {
-  if (!ui_detail::EnsureUi()) return;
-  QCoreApplication::sendPostedEvents();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  QCoreApplication::sendPostedEvents();
 }
 
 }  // namespace platform

@@ -63,7 +63,5 @@ class MessageLoop {
 bool StartUi(int& argc, char** argv);
 // True when the calling thread is the UI thread.
 bool IsUiThread();
-// Serves waiting messages without blocking (for tests and busy phases).
-void ProcessPendingMessages();
 
 }  // namespace platform

@@ -12,7 +12,4 @@ namespace platform {
 // host, or when the host shows nothing to place against.
 bool GetNotificationAreaRect(Rect& rect);
 
-// True when a tray host owns the selection on the default screen.
-bool IsNotificationAreaAvailable();
-
 }  // namespace platform

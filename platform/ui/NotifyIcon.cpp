@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
-#include <QMouseEvent>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -13,8 +12,10 @@
 #include <vector>
 
 #include "platform/service/MessageQueue.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/MessagePump.h"
 #include "platform/ui/TrayHost.h"
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/WindowRegistry.h"
 
 namespace platform {
 
@@ -205,44 +206,17 @@ bool ShellNotifyIcon(unsigned int action, const NotifyIconData& data) {
   }
 }
 
-bool IsNotifyIconShown(UiWindow window, unsigned int id) {
-  IconEntry* entry = FindEntry(window, id);
-  QWidget* iconWindow = entry != nullptr && IsWindow(window) ? IconWindowOf(*entry) : nullptr;
-  return iconWindow != nullptr && iconWindow->isVisible() && ui_detail::IsDockedWindow(iconWindow->winId());
-}
-
-std::wstring GetNotifyIconTip(UiWindow window, unsigned int id) {
-  IconEntry* entry = FindEntry(window, id);
-  return entry != nullptr ? entry->icon->toolTip().toStdWString() : std::wstring();
-}
-
-bool SimulateNotifyIconClick(UiWindow window, unsigned int id, unsigned int message) {
-  if (!IsNotifyIconShown(window, id)) return false;
-  QWidget* target = IconWindowOf(*FindEntry(window, id));
-  Qt::MouseButton button = Qt::LeftButton;
-  switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: break;
-    case WM_RBUTTONDOWN: button = Qt::RightButton; break;
-    case WM_MBUTTONDOWN: button = Qt::MiddleButton; break;
-    default: return false;
-  }
-  QPointF local(target->width() / 2.0, target->height() / 2.0);
-  QPointF global(target->mapToGlobal(local.toPoint()));
-  auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
-    QMouseEvent event(type, local, local, global, button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &event);
-  };
-  send(QEvent::MouseButtonPress, button);
-  send(QEvent::MouseButtonRelease, Qt::NoButton);
-  if (message == WM_LBUTTONDBLCLK) {
-    send(QEvent::MouseButtonDblClick, button);
-    send(QEvent::MouseButtonRelease, Qt::NoButton);
-  }
-  return true;
-}
-
 namespace ui_detail {
+
+QSystemTrayIcon* FindNotifyIcon(UiWindow window, unsigned int id) {
+  IconEntry* entry = FindEntry(window, id);
+  return entry != nullptr ? entry->icon.get() : nullptr;
+}
+
+QWidget* NotifyIconWidget(UiWindow window, unsigned int id) {
+  IconEntry* entry = FindEntry(window, id);
+  return entry != nullptr ? IconWindowOf(*entry) : nullptr;
+}
 
 std::vector<std::uint64_t> NotifyIconWindows() {
   std::vector<std::uint64_t> windows;

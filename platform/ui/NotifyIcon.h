@@ -11,7 +11,7 @@
 // "TaskbarCreated" (RegisterWindowMessage), so it can add its icons again.
 #include <string>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiHandles.h"
 #include "platform/ui/UiWindow.h"
 
 namespace platform {
@@ -53,14 +53,5 @@ struct NotifyIconData {
 // host runs (the window still gets "TaskbarCreated" once one appears). NIM_MODIFY and
 // NIM_DELETE: false when there is no such icon.
 bool ShellNotifyIcon(unsigned int action, const NotifyIconData& data);
-
-// For tests: whether a tray host has docked the icon and shows it.
-bool IsNotifyIconShown(UiWindow window, unsigned int id);
-// For tests: the tool tip of an existing icon (empty when there is none).
-std::wstring GetNotifyIconTip(UiWindow window, unsigned int id);
-// For tests: a click on the docked icon as the toolkit delivers it from the screen.
-// message: WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN or WM_LBUTTONDBLCLK. False when
-// the icon is not shown.
-bool SimulateNotifyIconClick(UiWindow window, unsigned int id, unsigned int message);
 
 }  // namespace platform

@@ -2,17 +2,18 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/ShownPopupMenu.h"
 
 namespace platform {
 
@@ -26,7 +27,7 @@ struct MenuObject {
 namespace {
 
 std::set<MenuObject*> liveMenus;
-std::function<void(const OpenPopupMenu&)> popupHook;
+std::function<void(QMenu&)> shownMenuObserver;
 QPointer<QMenu> openMenu;
 
 std::unique_ptr<MenuObject> MakeMenu(const std::vector<MenuItemTemplate>& items) {
@@ -79,17 +80,6 @@ QPoint PlaceMenu(unsigned int flags, int x, int y, QSize size) {
   return QPoint(x, y);
 }
 
-OpenPopupMenu Describe(QMenu& menu) {
-  OpenPopupMenu open;
-  for (QAction* action : menu.actions()) {
-    open.texts.push_back(action->isSeparator() ? std::wstring() : action->text().toStdWString());
-    open.commandIds.push_back(action->isSeparator() || action->menu() != nullptr ? 0 : action->data().toInt());
-  }
-  QRect geometry = menu.geometry();
-  open.rect = Rect{geometry.left(), geometry.top(), geometry.left() + geometry.width(), geometry.top() + geometry.height()};
-  return open;
-}
-
 }  // namespace
 
 MenuHandle LoadMenu(ModuleHandle module, int menuId) {
@@ -119,10 +109,10 @@ int TrackPopupMenu(MenuHandle menu, unsigned int flags, int x, int y, UiWindow o
   Fill(shown, menu->items);
   if (shown.actions().isEmpty()) return 0;
   openMenu = &shown;
-  if (popupHook) {
+  if (shownMenuObserver) {
     // Runs inside the menu's own loop, once the menu is on the screen.
     QTimer::singleShot(0, &shown, [&shown]() {
-      if (popupHook) popupHook(Describe(shown));
+      if (shownMenuObserver) shownMenuObserver(shown);
     });
   }
   QAction* chosen = shown.exec(PlaceMenu(flags, x, y, shown.sizeHint()));
@@ -134,25 +124,12 @@ int TrackPopupMenu(MenuHandle menu, unsigned int flags, int x, int y, UiWindow o
   return (flags & TPM_RETURNCMD) ? commandId : 1;
 }
 
-void SetPopupMenuHook(std::function<void(const OpenPopupMenu&)> hook) { popupHook = std::move(hook); }
+namespace ui_detail {
 
-bool ChoosePopupMenuCommand(int commandId) {
-  if (!openMenu) return false;
-  for (QAction* action : openMenu->actions()) {
-    if (action->isSeparator() || action->menu() != nullptr || action->data().toInt() != commandId) continue;
-    // What a keyboard user does: move onto the item and press Enter.
-    openMenu->setActiveAction(action);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QCoreApplication::sendEvent(openMenu, &press);
-    return true;
-  }
-  return false;
-}
+void SetShownMenuObserver(std::function<void(QMenu&)> observer) { shownMenuObserver = std::move(observer); }
 
-bool ClosePopupMenu() {
-  if (!openMenu) return false;
-  openMenu->hide();
-  return true;
-}
+QMenu* ShownMenu() { return openMenu; }
+
+}  // namespace ui_detail
 
 }  // namespace platform

@@ -1,8 +1,6 @@
 #pragma once
 // Menus made from a program's menu templates, shown as pop-ups at a point of the screen.
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "platform/ui/Resources.h"
 #include "platform/ui/UiWindow.h"
@@ -38,20 +36,5 @@ bool DestroyMenu(MenuHandle menu);
 // chosen command id with TPM_RETURNCMD, else nonzero when the menu was shown; 0 when it
 // closed without a choice under TPM_RETURNCMD or could not be shown.
 int TrackPopupMenu(MenuHandle menu, unsigned int flags, int x, int y, UiWindow owner);
-
-// For tests: what an open pop-up menu shows, handed to the test's hook once the menu is
-// on the screen; the hook picks an item (or closes the menu) through the functions below.
-struct OpenPopupMenu {
-  std::vector<std::wstring> texts;  // item texts, "" for a separator
-  std::vector<int> commandIds;      // 0 for separators and nested pop-ups
-  Rect rect;                        // the menu on the screen
-};
-// Called inside TrackPopupMenu while the menu is open; an empty function removes it.
-void SetPopupMenuHook(std::function<void(const OpenPopupMenu&)> hook);
-// Chooses the item of the open menu as a click would; false when no menu is open or it
-// has no such item.
-bool ChoosePopupMenuCommand(int commandId);
-// Closes the open menu without a choice.
-bool ClosePopupMenu();
 
 }  // namespace platform

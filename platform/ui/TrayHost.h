@@ -6,6 +6,9 @@
 
 #include "platform/ui/UiWindow.h"
 
+class QSystemTrayIcon;
+class QWidget;
+
 namespace platform::ui_detail {
 
 // Names the current tray host: its selection owner window on X11, elsewhere 1 while the
@@ -18,5 +21,9 @@ bool IsDockedWindow(std::uint64_t nativeWindow);
 bool NativeScreenRect(std::uint64_t nativeWindow, Rect& rect);
 // The native windows of this program's notification icons that exist now.
 std::vector<std::uint64_t> NotifyIconWindows();
+// The toolkit's tray icon behind the window's notification icon; null when there is none.
+QSystemTrayIcon* FindNotifyIcon(UiWindow window, unsigned int id);
+// The toolkit's window that shows the icon; null while the icon is not shown.
+QWidget* NotifyIconWidget(UiWindow window, unsigned int id);
 
 }  // namespace platform::ui_detail

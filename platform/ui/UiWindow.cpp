@@ -5,8 +5,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QWindow>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/DefaultProcessing.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/WindowRegistry.h"
+#include "platform/ui/WindowWidgets.h"
 
 namespace platform {
 
@@ -80,16 +84,6 @@ UiWindow GetDlgItem(UiWindow dialog, int controlId) {
   return UiWindow();
 }
 
-int GetDlgCtrlID(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr ? record->controlId : 0;
-}
-
-UiWindow GetParent(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr ? record->parent : UiWindow();
-}
-
 bool SetWindowText(UiWindow window, const std::wstring& text) {
   WindowRecord* record = FindRecord(window);
   if (record == nullptr || !record->frame) return false;
@@ -102,14 +96,6 @@ bool SetWindowText(UiWindow window, const std::wstring& text) {
     record->frame->setProperty("text", value);
   }
   return true;
-}
-
-std::wstring GetWindowText(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  if (record == nullptr || !record->frame) return std::wstring();
-  if (record->kind == WindowKind::Dialog) return record->frame->windowTitle().toStdWString();
-  if (auto* button = qobject_cast<QPushButton*>(record->frame.data())) return button->text().toStdWString();
-  return record->frame->property("text").toString().toStdWString();
 }
 
 bool EnableWindow(UiWindow window, bool enable) {
@@ -137,12 +123,25 @@ bool ShowWindow(UiWindow window, int showCommand) {
   return wasVisible;
 }
 
-bool IsWindowVisible(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr && record->frame && record->frame->isVisible();
-}
-
 namespace {
+
+// Changes the stacking hint of a top-level widget shown or not. The toolkit would hide a
+// shown widget whose flags change and show it again; on X11 that unmaps and maps the
+// window, which the window manager and other programs take for a window that closed and
+// a new one. A window that exists in the window system is told directly instead.
+void SetStaysOnTop(QWidget& frame, bool topMost) {
+  Qt::WindowFlags flags = frame.windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, topMost);
+  if (QWindow* native = frame.windowHandle()) {
+    frame.overrideWindowFlags(flags);
+    native->setFlags(flags);
+    return;
+  }
+  // Nothing in the window system yet: the hint goes with the first show.
+  QPoint position = frame.pos();
+  frame.setWindowFlags(flags);
+  frame.move(position);
+}
 
 // Width and height the window manager adds around a top-level widget.
 QSize FrameExtra(QWidget* frame) {
@@ -185,22 +184,13 @@ bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int he
   if ((flags & SWP_NOZORDER) == 0 && record->kind == WindowKind::Dialog && order != ZOrder::Unchanged) {
     bool topMost = order == ZOrder::TopMost || (order == ZOrder::Top && record->topMost);
     if (topMost != record->topMost) {
-      bool visible = record->frame->isVisible();
-      QPoint position = record->frame->pos();
-      record->frame->setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
-      record->frame->move(position);
+      SetStaysOnTop(*record->frame, topMost);
       record->topMost = topMost;
-      if (visible) record->frame->show();
     }
     record->frame->raise();
   }
   if (flags & SWP_SHOWWINDOW) record->frame->show();
   return true;
-}
-
-bool IsTopMost(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  return record != nullptr && record->topMost;
 }
 
 bool GetWindowRect(UiWindow window, Rect& rect) {
@@ -227,14 +217,6 @@ bool ScreenToClient(UiWindow window, Point& point) {
   WindowRecord* record = FindRecord(window);
   if (record == nullptr || !record->client) return false;
   QPoint mapped = record->client->mapFromGlobal(QPoint(point.x, point.y));
-  point = Point{mapped.x(), mapped.y()};
-  return true;
-}
-
-bool ClientToScreen(UiWindow window, Point& point) {
-  WindowRecord* record = FindRecord(window);
-  if (record == nullptr || !record->client) return false;
-  QPoint mapped = record->client->mapToGlobal(QPoint(point.x, point.y));
   point = Point{mapped.x(), mapped.y()};
   return true;
 }
@@ -297,19 +279,12 @@ CursorHandle SetCursor(CursorHandle cursor) {
   return ui_detail::SwapCursor(cursor);
 }
 
-CursorHandle GetCursor() { return ui_detail::CurrentCursor(); }
-
 bool SetForegroundWindow(UiWindow window) {
   WindowRecord* record = FindRecord(ui_detail::TopLevelOf(window));
   if (record == nullptr || !record->frame) return false;
   record->frame->raise();
   record->frame->activateWindow();
   return true;
-}
-
-UiWindow GetActiveWindow() {
-  if (!ui_detail::EnsureUi()) return UiWindow();
-  return ui_detail::WindowOfWidget(QApplication::activeWindow());
 }
 
 Rect GetWorkArea() {

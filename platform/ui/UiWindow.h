@@ -140,26 +140,22 @@ bool PostMessage(UiWindow window, unsigned int message, WParam wParam = 0, LPara
 bool DestroyWindow(UiWindow window);
 bool IsWindow(UiWindow window);
 UiWindow GetDlgItem(UiWindow dialog, int controlId);
-int GetDlgCtrlID(UiWindow window);
-UiWindow GetParent(UiWindow window);
 
 bool SetWindowText(UiWindow window, const std::wstring& text);
-std::wstring GetWindowText(UiWindow window);
 // Returns whether the window was disabled before.
 bool EnableWindow(UiWindow window, bool enable);
 bool IsWindowEnabled(UiWindow window);
 bool ShowWindow(UiWindow window, int showCommand);
-bool IsWindowVisible(UiWindow window);
 
 // Top-level windows: position and size of the whole window in screen coordinates
 // (frame and menu bar included). Children: relative to the parent's client area.
 bool MoveWindow(UiWindow window, int x, int y, int width, int height, bool repaint);
+// ZOrder::TopMost and NoTopMost change a top-level window's stacking whether it is shown
+// yet or not; a shown window stays as it is on the screen meanwhile.
 bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int height, unsigned int flags);
-bool IsTopMost(UiWindow window);
 bool GetWindowRect(UiWindow window, Rect& rect);   // screen coordinates
 bool GetClientRect(UiWindow window, Rect& rect);   // left and top are 0
 bool ScreenToClient(UiWindow window, Point& point);
-bool ClientToScreen(UiWindow window, Point& point);
 
 // Adds the rectangle (null: the whole client area) to the region waiting to be painted.
 // erase asks for WM_ERASEBKGND before the next WM_PAINT.
@@ -179,11 +175,9 @@ UiWindow GetCapture();
 using CursorHandle = int;
 CursorHandle LoadCursor(int cursorId);
 CursorHandle SetCursor(CursorHandle cursor);
-CursorHandle GetCursor();
 
 // Brings one of this program's windows to the front and activates it.
 bool SetForegroundWindow(UiWindow window);
-UiWindow GetActiveWindow();
 
 // The primary screen's area without panels and docks, in screen coordinates.
 Rect GetWorkArea();

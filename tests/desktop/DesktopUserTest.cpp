@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/core/TextCodec.h"
-#include "platform/ui/ExternalWindowClose.h"
+#include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
 #include "tests/desktop/DesktopSandbox.h"
 #include "tests/desktop/X11Probe.h"

@@ -6,7 +6,7 @@
 
 #include "common/Constants.h"
 #include "platform/core/TextCodec.h"
-#include "platform/ui/ExternalWindowClose.h"
+#include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
 #include "tests/desktop/DesktopSandbox.h"
 #include "tests/desktop/X11Probe.h"
@@ -34,6 +34,7 @@ class UnderWindowManager : public ::testing::Test {
       installation_.AddDataFile(name, ReadFile(fs::path(PACKAGING_FOLDER) / "defaults" / name), 0, 0666);
     }
     probe_.emplace(display_.Name());
+    probe_->WatchTopLevelWindows();
     viewer_ = platform::ChildProcess::Start((installation_.ProgramFolder() / "CorvaneViewer").string(), {});
     ASSERT_TRUE(viewer_);
     ASSERT_TRUE(WaitFor([&] { return Find(viewer_->ProcessId(), Common::kProductName).has_value(); }, 20000))
@@ -90,6 +91,11 @@ TEST_F(UnderWindowManager, TheViewerOffersNoMaximiseAndKeepsItsSize) {
   EXPECT_EQ(after.Width(), before.Width());
   EXPECT_EQ(after.Height(), before.Height());
   EXPECT_FALSE(probe_->HasAtom(viewerWindow_, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"));
+}
+
+TEST_F(UnderWindowManager, TheViewerIsTopMostFromItsFirstShowOn) {
+  EXPECT_TRUE(probe_->HasAtom(viewerWindow_, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"));
+  EXPECT_EQ(probe_->UnmapsSinceWatch(), 0) << "becoming top-most must not take the shown window off the screen";
 }
 
 TEST_F(UnderWindowManager, TheChooserFromTheMenuIsOnTopPaintedAndTakesAClick) {

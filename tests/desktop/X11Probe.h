@@ -132,6 +132,23 @@ class X11Probe {
     std::free(image);
     return pixels;
   }
+  // From now on the server tells the probe when a top-level window is unmapped (the
+  // window manager's frames, and the unmap a client announces to the root window).
+  void WatchTopLevelWindows() const {
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_.get(), root_, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection_.get());
+  }
+  // How many top-level windows were unmapped since the watch began. A shown window that
+  // is unmapped and mapped again is, to other programs, a window that closed and a new
+  // one (the toolkit may even make a new window for it).
+  int UnmapsSinceWatch() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_.get())) {
+      if ((event->response_type & 0x7F) == XCB_UNMAP_NOTIFY) ++unmaps_;
+      std::free(event);
+    }
+    return unmaps_;
+  }
   // Asks the window manager for a state change (_NET_WM_STATE), as a pager does.
   void RequestState(xcb_window_t window, const char* first, const char* second) const {
     xcb_client_message_event_t event{};
@@ -160,6 +177,7 @@ class X11Probe {
   };
   std::unique_ptr<xcb_connection_t, Closer> connection_;
   xcb_window_t root_ = 0;
+  int unmaps_ = 0;
 };
 
 // Debian's openbox managing the display, gone with the object.

@@ -2,9 +2,14 @@
 // painting.
 #include <gtest/gtest.h>
 
-#include "platform/ui/Gdi.h"
-#include "platform/ui/InputSimulation.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/UiWindow.h"
+#include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/testing/WindowInspection.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {

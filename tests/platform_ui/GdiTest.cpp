@@ -1,8 +1,13 @@
 // Drawing into memory bitmaps, checked at pixels.
 #include <gtest/gtest.h>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
+#include "platform/ui/GdiText.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/DrawnTextRecord.h"
 #include "resources/viewer/ViewerResources.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/platform_ui/UiTestSupport.h"
@@ -283,14 +288,17 @@ TEST(Gdi, JapaneseGlyphsAreDrawn) {
 
 TEST(Gdi, OpaqueBackgroundFillsBehindTheText) {
   Canvas canvas(100, 30);
+  // On red, so the white background behind the text stands out.
+  GdiObjectHandle red = CreateSolidBrush(kRed);
+  FillRect(canvas.dc(), Rect{0, 0, 100, 30}, red);
+  DeleteObject(red);
   GdiObjectHandle font = MakeFont(14);
   GdiObjectHandle previous = SelectObject(canvas.dc(), font);
-  SetBkColor(canvas.dc(), kRed);
   EXPECT_EQ(SetBkMode(canvas.dc(), OPAQUE), OPAQUE);
   Rect area{0, 0, 100, 30};
   DrawTextEx(canvas.dc(), L"MB", area, DT_SINGLELINE);
-  EXPECT_EQ(canvas.At(0, 0), kRed);
-  EXPECT_EQ(canvas.At(99, 29), kWhite);
+  EXPECT_EQ(canvas.At(0, 0), kWhite);
+  EXPECT_EQ(canvas.At(99, 29), kRed);
   SelectObject(canvas.dc(), previous);
   DeleteObject(font);
 }

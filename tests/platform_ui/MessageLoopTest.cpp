@@ -5,8 +5,10 @@
 #include <thread>
 
 #include "platform/core/Process.h"
-#include "platform/ui/InputSimulation.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/testing/WindowInspection.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {

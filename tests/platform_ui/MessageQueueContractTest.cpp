@@ -16,6 +16,7 @@
 #include "platform/service/MessageQueue.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/MessageProcessing.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {

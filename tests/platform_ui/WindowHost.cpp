@@ -6,6 +6,7 @@
 #include "platform/core/TextCodec.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/MessageProcessing.h"
 
 namespace {
 

@@ -8,8 +8,11 @@
 
 #include <chrono>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/testing/WindowInspection.h"
 #include "reckoner/LineChooser.h"
 #include "reckoner/PriceFiles.h"
 #include "reckoner/Reckoner.h"

@@ -13,8 +13,9 @@
 #include "platform/core/TextCodec.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/ExternalWindows.h"
-#include "platform/ui/InputSimulation.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/MessageProcessing.h"
 #include "tests/TestSandbox.h"
 #include "tray/TrayPopup.h"
 

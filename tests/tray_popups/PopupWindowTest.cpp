@@ -6,8 +6,16 @@
 #include <cstdlib>
 
 #include "common/ConfigSettings.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
+#include "platform/ui/GdiText.h"
 #include "platform/ui/MessageLoop.h"
+#include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/DrawnTextRecord.h"
+#include "platform/ui/testing/InputSimulation.h"
+#include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/testing/WindowInspection.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/tray_popups/PopupSandbox.h"

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/NotifyIcon.h"
+#include "platform/ui/testing/MessageProcessing.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/VirtualDisplay.h"
 #include "tests/tray_popups/PopupSandbox.h"

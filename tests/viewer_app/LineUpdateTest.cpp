@@ -5,9 +5,9 @@
 // test (ReckonerStandIn.cpp), or hands over to the real CorvaneReckoner.
 #include <gtest/gtest.h>
 
-#include "platform/ui/ExternalWindowClose.h"
+#include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
-#include "platform/ui/InputSimulation.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"
 #include "viewer/LineUpdate.h"

@@ -11,6 +11,10 @@
 #include <vector>
 
 #include "platform/core/TextCodec.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiText.h"
+#include "platform/ui/testing/DrawnTextRecord.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"
@@ -227,7 +231,7 @@ TEST_P(MainWndRenderTest, MatchesTheReferencePicture) {
     ASSERT_TRUE(image.SavePng(reference));
     return;
   }
-  std::optional<PixelImage> expected = PixelImage::LoadPng(reference);
+  std::optional<PixelImage> expected = platform::LoadPixelImage(reference);
   ASSERT_TRUE(expected) << "no reference picture " << reference << "; run with CORVANE_UPDATE_SCREENSHOTS=1";
   ASSERT_EQ(expected->width, image.width);
   ASSERT_EQ(expected->height, image.height);

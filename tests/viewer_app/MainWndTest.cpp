@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/TextCodec.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/testing/InputSimulation.h"
+#include "platform/ui/testing/WindowInspection.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"
 

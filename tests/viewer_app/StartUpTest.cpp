@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "common/Constants.h"
-#include "platform/ui/ExternalWindowClose.h"
+#include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 

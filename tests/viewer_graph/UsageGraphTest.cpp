@@ -7,6 +7,10 @@
 
 #include <boost/filesystem.hpp>
 
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/MessageProcessing.h"
 #include "resources/viewer/ViewerResources.h"
 #include "tests/widgets/WidgetTestSupport.h"
 #include "viewer/MonthUsage.h"
@@ -392,7 +396,7 @@ TEST_F(UsageGraphTest, MatchesTheReferencePictures) {
       ASSERT_TRUE(graph.SavePng(reference)) << reference;
       continue;
     }
-    std::optional<platform::PixelImage> wanted = platform::PixelImage::LoadPng(reference);
+    std::optional<platform::PixelImage> wanted = platform::LoadPixelImage(reference);
     ASSERT_TRUE(wanted) << "no reference " << reference << "; look at " << written << " and copy it there";
     ASSERT_EQ(wanted->width, graph.width);
     ASSERT_EQ(wanted->height, graph.height);

@@ -5,7 +5,11 @@
 #include <set>
 #include <tuple>
 
-#include "platform/ui/InputSimulation.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/testing/InputSimulation.h"
+#include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/testing/WindowInspection.h"
 #include "tests/widgets/WidgetTestSupport.h"
 
 namespace {

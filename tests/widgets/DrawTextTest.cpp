@@ -4,6 +4,9 @@
 
 #include <functional>
 
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiText.h"
+#include "platform/ui/testing/DrawingInspection.h"
 #include "tests/widgets/WidgetTestSupport.h"
 #include "widgets/DrawText.h"
 #include "widgets/FitFontSelector.h"

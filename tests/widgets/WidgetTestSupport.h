@@ -13,9 +13,12 @@
 #include <boost/filesystem.hpp>
 
 #include "platform/ui/Dialog.h"
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/Resources.h"
+#include "platform/ui/testing/DrawingInspection.h"
 #include "widgets/DrawButton.h"
 
 namespace widget_test {

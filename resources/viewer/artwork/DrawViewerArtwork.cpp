@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/ui/Gdi.h"
+#include "platform/ui/GdiImages.h"
+#include "platform/ui/GdiObjects.h"
+#include "platform/ui/GdiShapes.h"
+#include "platform/ui/GdiText.h"
 #include "platform/ui/MessageLoop.h"
 
 namespace {

@@ -1,6 +1,8 @@
-#include "platform/ui/InputSimulation.h"
+#include "platform/ui/testing/InputSimulation.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -8,7 +10,10 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "platform/ui/WindowSystem.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/TrayHost.h"
+#include "platform/ui/WindowRegistry.h"
+#include "platform/ui/testing/NotifyIconInspection.h"
 
 namespace platform {
 
@@ -120,6 +125,38 @@ std::wstring GetMenuPopupText(UiWindow window, int popupIndex) {
   QList<QAction*> actions = record->menuBar->actions();
   if (popupIndex < 0 || popupIndex >= actions.size()) return std::wstring();
   return actions[popupIndex]->text().toStdWString();
+}
+
+bool SimulateNotifyIconClick(UiWindow window, unsigned int id, unsigned int message) {
+  if (!IsNotifyIconShown(window, id)) return false;
+  QWidget* target = ui_detail::NotifyIconWidget(window, id);
+  Qt::MouseButton button = Qt::LeftButton;
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: break;
+    case WM_RBUTTONDOWN: button = Qt::RightButton; break;
+    case WM_MBUTTONDOWN: button = Qt::MiddleButton; break;
+    default: return false;
+  }
+  QPointF local(target->width() / 2.0, target->height() / 2.0);
+  QPointF global(target->mapToGlobal(local.toPoint()));
+  auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
+    QMouseEvent event(type, local, local, global, button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+  };
+  send(QEvent::MouseButtonPress, button);
+  send(QEvent::MouseButtonRelease, Qt::NoButton);
+  if (message == WM_LBUTTONDBLCLK) {
+    send(QEvent::MouseButtonDblClick, button);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+  }
+  return true;
+}
+
+bool SetCursorPos(int x, int y) {
+  if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return false;
+  QCursor::setPos(x, y);
+  return true;
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 // Input for tests: mouse and key events made as the toolkit would deliver them from
 // the screen, so they take the same road as a user's (child controls, capture,
 // activation, message filters).
+#include <string>
+
 #include "platform/ui/UiWindow.h"
 
 namespace platform {
@@ -20,5 +22,11 @@ bool TriggerMenuCommand(UiWindow window, int commandId);
 // Menu texts for tests: the popup's text and the item's, empty when not there.
 std::wstring GetMenuItemText(UiWindow window, int commandId);
 std::wstring GetMenuPopupText(UiWindow window, int popupIndex);
+// A click on the docked notification icon as the toolkit delivers it from the screen.
+// message: WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN or WM_LBUTTONDBLCLK. False when
+// the icon is not shown.
+bool SimulateNotifyIconClick(UiWindow window, unsigned int id, unsigned int message);
+// Moves the pointer (on X11 a real pointer warp); false when there is no screen.
+bool SetCursorPos(int x, int y);
 
 }  // namespace platform

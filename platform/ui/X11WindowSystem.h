@@ -1,0 +1,17 @@
+#pragma once
+// Inside the UI layer only: the desktop's window system on X11. Other programs' windows
+// come from the window manager (_NET_CLIENT_LIST_STACKING or _NET_CLIENT_LIST) or, with
+// no window manager, from the mapped children of the root window; titles from
+// _NET_WM_NAME (else WM_NAME), processes from _NET_WM_PID. The tray host is the owner of
+// the _NET_SYSTEM_TRAY_S<screen> selection; the icons it docks are child windows of its
+// panel. Not for program code.
+#include <memory>
+
+#include "platform/ui/DesktopWindowSystem.h"
+#include "platform/ui/X11Connection.h"
+
+namespace platform::ui_detail {
+
+std::unique_ptr<DesktopWindowSystem> MakeX11WindowSystem(X11Connection connection);
+
+}  // namespace platform::ui_detail
