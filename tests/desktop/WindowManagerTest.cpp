@@ -37,8 +37,12 @@ class UnderWindowManager : public ::testing::Test {
     probe_->WatchTopLevelWindows();
     viewer_ = platform::ChildProcess::Start((installation_.ProgramFolder() / "CorvaneViewer").string(), {});
     ASSERT_TRUE(viewer_);
-    ASSERT_TRUE(WaitFor([&] { return Find(viewer_->ProcessId(), Common::kProductName).has_value(); }, 20000))
-        << "no viewer window";
+    // A bound for a busy machine under the sanitizers, not a figure the test measures.
+    const bool shown = WaitFor(
+        [&] { return Find(viewer_->ProcessId(), Common::kProductName).has_value() || viewer_->HasEnded(); }, 60000);
+    ASSERT_TRUE(shown && !viewer_->HasEnded())
+        << "no viewer window: " << (viewer_->HasEnded() ? "it ended with " + std::to_string(viewer_->ExitCode()) : "it runs")
+        << "; top-level windows: " << DescribeWindows();
     viewerWindow_ = Find(viewer_->ProcessId(), Common::kProductName)->x11Window;
     // Let the window manager place and frame it.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -49,6 +53,14 @@ class UnderWindowManager : public ::testing::Test {
       viewer_->Wait(5000);
     }
     Stop(viewer_);
+  }
+
+  static std::string DescribeWindows() {
+    std::string text;
+    for (const platform::TopLevelWindow& window : platform::EnumTopLevelWindows()) {
+      text += "[" + std::to_string(window.processId) + " " + platform::WideToUtf8(window.title) + "] ";
+    }
+    return text;
   }
 
   static std::optional<platform::TopLevelWindow> Find(std::uint32_t processId, const std::wstring& title) {
