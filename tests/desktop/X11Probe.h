@@ -51,6 +51,21 @@ class X11Probe {
     std::free(reply);
     return values;
   }
+  // True once a window manager takes in a newly mapped window (gives it WM_STATE). A
+  // window manager announces itself before its start-up is over, and a window mapped
+  // in between may be left unmanaged, unmapped for good.
+  bool WindowManagerTakesNewWindows() const {
+    xcb_connection_t* connection = connection_.get();
+    const xcb_window_t window = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 16, 16, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(connection, window);
+    xcb_flush(connection);
+    const bool managed = corvane_test::WaitFor([&] { return !Values(window, "WM_STATE").empty(); }, 30000);
+    xcb_destroy_window(connection, window);
+    xcb_flush(connection);
+    return managed;
+  }
   bool HasAtom(xcb_window_t window, const char* property, const char* atom) const {
     for (std::uint32_t value : Values(window, property)) {
       if (value == Atom(atom)) return true;
@@ -190,7 +205,8 @@ class WindowManager {
         "/bin/sh", {"-c", "DISPLAY=" + display + " exec \"" + openbox + "\" >/dev/null 2>&1"});
     X11Probe probe(display);
     return process_ && probe.Connected() &&
-           corvane_test::WaitFor([&] { return !probe.Values(probe.Root(), "_NET_SUPPORTING_WM_CHECK").empty(); }, 10000);
+           corvane_test::WaitFor([&] { return !probe.Values(probe.Root(), "_NET_SUPPORTING_WM_CHECK").empty(); }, 10000) &&
+           probe.WindowManagerTakesNewWindows();
   }
   ~WindowManager() {
     if (process_ && !process_->HasEnded()) {
