@@ -12,6 +12,7 @@
 #include "common/ConfigSettings.h"
 #include "common/Constants.h"
 #include "common/PathUtil.h"
+#include "platform/core/AtomicFile.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/DebugOutput.h"
@@ -57,10 +58,6 @@ unsigned long long LeadingNumber(const std::wstring& text) {
     value = value * 10 + static_cast<unsigned>(ch - L'0');
   }
   return value;
-}
-
-bool WriteAll(int descriptor, const std::string& bytes) {
-  return ::write(descriptor, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
 }
 
 }  // namespace
@@ -123,14 +120,14 @@ void CLogMessage::AppendLine(const std::wstring& path, const std::string& bytes)
     boost::filesystem::create_directories(boost::filesystem::path(native).parent_path(), error);
     descriptor = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (descriptor >= 0) {
-      WriteAll(descriptor, kByteOrderMark + bytes);
+      platform::WriteAll(descriptor, kByteOrderMark + bytes);
       ::close(descriptor);
       return;
     }
     descriptor = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
   }
   if (descriptor < 0) return;
-  WriteAll(descriptor, bytes);
+  platform::WriteAll(descriptor, bytes);
   ::close(descriptor);
 }
 
@@ -154,7 +151,7 @@ void CLogMessage::Write(int severity, const std::wstring& text) {
         boost::filesystem::create_directories(boost::filesystem::path(native).parent_path(), error);
         const int descriptor = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (descriptor >= 0) {
-          WriteAll(descriptor, kByteOrderMark);
+          platform::WriteAll(descriptor, kByteOrderMark);
           ::close(descriptor);
         }
       }

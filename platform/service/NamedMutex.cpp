@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/core/Folders.h"
 #include "platform/core/SpecialFolders.h"
 #include "platform/core/TextCodec.h"
 
@@ -58,20 +59,6 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
 // before it simply counts as existing.
 constexpr int kPresenceAttempts = 20;
 constexpr useconds_t kPresenceRetryMicroseconds = 1000;
-
-bool MakeDirectories(const std::string& path, mode_t mode) {
-  std::string partial;
-  std::size_t position = 0;
-  while (position != std::string::npos) {
-    position = path.find('/', position + 1);
-    partial = path.substr(0, position);
-    if (partial.empty()) continue;
-    struct stat status {};
-    if (stat(partial.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) continue;
-    if (mkdir(partial.c_str(), mode) != 0 && errno != EEXIST) return false;
-  }
-  return true;
-}
 
 // Whether nobody but root and this process's user can have put a file into the folder:
 // a real folder (not a link) owned by one of them that others cannot write. A user's

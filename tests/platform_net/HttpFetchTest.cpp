@@ -14,13 +14,12 @@
 
 using corvane_test::DebugOutputCapture;
 using corvane_test::HeaderValue;
+using corvane_test::Code;
 using corvane_test::LoopbackHttpServer;
 using corvane_test::Response;
 using Velunor::Quillon::Resident::CGetHttpFile;
 
 namespace {
-
-std::wstring Code(unsigned error) { return L"code[" + std::to_wstring(error) + L"]"; }
 
 std::string FirstLine(const std::string& head) { return head.substr(0, head.find("\r\n")); }
 

@@ -37,4 +37,7 @@ class LoopbackHttpTest : public SandboxedTest {
   std::unique_ptr<LoopbackHttpServer> server;
 };
 
+// An error number as the fetch's log lines print it.
+inline std::wstring Code(unsigned error) { return L"code[" + std::to_wstring(error) + L"]"; }
+
 }  // namespace corvane_test

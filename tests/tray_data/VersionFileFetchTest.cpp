@@ -8,14 +8,13 @@
 #include "tests/tray_data/TrayDataSupport.h"
 #include "tray/VersionFile.h"
 
+using corvane_test::Code;
 using corvane_test::LoopbackHttpServer;
 using corvane_test::Response;
 using tray_data_test::DebugOutputCapture;
 using Velunor::Quillon::Resident::CVersionFile;
 
 namespace {
-
-std::wstring Code(unsigned error) { return L"code[" + std::to_wstring(error) + L"]"; }
 
 class VersionFileFetch : public corvane_test::LoopbackHttpTest {
  protected:

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/core/AtomicFile.h"
+#include "platform/core/Folders.h"
 #include "platform/core/SpecialFolders.h"
 #include "platform/core/TextCodec.h"
 #include "platform/service/runner/Directories.h"
@@ -59,7 +60,7 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
     std::cerr << "usage: a service name of letters, digits, '.', '_', '-', '@' and a command" << std::endl;
     return kUsage;
   }
-  if (!MakeDirectories(m_stateFolder)) {
+  if (!MakeDirectories(m_stateFolder, 0755)) {
     std::cerr << name << ": cannot create " << m_stateFolder << ": " << std::strerror(errno) << std::endl;
     return kFailed;
   }
