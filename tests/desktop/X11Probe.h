@@ -53,15 +53,18 @@ class X11Probe {
   }
   // True once a window manager takes in a newly mapped window (gives it WM_STATE). A
   // window manager announces itself before its start-up is over, and a window mapped
-  // in between may be left unmanaged, unmapped for good.
+  // in between may be left unmanaged, unmapped for good: each try maps a new one.
   bool WindowManagerTakesNewWindows() const {
+    return corvane_test::WaitFor([&] { return TakesNewWindowWithin(1000); }, 30000);
+  }
+  bool TakesNewWindowWithin(int milliseconds) const {
     xcb_connection_t* connection = connection_.get();
     const xcb_window_t window = xcb_generate_id(connection);
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 16, 16, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       XCB_COPY_FROM_PARENT, 0, nullptr);
     xcb_map_window(connection, window);
     xcb_flush(connection);
-    const bool managed = corvane_test::WaitFor([&] { return !Values(window, "WM_STATE").empty(); }, 30000);
+    const bool managed = corvane_test::WaitFor([&] { return !Values(window, "WM_STATE").empty(); }, milliseconds);
     xcb_destroy_window(connection, window);
     xcb_flush(connection);
     return managed;
