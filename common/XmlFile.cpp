@@ -13,8 +13,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "common/StringUtil.h"
+#include "common/XmlNestingGuard.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/LockedFile.h"
 #include "platform/core/NativePath.h"
@@ -24,10 +26,6 @@ namespace {
 
 // NULs behind the text: a last line of defence should a parser step still go past it.
 constexpr std::size_t kParsePadding = 16;
-
-bool StartsWithAt(const std::string& text, std::size_t position, const char* prefix) {
-  return text.compare(position, std::char_traits<char>::length(prefix), prefix) == 0;
-}
 
 // How many bytes the parser steps over for a UTF-8 lead byte (1 for anything else).
 std::size_t Utf8StepOf(unsigned char byte) {
@@ -75,51 +73,15 @@ std::string PrepareText(const std::string& bytes) {
 
 }  // namespace
 
+std::string PrepareXmlText(const std::string& bytes) {
+  std::string text = PrepareText(bytes);
+  RepairCutUtf8Sequences(text);
+  return text;
+}
+
 bool NestsDeeperThan(const std::string& text, std::size_t limit) {
-  std::size_t depth = 0;
-  std::size_t i = 0;
-  const std::size_t size = text.size();
-  while (i < size) {
-    i = text.find('<', i);
-    if (i == std::string::npos) break;
-    std::size_t end = std::string::npos;
-    if (StartsWithAt(text, i, "<!--")) {
-      end = text.find("-->", i + 4);
-      i = end == std::string::npos ? size : end + 3;
-      continue;
-    }
-    if (StartsWithAt(text, i, "<![CDATA[")) {
-      end = text.find("]]>", i + 9);
-      i = end == std::string::npos ? size : end + 3;
-      continue;
-    }
-    if (i + 1 < size && (text[i + 1] == '?' || text[i + 1] == '!')) {
-      end = text.find('>', i + 1);
-      i = end == std::string::npos ? size : end + 1;
-      continue;
-    }
-    if (i + 1 < size && text[i + 1] == '/') {
-      if (depth > 0) --depth;
-      end = text.find('>', i + 2);
-      i = end == std::string::npos ? size : end + 1;
-      continue;
-    }
-    // A start tag: its end is the first '>' outside quoted attribute values.
-    std::size_t j = i + 1;
-    while (j < size && text[j] != '>') {
-      if (text[j] == '"' || text[j] == '\'') {
-        const std::size_t close = text.find(text[j], j + 1);
-        j = close == std::string::npos ? size : close + 1;
-      } else {
-        ++j;
-      }
-    }
-    // An unfinished tag still counts: the parser may descend into it before it fails.
-    const bool selfClosing = j < size && text[j - 1] == '/';
-    if (!selfClosing && ++depth > limit) return true;
-    i = j < size ? j + 1 : size;
-  }
-  return false;
+  const std::optional<std::size_t> depth = MeasureXmlNesting(text, limit);
+  return !depth || *depth > limit;
 }
 
 namespace {
@@ -154,8 +116,7 @@ void ReplaceUnprintableDeclarations(TiXmlDocument& document) {
 
 void ParseXmlBytes(TiXmlDocument& document, std::string bytes) {
   if (bytes.size() > kMaxXmlFileBytes) return;
-  std::string text = PrepareText(bytes);
-  RepairCutUtf8Sequences(text);
+  std::string text = PrepareXmlText(bytes);
   if (NestsDeeperThan(text, kMaxXmlDepth)) return;
   text.append(kParsePadding, '\0');
   document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);

@@ -35,8 +35,13 @@ XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::wstring& path, std
 // The same for bytes already in memory (the fuzz targets feed these).
 void ParseXmlBytes(TiXmlDocument& document, std::string bytes);
 
-// True when the elements of text nest deeper than limit. Errs on the deep side for
-// malformed text, so anything it passes is safe to hand to the library.
+// The text the library is given for bytes: up to the first NUL, CR LF and lone CR made
+// LF, and a UTF-8 lead byte whose sequence is cut short made '?'.
+std::string PrepareXmlText(const std::string& bytes);
+
+// True when the library would nest the elements of text (as PrepareXmlText gives it)
+// deeper than limit, or when the text is one the guard does not follow
+// (MeasureXmlNesting); what it passes is safe to hand to the library.
 bool NestsDeeperThan(const std::string& text, std::size_t limit);
 
 // The document as the library's file writer prints it (one node per line, four spaces

@@ -3,3 +3,7 @@
 corvane_add_fuzzer(config_ini_fuzzer
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ConfigIniFuzzer.cpp
   LIBS corvane_common)
+# The nesting guard in front of the XML library, against the library itself.
+corvane_add_fuzzer(xml_nesting_guard_fuzzer XML_SIZE_CAP ${corvane_xml_file_cap}
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/XmlNestingGuardFuzzer.cpp
+  LIBS corvane_common)

@@ -50,9 +50,10 @@ while read -r fuzzer xml_cap; do
   # libFuzzer cuts seeds to 1 MiB unless told to take longer inputs. Seeds near a 64 MiB
   # cap take seconds by design, so slow inputs are not written out as findings.
   largest=$(find "$work" -type f -printf '%s\n' | sort -n | tail -n 1)
-  lengths=()
-  [ "${largest:-0}" -gt 1048576 ] && lengths=(-max_len="$largest")
-  if "$binary" -max_total_time="$fuzz_seconds" -print_final_stats=0 -report_slow_units=100000 "${lengths[@]}" \
+  options=()
+  [ "${largest:-0}" -gt 1048576 ] && options+=(-max_len="$largest")
+  [ -f "$corpus.dict" ] && options+=(-dict="$corpus.dict")
+  if "$binary" -max_total_time="$fuzz_seconds" -print_final_stats=0 -report_slow_units=100000 "${options[@]}" \
     "$work" >"$work.log" 2>&1; then
     echo "fuzz $fuzzer: no findings"
   else
