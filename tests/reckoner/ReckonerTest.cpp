@@ -165,16 +165,23 @@ std::string DeeplyNested(std::size_t depth = 300000) {
 }
 
 TEST(ReckonerFiles, DeeplyNestedFilesAreUnreadableNotACrash) {
-  const std::string deep = DeeplyNested();
+  // Plain, and behind a declaration whose quoted '>' a guard of its own rules would take
+  // for the declaration's end (and then for a comment that never ends).
+  const std::string hidden = "<?xml version=\"><!--\" ?>" + DeeplyNested(60000);
   struct Case {
     const char* name;
+    const std::string* text;
     bool deepSelect;
-  } cases[] = {{"lineselect.xml", true}, {"lineprice.xml", false}};
+  } cases[] = {{"lineselect.xml", nullptr, true},
+               {"lineprice.xml", nullptr, false},
+               {"lineselect.xml", &hidden, true},
+               {"lineprice.xml", &hidden, false}};
+  const std::string plain = DeeplyNested();
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.name + std::string(c.text != nullptr ? ", hidden" : ", plain"));
     Sandbox sandbox;
     sandbox.InstallDefaultPriceFiles();
-    sandbox.WriteData(c.name, deep);
+    sandbox.WriteData(c.name, c.text != nullptr ? *c.text : plain);
     EXPECT_EQ(CPriceFiles::Check(), PriceFileState::Unreadable) << "the viewer then does not open";
     std::vector<LineEntry> lines;
     EXPECT_EQ(CPriceFiles::ReadLines(lines), c.deepSelect) << "the lines come from lineprice.xml alone";
