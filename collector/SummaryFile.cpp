@@ -16,6 +16,7 @@
 #include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "common/PathUtil.h"
+#include "common/Saturating.h"
 #include "common/StringUtil.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/DebugOutput.h"
@@ -129,8 +130,9 @@ std::int32_t ReadNumber(const char* text) {
 }
 
 // Adds delta to the unit's first size element of the name (a size element without text
-// counts as 0) and moves the result to the end of the unit. A size that is not a number
-// starts again from delta: false, and the caller keeps the old file aside.
+// counts as 0) and moves the result to the end of the unit. A sum past 64 bits stops at
+// the largest count, as the readers' sums do. A size that is not a number starts again
+// from delta: false, and the caller keeps the old file aside.
 bool AddToSize(TiXmlElement* unit, const std::string& name, std::uint64_t delta) {
   std::uint64_t value = delta;
   bool readable = true;
@@ -138,7 +140,15 @@ bool AddToSize(TiXmlElement* unit, const std::string& name, std::uint64_t delta)
     std::uint64_t oldValue = 0;
     const char* text = old->GetText();
     if (text && ReadSize(text, oldValue)) {
-      value = oldValue + delta;  // unsigned, so a sum past 64 bits wraps
+      value = Common::AddSaturated(oldValue, delta);
+      const std::uint64_t uncounted = delta - (value - oldValue);
+      if (uncounted != 0) {
+        WriteLog(kWriteFunction, __LINE__,
+                 Common::ToWideString(name + " of today's unit stops at " + std::to_string(value) + "; " +
+                                          std::to_string(uncounted) + " bytes of this write are not in it",
+                                      Common::kUtf8CodePageFlag),
+                 kError);
+      }
     } else if (text) {
       readable = false;
       WriteLog(kWriteFunction, __LINE__,

@@ -20,8 +20,9 @@ class CSummaryFile {
   // unit with the day, hour and minute of this call. Creates the folder and the file when
   // they are missing. A file without a root element is kept aside under a new name and a
   // new file is started; a size of the unit that is not a number starts again from this
-  // interval, the old file kept aside. Failures are logged. False when the bytes are not
-  // in the file (it could not be read or saved): the caller keeps them for a next write.
+  // interval, the old file kept aside. A sum stops at the largest 64-bit count. Failures
+  // are logged. False when the bytes are not in the file (it could not be read or saved):
+  // the caller keeps them for a next write.
   bool WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const;
 
   // Keeps the current month, the twelve before it and anything later; removes the rest.

@@ -10,6 +10,8 @@
 #include "collector/SummaryFile.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
+#include "platform/core/TextCodec.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/summary_writer/SummarySandbox.h"
 
 namespace {
@@ -20,6 +22,18 @@ using summary_test::MonthsOfFile;
 using summary_test::OutlineOfFile;
 using summary_test::ReadBytes;
 using Velunor::Quillon::CSummaryFile;
+
+std::wstring Wide(const std::string& text) { return platform::LocaleToWide(text); }
+
+// Whether one of the caught log lines is exactly the message; the lines caught if not.
+testing::AssertionResult Logged(const corvane_test::DebugOutputCapture& capture, const std::wstring& message) {
+  std::string seen;
+  for (const std::wstring& line : capture.Messages()) {
+    if (line == message) return testing::AssertionSuccess();
+    seen += "\n  " + platform::WideToUtf8(line);
+  }
+  return testing::AssertionFailure() << "not logged: " << platform::WideToUtf8(message) << "\nlogged:" << seen;
+}
 
 class SummaryWriterTest : public summary_test::SummarySandbox {
  protected:
@@ -112,6 +126,41 @@ TEST_F(SummaryWriterTest, WritesFollowTheFileRules) {
     if (row.fixture) PlaceFixture(row.fixture);
     for (const WriteStep& step : row.steps) WriteAt(step.at, step.sent, step.received, step.unknown);
     EXPECT_EQ(OutlineOfFile(SummaryPath()), row.outline);
+  }
+}
+
+// A stored size near the top of 64 bits: the sum stops at the largest count instead of
+// wrapping round to a small one, and the log says how much was not counted.
+TEST_F(SummaryWriterTest, SumsStopAtTheLargestCount) {
+  const struct {
+    const char* size;
+    const char* outline;
+  } cases[] = {
+      {"send_size",
+       "xml(install_date:20160301 year:2016(month:03(unit(datetime:161240 send_size:18446744073709551615 "
+       "recv_size:9447604 unknown_size:11934))))"},
+      {"recv_size",
+       "xml(install_date:20160301 year:2016(month:03(unit(datetime:161240 send_size:744423 "
+       "recv_size:18446744073709551615 unknown_size:11934))))"},
+      {"unknown_size",
+       "xml(install_date:20160301 year:2016(month:03(unit(datetime:161240 send_size:744423 recv_size:9447604 "
+       "unknown_size:18446744073709551615))))"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.size);
+    boost::filesystem::remove_all(DataFolder());
+    std::string bytes = ReadBytes(FixturePath("one_day.xml"));
+    const std::string open = std::string("<") + row.size + ">";
+    const std::size_t start = bytes.find(open) + open.size();
+    bytes.replace(start, bytes.find('<', start) - start, "18446744073709551000");
+    PlaceBytes(bytes);
+
+    corvane_test::DebugOutputCapture capture;
+    EXPECT_TRUE(WriteAt(At(2016, 3, 16, 12, 40), 10420, 10420, 10420));
+    EXPECT_EQ(OutlineOfFile(SummaryPath()), row.outline);
+    EXPECT_TRUE(Logged(capture, Wide(row.size) + L" of today's unit stops at "
+                                                 L"18446744073709551615; 9805 bytes of this write are not in it"));
+    EXPECT_TRUE(OtherFiles().empty());
   }
 }
 
