@@ -2,13 +2,16 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include <boost/filesystem.hpp>
 
@@ -16,7 +19,9 @@
 #include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "common/PathUtil.h"
+#include "common/Saturating.h"
 #include "common/StringUtil.h"
+#include "platform/core/Clock.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/NativePath.h"
@@ -35,10 +40,11 @@ constexpr wchar_t kWriteFunction[] = L"Velunor::Quillon::CCtrlHiddenWindow::DoWr
 constexpr wchar_t kRemoveFunction[] = L"Velunor::Quillon::CCtrlHiddenWindow::DoRemoveXML";
 
 // Suffixes of the names under which an old file is kept when a write would drop its data.
-constexpr char kKeepUnreadable[] = "unreadable";  // no root element: a new file is started
-constexpr char kKeepDamaged[] = "damaged";        // only the part before the damage is saved
-constexpr char kKeepReset[] = "no-install-date";  // the years are dropped with a new install date
-constexpr char kKeepBadSize[] = "bad-size";       // a size of today's unit starts again
+constexpr char kKeepUnreadable[] = "unreadable";   // no root element: a new file is started
+constexpr char kKeepDamaged[] = "damaged";         // only the part before the damage is saved
+constexpr char kKeepReset[] = "no-install-date";   // the years are dropped with a new install date
+constexpr char kKeepBadSize[] = "bad-size";        // a size of today's unit starts again
+constexpr char kKeepClockAhead[] = "clock-ahead";  // the prune takes recent months (TakesRecentMonths)
 
 struct ElementNames {
   std::string root, installDate, year, month, unit, dateTime, sendSize, recvSize, unknownSize;
@@ -110,8 +116,10 @@ bool ReadSize(const char* text, std::uint64_t& value) {
   return digit != text && *digit == '\0';
 }
 
+enum class NumberText { kNumber, kNotANumber, kBeyond32Bits };
+
 // A year or month text: a signed 32-bit decimal number, at most a leading sign.
-std::int32_t ReadNumber(const char* text) {
+NumberText ParseNumber(const char* text, std::int32_t& number) {
   const char* digit = text;
   const bool negative = *digit == '-';
   if (*digit == '-' || *digit == '+') ++digit;
@@ -119,18 +127,112 @@ std::int32_t ReadNumber(const char* text) {
   const char* first = digit;
   for (; *digit >= '0' && *digit <= '9'; ++digit) {
     value = value * 10 + (*digit - '0');
-    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1)
-      throw std::out_of_range("number beyond 32 bits: " + Shorten(text));
+    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return NumberText::kBeyond32Bits;
   }
-  if (digit == first || *digit != '\0') throw std::invalid_argument("not a number: " + Shorten(text));
+  if (digit == first || *digit != '\0') return NumberText::kNotANumber;
   if (negative) value = -value;
-  if (value > std::numeric_limits<std::int32_t>::max()) throw std::out_of_range("number beyond 32 bits: " + Shorten(text));
-  return static_cast<std::int32_t>(value);
+  if (value > std::numeric_limits<std::int32_t>::max()) return NumberText::kBeyond32Bits;
+  number = static_cast<std::int32_t>(value);
+  return NumberText::kNumber;
+}
+
+// The pruning's reading: a text that is not such a number stops it whole.
+std::int32_t ReadNumber(const char* text) {
+  std::int32_t number = 0;
+  switch (ParseNumber(text, number)) {
+    case NumberText::kNumber:
+      return number;
+    case NumberText::kBeyond32Bits:
+      throw std::out_of_range("number beyond 32 bits: " + Shorten(text));
+    case NumberText::kNotANumber:
+      break;
+  }
+  throw std::invalid_argument("not a number: " + Shorten(text));
+}
+
+// A month of the file as one number, year * 12 + month - 1.
+using MonthIndex = std::int64_t;
+
+// The month that a year and a month element name, when both texts are numbers of a date
+// the date type holds (the only ones the writer writes); nothing for any other text.
+std::optional<MonthIndex> DatedMonth(const TiXmlElement* year, const TiXmlElement* month) {
+  const char* yearText = year->GetText();
+  const char* monthText = month->GetText();
+  std::int32_t yearNumber = 0;
+  std::int32_t monthNumber = 0;
+  if (!yearText || !monthText || ParseNumber(yearText, yearNumber) != NumberText::kNumber ||
+      ParseNumber(monthText, monthNumber) != NumberText::kNumber ||
+      !platform::DateTime(yearNumber, monthNumber, 1).IsValid()) {
+    return std::nullopt;
+  }
+  return MonthIndex{yearNumber} * 12 + monthNumber - 1;
+}
+
+// Appends the dated months of a year element to months.
+void AddMonthsOfYear(TiXmlElement* year, std::vector<MonthIndex>& months) {
+  for (TiXmlElement* month = FirstOfKind(year, Names().month); month; month = NextOfKind(month)) {
+    if (const std::optional<MonthIndex> index = DatedMonth(year, month)) months.push_back(*index);
+  }
+}
+
+std::optional<MonthIndex> NewestMonth(TiXmlElement* root) {
+  std::vector<MonthIndex> months;
+  for (TiXmlElement* year = FirstOfKind(root, Names().year); year; year = NextOfKind(year)) {
+    AddMonthsOfYear(year, months);
+  }
+  if (months.empty()) return std::nullopt;
+  return *std::max_element(months.begin(), months.end());
+}
+
+std::string ShowMonth(MonthIndex index) {
+  return Digits("%04d-%02d", static_cast<int>(index / 12), static_cast<int>(index % 12) + 1);
+}
+
+// "2025-11..2026-06, 2026-09": the months in order, runs of consecutive months joined.
+std::string ShowMonths(std::vector<MonthIndex> months) {
+  std::sort(months.begin(), months.end());
+  months.erase(std::unique(months.begin(), months.end()), months.end());
+  std::string shown;
+  for (std::size_t first = 0; first < months.size();) {
+    std::size_t last = first;
+    while (last + 1 < months.size() && months[last + 1] == months[last] + 1) ++last;
+    shown += (shown.empty() ? "" : ", ") + ShowMonth(months[first]);
+    if (last > first) shown += ".." + ShowMonth(months[last]);
+    first = last + 1;
+  }
+  return shown;
+}
+
+// The prune keeps the current month and the twelve before it. A collector off since its
+// last write starts at the latest in the month after the file's newest month, and keeps
+// the newest month and the eleven before it. A prune that takes one of those runs on a
+// clock further ahead of the data than that (set wrong, or an absence of months), and
+// only the old file kept aside still holds them. A start in the month after the newest is
+// the ordinary monthly prune: counting it as ahead would keep a copy every month.
+bool TakesRecentMonths(const std::vector<MonthIndex>& removed, std::optional<MonthIndex> newest) {
+  return newest && std::any_of(removed.begin(), removed.end(), [&](MonthIndex month) { return month >= *newest - 11; });
+}
+
+// Now as a date the file can hold, invalid when the clock is outside the years of the date
+// type; shown is the clock's reading either way.
+platform::DateTime ClockDate(std::string& shown) {
+  const platform::LocalTime clock = platform::Clock::Now();
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", clock.year, clock.month, clock.day, clock.hour,
+                clock.minute, clock.second);
+  shown = text;
+  return platform::DateTime(clock.year, clock.month, clock.day, clock.hour, clock.minute, clock.second);
+}
+
+std::wstring OutsideTheYearsOfADate(const std::string& clockText) {
+  return Common::ToWideString("the clock reads " + clockText + ", outside the years 100 to 9999",
+                              Common::kUtf8CodePageFlag);
 }
 
 // Adds delta to the unit's first size element of the name (a size element without text
-// counts as 0) and moves the result to the end of the unit. A size that is not a number
-// starts again from delta: false, and the caller keeps the old file aside.
+// counts as 0) and moves the result to the end of the unit. A sum past 64 bits stops at
+// the largest count, as the readers' sums do. A size that is not a number starts again
+// from delta: false, and the caller keeps the old file aside.
 bool AddToSize(TiXmlElement* unit, const std::string& name, std::uint64_t delta) {
   std::uint64_t value = delta;
   bool readable = true;
@@ -138,7 +240,15 @@ bool AddToSize(TiXmlElement* unit, const std::string& name, std::uint64_t delta)
     std::uint64_t oldValue = 0;
     const char* text = old->GetText();
     if (text && ReadSize(text, oldValue)) {
-      value = oldValue + delta;  // unsigned, so a sum past 64 bits wraps
+      value = Common::AddSaturated(oldValue, delta);
+      const std::uint64_t uncounted = delta - (value - oldValue);
+      if (uncounted != 0) {
+        WriteLog(kWriteFunction, __LINE__,
+                 Common::ToWideString(name + " of today's unit stops at " + std::to_string(value) + "; " +
+                                          std::to_string(uncounted) + " bytes of this write are not in it",
+                                      Common::kUtf8CodePageFlag),
+                 kError);
+      }
     } else if (text) {
       readable = false;
       WriteLog(kWriteFunction, __LINE__,
@@ -177,6 +287,25 @@ void ReportException(const std::exception& failure) {
 
 std::wstring Wide(const std::string& nativeText) { return platform::LocaleToWide(nativeText); }
 
+// Saves the document, the old file kept aside first when keepReason is set, and logs a
+// failure or where the old file went; detail says more about why (for the log only).
+bool SaveAndReport(const wchar_t* function, const CSummaryFileStore& store, const TiXmlDocument& document,
+                   const std::string& keepReason, const std::string& detail) {
+  std::string keptAs;
+  std::string error;
+  if (!store.Save(document, keepReason, keptAs, error)) {
+    WriteLog(function, __LINE__, L"cannot save the summary file: " + Wide(error), kError);
+    return false;
+  }
+  if (!keepReason.empty()) {
+    WriteLog(function, __LINE__,
+             L"the previous summary file was kept as " + Wide(keptAs) + L" (" + Wide(keepReason) + L")" +
+                 (detail.empty() ? L"" : L": " + Common::ToWideString(detail, Common::kUtf8CodePageFlag)),
+             kError);
+  }
+  return true;
+}
+
 }  // namespace
 
 CSummaryFile::CSummaryFile(std::wstring path) : m_path(std::move(path)) {}
@@ -189,7 +318,21 @@ bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
   WriteLog(kWriteFunction, __LINE__, L"DoWriteXML", kDebug);
   try {
     const ElementNames& names = Names();
-    const platform::DateTime now = platform::DateTime::Now();
+    std::string clockText;
+    const platform::DateTime now = ClockDate(clockText);
+    if (!now.IsValid()) {
+      // Fields of an invalid date (year 0000, month 00) name a month no reader can place,
+      // and the nearest real date would book the traffic on a day it did not happen. So
+      // nothing is written: false makes the caller add the counts to its next write, which
+      // books them once the clock reads a real date again, and the line keeps them on
+      // record should no such write come (the one at stop).
+      WriteLog(kWriteFunction, __LINE__,
+               OutsideTheYearsOfADate(clockText) +
+                   L": nothing is written under a made-up date; not in the file: sent " + std::to_wstring(sent) +
+                   L", received " + std::to_wstring(received) + L", unknown " + std::to_wstring(unknown),
+               kError);
+      return false;
+    }
     const std::string year = Digits("%04d", now.GetYear());
     const std::string month = Digits("%02d", now.GetMonth());
     const std::string stamp = Digits("%02d%02d%02d", now.GetDay(), now.GetHour(), now.GetMinute());
@@ -198,6 +341,7 @@ bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
     const CSummaryFileStore store(GetNativePath());
     TiXmlDocument document;
     std::string keepReason;
+    std::string detail;
     std::string error;
     switch (store.Load(document, error)) {
       case LoadResult::kMissing:
@@ -224,7 +368,12 @@ bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
     if (!root->FirstChildElement(names.installDate)) {
       // A file without install date starts again from today; its years go.
       if (keepReason.empty() && root->FirstChildElement(names.year)) keepReason = kKeepReset;
-      while (TiXmlElement* oldYear = root->FirstChildElement(names.year)) root->RemoveChild(oldYear);
+      std::vector<MonthIndex> removed;
+      while (TiXmlElement* oldYear = root->FirstChildElement(names.year)) {
+        AddMonthsOfYear(oldYear, removed);
+        root->RemoveChild(oldYear);
+      }
+      if (!removed.empty()) detail = "months removed: " + ShowMonths(removed);
       AppendElement(root, names.installDate, &today);
     }
 
@@ -246,15 +395,7 @@ bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
     if (!sizesRead && keepReason.empty()) keepReason = kKeepBadSize;
 
     PrintToDebugOutput(document);
-    if (!store.Save(document, keepReason, error)) {
-      WriteLog(kWriteFunction, __LINE__, L"cannot save the summary file: " + Wide(error), kError);
-      return false;
-    }
-    if (!keepReason.empty()) {
-      WriteLog(kWriteFunction, __LINE__,
-               L"the previous summary file was kept beside it (" + Wide(keepReason) + L")", kError);
-    }
-    return true;
+    return SaveAndReport(kWriteFunction, store, document, keepReason, detail);
   } catch (const std::exception& failure) {
     ReportException(failure);
     return false;
@@ -265,12 +406,17 @@ void CSummaryFile::RemoveOldMonths() const {
   WriteLog(kRemoveFunction, __LINE__, L"DoRemoveXML", kDebug);
   try {
     const ElementNames& names = Names();
-    const platform::DateTime now = platform::DateTime::Now();
-    const std::int64_t currentYear = now.GetYear();
-    const std::int64_t currentMonthIndex = currentYear * 12 + now.GetMonth() - 1;
-
     const CSummaryFileStore store(GetNativePath());
     store.RemoveLeftoverTemporaryFiles();
+    std::string clockText;
+    const platform::DateTime now = ClockDate(clockText);
+    if (!now.IsValid()) {
+      // No current month to measure the file's months from.
+      WriteLog(kRemoveFunction, __LINE__, OutsideTheYearsOfADate(clockText) + L": nothing is pruned", kError);
+      return;
+    }
+    const std::int64_t currentYear = now.GetYear();
+    const MonthIndex currentMonthIndex = currentYear * 12 + now.GetMonth() - 1;
     TiXmlDocument document;
     std::string keepReason;
     std::string error;
@@ -292,6 +438,8 @@ void CSummaryFile::RemoveOldMonths() const {
     }
 
     TiXmlElement* root = document.RootElement();
+    const std::optional<MonthIndex> newest = NewestMonth(root);
+    std::vector<MonthIndex> removed;
     TiXmlElement* yearElement = FirstOfKind(root, names.year);
     while (yearElement) {
       const char* yearText = yearElement->GetText();
@@ -301,6 +449,7 @@ void CSummaryFile::RemoveOldMonths() const {
       }
       const std::int64_t yearNumber = ReadNumber(yearText);
       if (yearNumber < currentYear - 1) {
+        AddMonthsOfYear(yearElement, removed);
         root->RemoveChild(yearElement);
         yearElement = FirstOfKind(root, names.year);
         continue;
@@ -310,6 +459,7 @@ void CSummaryFile::RemoveOldMonths() const {
         while (monthElement) {
           const char* monthText = monthElement->GetText();
           if (monthText && currentMonthIndex - (yearNumber * 12 + ReadNumber(monthText) - 1) > 12) {
+            if (const std::optional<MonthIndex> dated = DatedMonth(yearElement, monthElement)) removed.push_back(*dated);
             yearElement->RemoveChild(monthElement);
             monthElement = FirstOfKind(yearElement, names.month);
           } else {
@@ -320,13 +470,14 @@ void CSummaryFile::RemoveOldMonths() const {
       yearElement = NextOfKind(yearElement);
     }
 
-    PrintToDebugOutput(document);
-    if (!store.Save(document, keepReason, error)) {
-      WriteLog(kRemoveFunction, __LINE__, L"cannot save the summary file: " + Wide(error), kError);
-    } else if (!keepReason.empty()) {
-      WriteLog(kRemoveFunction, __LINE__,
-               L"the previous summary file was kept beside it (" + Wide(keepReason) + L")", kError);
+    std::string detail;
+    if (TakesRecentMonths(removed, newest)) {
+      if (keepReason.empty()) keepReason = kKeepClockAhead;
+      detail = "the clock (" + ShowMonth(currentMonthIndex) + ") is more than a month past the newest month in the " +
+               "file (" + ShowMonth(*newest) + "); months removed: " + ShowMonths(removed);
     }
+    PrintToDebugOutput(document);
+    SaveAndReport(kRemoveFunction, store, document, keepReason, detail);
   } catch (const std::exception& failure) {
     ReportException(failure);
   }

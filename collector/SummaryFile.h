@@ -20,13 +20,16 @@ class CSummaryFile {
   // unit with the day, hour and minute of this call. Creates the folder and the file when
   // they are missing. A file without a root element is kept aside under a new name and a
   // new file is started; a size of the unit that is not a number starts again from this
-  // interval, the old file kept aside. Failures are logged. False when the bytes are not
-  // in the file (it could not be read or saved): the caller keeps them for a next write.
+  // interval, the old file kept aside. A sum stops at the largest 64-bit count. Failures
+  // are logged. False when the bytes are not in the file (it could not be read or saved,
+  // or the clock is outside the years 100 to 9999): the caller keeps them for a next write.
   bool WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const;
 
   // Keeps the current month, the twelve before it and anything later; removes the rest.
-  // Creates nothing when there is no file. Also removes temporary files that a write cut
-  // short by a crash left beside the file.
+  // When that takes one of the twelve months up to the newest month in the file, the
+  // clock is ahead of the data and the old file is kept aside first. Creates nothing when
+  // there is no file, and prunes nothing on a clock outside the years 100 to 9999. Also
+  // removes temporary files that a write cut short by a crash left beside the file.
   void RemoveOldMonths() const;
 
   // The file's path as the operating system takes it.

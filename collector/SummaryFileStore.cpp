@@ -25,19 +25,23 @@ CSummaryFileStore::LoadResult CSummaryFileStore::Load(TiXmlDocument& document, s
   return Common::LoadXmlFile(document, m_path, &error);
 }
 
-bool CSummaryFileStore::Save(const TiXmlDocument& document, const std::string& keepReason,
+bool CSummaryFileStore::Save(const TiXmlDocument& document, const std::string& keepReason, std::string& keptAs,
                              std::string& error) const {
   const std::string bytes = Render(document);
-  if (!keepReason.empty() && !KeepOldFile(keepReason, error)) return false;
+  keptAs.clear();
+  if (!keepReason.empty() && !KeepOldFile(keepReason, keptAs, error)) return false;
   return platform::ReplaceFileAtomically(m_path, bytes, error);
 }
 
-bool CSummaryFileStore::KeepOldFile(const std::string& reason, std::string& error) const {
+bool CSummaryFileStore::KeepOldFile(const std::string& reason, std::string& keptAs, std::string& error) const {
   const std::string base = m_path + "." + reason + "-" + StampNow();
   for (int serial = 0; serial < 1000; ++serial) {
     const std::string name = serial == 0 ? base : base + "-" + std::to_string(serial);
     bool nameTaken = false;
-    if (platform::KeepFileAs(m_path, name, nameTaken, error)) return true;
+    if (platform::KeepFileAs(m_path, name, nameTaken, error)) {
+      keptAs = name;
+      return true;
+    }
     if (!nameTaken) return false;
   }
   error = "no free name to keep " + m_path;

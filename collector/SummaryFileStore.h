@@ -21,8 +21,10 @@ class CSummaryFileStore {
 
   // Saves the document atomically (see Common::SaveXmlFile). With a non-empty keepReason
   // the old file is first kept as "<file>.<keepReason>-<yyyyMMddHHmmss>" (never
-  // overwritten). On failure the old file is left as it was and error says why.
-  bool Save(const TiXmlDocument& document, const std::string& keepReason, std::string& error) const;
+  // overwritten), and keptAs is that name. On failure the old file is left as it was and
+  // error says why.
+  bool Save(const TiXmlDocument& document, const std::string& keepReason, std::string& keptAs,
+            std::string& error) const;
 
   // Removes temporary files of writes that never reached their rename.
   void RemoveLeftoverTemporaryFiles() const;
@@ -30,7 +32,7 @@ class CSummaryFileStore {
   static std::string Render(const TiXmlDocument& document) { return Common::RenderXmlDocument(document); }
 
  private:
-  bool KeepOldFile(const std::string& reason, std::string& error) const;
+  bool KeepOldFile(const std::string& reason, std::string& keptAs, std::string& error) const;
 
   std::string m_path;
 };

@@ -7,11 +7,11 @@
 
 #include "common/Constants.h"
 #include "common/PathUtil.h"
+#include "common/Saturating.h"
 #include "common/StringUtil.h"
 #include "platform/core/TextCodec.h"
 #include "prices/LineFilePaths.h"
 #include "prices/PriceNumbers.h"
-#include "prices/Saturating.h"
 #include "prices/XmlReading.h"
 
 namespace Velunor::Quillon::Ui {
@@ -122,7 +122,7 @@ std::wstring CPriceLogic::GroupThousands(std::uint32_t number) { return FormatTh
 
 void CPriceLogic::EvaluateMonth(const CMonthTraffic& month, float& price,
                                 std::uint32_t& value) const {
-  const std::uint64_t used = AddSaturated(month.GetMonthTotal(), month.GetProjectedRest());
+  const std::uint64_t used = Common::AddSaturated(month.GetMonthTotal(), month.GetProjectedRest());
   const std::uint32_t x = BytesToMiB(used);
   if (const CPriceLine* line = FirstSelectedLine()) {
     line->Evaluate(x, price, value);

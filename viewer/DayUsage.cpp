@@ -1,6 +1,6 @@
 #include "viewer/DayUsage.h"
 
-#include "prices/Saturating.h"
+#include "common/Saturating.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -32,7 +32,7 @@ void CDayUsage::Set(int year, int month, int day, std::uint64_t sent, std::uint6
 }
 
 std::uint64_t CDayUsage::GetTotal() const {
-  return AddSaturated(AddSaturated(m_sent, m_received), m_unknown);
+  return Common::AddSaturated(Common::AddSaturated(m_sent, m_received), m_unknown);
 }
 
 }  // namespace Velunor::Quillon::Ui

@@ -1,6 +1,6 @@
 #include "viewer/MonthUsage.h"
 
-#include "prices/Saturating.h"
+#include "common/Saturating.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -91,7 +91,7 @@ std::uint64_t CMonthUsage::GetMonthTotal() const {
   std::uint64_t total = 0;
   for (const CDayUsage& day : m_days) {
     if (day.IsValid()) {
-      total = AddSaturated(total, day.GetTotal());
+      total = Common::AddSaturated(total, day.GetTotal());
     }
   }
   return total;

@@ -10,6 +10,8 @@
 #include "collector/SummaryFile.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DebugOutput.h"
+#include "platform/core/TextCodec.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/summary_writer/SummarySandbox.h"
 
 namespace {
@@ -20,6 +22,18 @@ using summary_test::MonthsOfFile;
 using summary_test::OutlineOfFile;
 using summary_test::ReadBytes;
 using Velunor::Quillon::CSummaryFile;
+
+std::wstring Wide(const std::string& text) { return platform::LocaleToWide(text); }
+
+// Whether one of the caught log lines is exactly the message; the lines caught if not.
+testing::AssertionResult Logged(const corvane_test::DebugOutputCapture& capture, const std::wstring& message) {
+  std::string seen;
+  for (const std::wstring& line : capture.Messages()) {
+    if (line == message) return testing::AssertionSuccess();
+    seen += "\n  " + platform::WideToUtf8(line);
+  }
+  return testing::AssertionFailure() << "not logged: " << platform::WideToUtf8(message) << "\nlogged:" << seen;
+}
 
 class SummaryWriterTest : public summary_test::SummarySandbox {
  protected:
@@ -115,6 +129,41 @@ TEST_F(SummaryWriterTest, WritesFollowTheFileRules) {
   }
 }
 
+// A stored size near the top of 64 bits: the sum stops at the largest count instead of
+// wrapping round to a small one, and the log says how much was not counted.
+TEST_F(SummaryWriterTest, SumsStopAtTheLargestCount) {
+  const struct {
+    const char* size;
+    const char* outline;
+  } cases[] = {
+      {"send_size",
+       "xml(install_date:20160301 year:2016(month:03(unit(datetime:161240 send_size:18446744073709551615 "
+       "recv_size:9447604 unknown_size:11934))))"},
+      {"recv_size",
+       "xml(install_date:20160301 year:2016(month:03(unit(datetime:161240 send_size:744423 "
+       "recv_size:18446744073709551615 unknown_size:11934))))"},
+      {"unknown_size",
+       "xml(install_date:20160301 year:2016(month:03(unit(datetime:161240 send_size:744423 recv_size:9447604 "
+       "unknown_size:18446744073709551615))))"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.size);
+    boost::filesystem::remove_all(DataFolder());
+    std::string bytes = ReadBytes(FixturePath("one_day.xml"));
+    const std::string open = std::string("<") + row.size + ">";
+    const std::size_t start = bytes.find(open) + open.size();
+    bytes.replace(start, bytes.find('<', start) - start, "18446744073709551000");
+    PlaceBytes(bytes);
+
+    corvane_test::DebugOutputCapture capture;
+    EXPECT_TRUE(WriteAt(At(2016, 3, 16, 12, 40), 10420, 10420, 10420));
+    EXPECT_EQ(OutlineOfFile(SummaryPath()), row.outline);
+    EXPECT_TRUE(Logged(capture, Wide(row.size) + L" of today's unit stops at "
+                                                 L"18446744073709551615; 9805 bytes of this write are not in it"));
+    EXPECT_TRUE(OtherFiles().empty());
+  }
+}
+
 TEST_F(SummaryWriterTest, CreatedFileHasTheSavedLayout) {
   std::wstring debugText;
   platform::SetDebugOutputSink([&](const std::wstring& text) { debugText += text; });
@@ -164,25 +213,95 @@ struct PruneCase {
   platform::LocalTime at;
   const char* months;  // what stays, as MonthsOfFile shows it
   const char* installDate;
+  std::vector<std::string> keptAside;  // files beside it afterwards, each the fixture's bytes
 };
 
+// span.xml's newest month is January 2017. A start in that month or the next one prunes
+// as every month does; a clock further ahead takes months the file still needs, so the
+// old file is kept first.
 TEST_F(SummaryWriterTest, PruningKeepsTheCurrentMonthTheTwelveBeforeAndLater) {
   const std::vector<PruneCase> cases = {
       {"March 2016", "span.xml", At(2016, 3, 16, 9),
-       "2015(03 04 05 06 07 08 09 10 11 12) 2016(01 02 03) 2017(01)", "20141101"},
+       "2015(03 04 05 06 07 08 09 10 11 12) 2016(01 02 03) 2017(01)", "20141101", {}},
       {"January 2016", "span.xml", At(2016, 1, 5),
-       "2015(01 02 03 04 05 06 07 08 09 10 11 12) 2016(01 02 03) 2017(01)", "20141101"},
-      {"December 2016", "span.xml", At(2016, 12, 1), "2015(12) 2016(01 02 03) 2017(01)", "20141101"},
-      {"a year whose months all go stays empty", "span.xml", At(2018, 2, 1), "2017()", "20141101"},
+       "2015(01 02 03 04 05 06 07 08 09 10 11 12) 2016(01 02 03) 2017(01)", "20141101", {}},
+      {"December 2016", "span.xml", At(2016, 12, 1), "2015(12) 2016(01 02 03) 2017(01)", "20141101", {}},
+      {"in the newest month the thirteenth month before it goes", "span.xml", At(2017, 1, 20),
+       "2016(01 02 03) 2017(01)", "20141101", {}},
+      {"in the month after the newest the twelfth month before it goes", "span.xml", At(2017, 2, 1),
+       "2016(02 03) 2017(01)", "20141101", {}},
+      {"two months after the newest the old file is kept first", "span.xml", At(2017, 3, 1, 8),
+       "2016(03) 2017(01)", "20141101", {"summarydata.xml.clock-ahead-20170301080000"}},
+      {"a year whose months all go stays empty", "span.xml", At(2018, 2, 1), "2017()", "20141101",
+       {"summarydata.xml.clock-ahead-20180201000000"}},
       {"texts missing are passed over, foreign elements walked as years", "odd_prune.xml", At(2016, 3, 16),
-       "-(01) 2015(- 3 12) 2016(01)", "20140101"},
+       "-(01) 2015(- 3 12) 2016(01)", "20140101", {}},
   };
   for (const PruneCase& row : cases) {
     SCOPED_TRACE(row.name);
+    boost::filesystem::remove_all(DataFolder());
     PlaceFixture(row.fixture);
     PruneAt(row.at);
     EXPECT_EQ(MonthsOfFile(SummaryPath()), row.months);
     EXPECT_EQ(OutlineOfFile(SummaryPath()).rfind(std::string("xml(install_date:") + row.installDate, 0), 0u);
+    ASSERT_EQ(OtherFiles(), row.keptAside);
+    for (const std::string& name : row.keptAside) {
+      EXPECT_EQ(ReadBytes(DataFolder() + "/" + name), ReadBytes(FixturePath(row.fixture)));
+    }
+  }
+}
+
+// A collector started with its clock years ahead of the file: the prune takes every month
+// there is, so the file as it was is kept aside first and the log says what went and where
+// it is. A later start keeps nothing more aside.
+TEST_F(SummaryWriterTest, AClockYearsAheadPrunesOnlyWithTheOldFileKept) {
+  PlaceFixture("months_2026.xml");
+  {
+    corvane_test::DebugOutputCapture capture;
+    PruneAt(At(2030, 1, 1, 10, 0));
+    const std::wstring kept = Wide(SummaryPath()) + L".clock-ahead-20300101100000";
+    EXPECT_TRUE(Logged(capture, L"the previous summary file was kept as " + kept +
+                                    L" (clock-ahead): the clock (2030-01) is more than a month past the newest "
+                                    L"month in the file (2026-06); months removed: 2025-11..2026-06"));
+  }
+  EXPECT_EQ(MonthsOfFile(SummaryPath()), "");
+  ASSERT_EQ(OtherFiles(), std::vector<std::string>{"summarydata.xml.clock-ahead-20300101100000"});
+  EXPECT_EQ(ReadBytes(DataFolder() + "/" + OtherFiles()[0]), ReadBytes(FixturePath("months_2026.xml")));
+
+  WriteAt(At(2030, 1, 1, 10, 10), 1, 2, 3);
+  PruneAt(At(2030, 1, 2, 9, 0));
+  EXPECT_EQ(MonthsOfFile(SummaryPath()), "2030(01)");
+  EXPECT_EQ(OtherFiles().size(), 1u);
+}
+
+// A clock outside the years a date can hold books nothing under a date made up from it:
+// the write leaves the file as it was, reports the counts as not written (its caller keeps
+// them for a write with a real date) and logs them; the prune removes nothing.
+TEST_F(SummaryWriterTest, AClockOutsideTheYearsOfADateWritesNothing) {
+  const struct {
+    const char* name;
+    platform::LocalTime lastValid, outside;
+    const wchar_t* clockText;
+  } cases[] = {
+      {"past 9999-12-31", At(9999, 12, 31, 23, 55), At(10000, 1, 1, 0, 5), L"10000-01-01 00:05:00"},
+      {"before the year 100", At(100, 1, 1, 0, 5), At(99, 12, 31, 23, 55), L"0099-12-31 23:55:00"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    boost::filesystem::remove_all(DataFolder());
+    ASSERT_TRUE(WriteAt(row.lastValid, 1, 2, 3));
+    const std::string before = ReadBytes(SummaryPath());
+
+    corvane_test::DebugOutputCapture capture;
+    EXPECT_FALSE(WriteAt(row.outside, 10, 20, 30));
+    PruneAt(row.outside);
+    EXPECT_EQ(ReadBytes(SummaryPath()), before);
+    EXPECT_TRUE(OtherFiles().empty());
+    EXPECT_TRUE(Logged(capture, std::wstring(L"the clock reads ") + row.clockText +
+                                    L", outside the years 100 to 9999: nothing is written under a made-up date; "
+                                    L"not in the file: sent 10, received 20, unknown 30"));
+    EXPECT_TRUE(Logged(capture, std::wstring(L"the clock reads ") + row.clockText +
+                                    L", outside the years 100 to 9999: nothing is pruned"));
   }
 }
 
@@ -234,9 +353,13 @@ TEST_F(SummaryWriterTest, DamagedFileKeepsWhatWasReadAndTheOriginalAside) {
 
 TEST_F(SummaryWriterTest, DroppedYearsAreKeptAside) {
   PlaceFixture("no_install_date.xml");
+  corvane_test::DebugOutputCapture capture;
   WriteAt(At(2016, 3, 16, 12, 30), 1, 2, 3);
   ASSERT_EQ(OtherFiles(), std::vector<std::string>{"summarydata.xml.no-install-date-20160316123000"});
   EXPECT_EQ(ReadBytes(DataFolder() + "/" + OtherFiles()[0]), ReadBytes(FixturePath("no_install_date.xml")));
+  EXPECT_TRUE(Logged(capture, L"the previous summary file was kept as " + Wide(SummaryPath()) +
+                                  L".no-install-date-20160316123000 (no-install-date): months "
+                                  L"removed: 2015-12, 2016-03"));
   // A file that never had years loses nothing, so nothing is kept.
   boost::filesystem::remove_all(DataFolder());
   PlaceBytes("<xml><note>keep</note></xml>");

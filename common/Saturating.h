@@ -1,10 +1,11 @@
 #pragma once
 // Byte counts come from a file anyone can edit; sums of them stop at the largest value
-// instead of wrapping round to a small one.
+// instead of wrapping round to a small one. The collector adds with it, and the viewer and
+// the prices sum what it wrote.
 #include <cstdint>
 #include <limits>
 
-namespace Velunor::Quillon::Ui {
+namespace Velunor::Quillon::Common {
 
 inline std::uint64_t AddSaturated(std::uint64_t a, std::uint64_t b) {
   std::uint64_t sum = 0;
@@ -14,4 +15,4 @@ inline std::uint64_t AddSaturated(std::uint64_t a, std::uint64_t b) {
   return sum;
 }
 
-}  // namespace Velunor::Quillon::Ui
+}  // namespace Velunor::Quillon::Common
