@@ -27,6 +27,13 @@ platform::DateTime Midnight(const platform::DateTime& date) {
   return platform::DateTime(date.GetYear(), date.GetMonth(), date.GetDay());
 }
 
+// Whether a record of the day recorded is due again today, intervalDays whole days on.
+// A record dated after today (the clock was once set ahead) is due, not a reason to wait
+// until that date.
+bool IsDue(const platform::DateTime& recorded, const platform::DateTime& today, long long intervalDays) {
+  return recorded > today || CUpdateCheck::WholeDaysBetween(recorded, today) >= intervalDays;
+}
+
 }  // namespace
 
 CUpdateCheck::CUpdateCheck(platform::ModuleHandle instance, platform::UiWindow owner)
@@ -84,7 +91,7 @@ void CUpdateCheck::CheckUpdate() {
   platform::DateTime checkDate;
   CVersionNumber latest;
   const bool checkedBefore = sysInfo.GetUpdateCheck(checkDate, latest) == 1;
-  if (!checkedBefore || Common::GetVersionCheckIntervalDays() <= WholeDaysBetween(checkDate, today)) {
+  if (!checkedBefore || IsDue(checkDate, today, Common::GetVersionCheckIntervalDays())) {
     // A failed download leaves the record alone, so the next start asks again.
     if (GetLatestVersion(latest) != 1) return;
     sysInfo.SetUpdateCheck(today, latest);
@@ -101,10 +108,7 @@ void CUpdateCheck::CheckUpdate() {
   } else if (latest != shownVersion) {
     userInfo.SetUpdateDate(today, latest, 1);
   } else {
-    // A reminder dated after today (the clock was once set ahead) is due, not a reason
-    // to wait until that date.
-    const bool future = Midnight(shownDate) > today;
-    if (!future && WholeDaysBetween(Midnight(shownDate), today) < 1) return;
+    if (!IsDue(Midnight(shownDate), today, 1)) return;
     // The count comes from a file anyone may edit: it stops at the largest int.
     if (count < INT_MAX) count = count + 1;
     userInfo.SetUpdateDate(today, latest, count);

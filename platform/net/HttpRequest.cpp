@@ -149,6 +149,11 @@ struct HttpRequest::Transfer {
               curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+              // A name lookup counts against the time to connect. One still going on when
+              // that time or the whole exchange's is up is left to end on its own thread;
+              // otherwise the client would wait for it, minutes with a resolver that never
+              // answers.
+              curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds) == CURLE_OK &&

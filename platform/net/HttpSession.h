@@ -16,7 +16,7 @@ namespace platform {
 // ends with kHttpErrorTimeout once transferSeconds have passed, however slowly data
 // keeps arriving.
 struct HttpLimits {
-  long connectSeconds = 60;   // to connect to a server
+  long connectSeconds = 60;   // to connect to a server or proxy, its name lookup included
   long stallSeconds = 60;     // without a byte arriving
   long transferSeconds = 120;
   int maxRedirects = 10;

@@ -17,6 +17,7 @@ using corvane_test::HeaderValue;
 using corvane_test::Code;
 using corvane_test::LoopbackHttpServer;
 using corvane_test::Response;
+using corvane_test::ScopedHttpLimits;
 using Velunor::Quillon::Resident::CGetHttpFile;
 
 namespace {
@@ -176,18 +177,6 @@ TEST_F(HttpFetch, TheLayerHandsTheBodyOverInPieces) {
 }
 
 namespace {
-
-// Shorter bounds for one test; the product's own stay as they are.
-class ScopedHttpLimits {
- public:
-  explicit ScopedHttpLimits(const platform::HttpLimits& limits) : saved_(platform::GetHttpLimits()) {
-    platform::SetHttpLimits(limits);
-  }
-  ~ScopedHttpLimits() { platform::SetHttpLimits(saved_); }
-
- private:
-  platform::HttpLimits saved_;
-};
 
 std::string RequestPath(const std::string& head) {
   const std::string line = FirstLine(head);

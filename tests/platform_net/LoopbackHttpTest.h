@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/net/HttpSession.h"
 #include "tests/TestSandbox.h"
 #include "tests/platform_net/LoopbackHttpServer.h"
 #include "tests/platform_net/OwnNetworkNamespace.h"
@@ -35,6 +36,20 @@ class LoopbackHttpTest : public SandboxedTest {
   }
 
   std::unique_ptr<LoopbackHttpServer> server;
+};
+
+// Shorter bounds for one test; the product's own stay as they are.
+class ScopedHttpLimits {
+ public:
+  explicit ScopedHttpLimits(const platform::HttpLimits& limits) : saved_(platform::GetHttpLimits()) {
+    platform::SetHttpLimits(limits);
+  }
+  ~ScopedHttpLimits() { platform::SetHttpLimits(saved_); }
+  ScopedHttpLimits(const ScopedHttpLimits&) = delete;
+  ScopedHttpLimits& operator=(const ScopedHttpLimits&) = delete;
+
+ private:
+  platform::HttpLimits saved_;
 };
 
 // An error number as the fetch's log lines print it.

@@ -230,7 +230,8 @@ TEST_F(UpdateCheck, IntervalDecidesWhenTheSiteIsAskedAgain) {
   } cases[] = {
       {"one day short of the interval", interval - 1, false},
       {"the interval", interval, true},
-      {"a check dated in the future", -1, false},
+      // The clock was once set ahead: the record would hold every check back until then.
+      {"a check dated tomorrow", -1, true},
       {"long ago", 400, true},
   };
   for (const Case& c : cases) {
@@ -244,6 +245,18 @@ TEST_F(UpdateCheck, IntervalDecidesWhenTheSiteIsAskedAgain) {
   }
   // Up to date: userinfo.xml is never touched.
   EXPECT_FALSE(boost::filesystem::exists(sandbox->UserInfoFile()));
+}
+
+TEST_F(UpdateCheck, ACheckDatedFarAheadAsksTheSiteAndIsWrittenAnew) {
+  // Up to date when the clock stood at the end of 2099; the site has a newer version now.
+  WriteFile(sandbox->SysInfoFile(), SysInfo("1.0.0", "20991231", "1.0.0"));
+  EXPECT_TRUE(StartOn(3, 10));
+  EXPECT_EQ(Requests(), 1u);
+  ExpectCheckRecord(3, L"1.0.4");
+  ExpectUserRecord(3, L"1.0.4", 1);
+  // Written anew, the record counts the interval from today.
+  EXPECT_FALSE(StartOn(3, 11));
+  EXPECT_EQ(Requests(), 1u);
 }
 
 TEST_F(UpdateCheck, ReminderOncePerDayWhileTheInstalledVersionIsOlder) {
