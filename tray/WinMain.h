@@ -9,9 +9,9 @@ namespace Velunor::Quillon::Resident {
 
 inline constexpr wchar_t kTrayMutexName[] = L"Velunor::Quillon::Resident::WinMain";
 
-// The program's exit code: the quit message's value (0 after a normal close), and 0
-// when another copy runs, the mutex cannot be made or the window cannot be created.
-// The command line is not read.
+// The program's exit code: the quit message's value (0 after a normal close), 0 when
+// another copy runs or the window cannot be created, and 1 when the mutex can be made in
+// no folder (said on stderr). The command line is not read.
 int WinMain(platform::ModuleHandle instance, platform::ModuleHandle previousInstance, const std::wstring& commandLine,
             int showCommand);
 

@@ -6,6 +6,7 @@
 #include "common/ConfigSettings.h"
 #include "common/Constants.h"
 #include "common/LogMessage.h"
+#include "common/SingleInstance.h"
 #include "platform/core/ChildProcess.h"
 #include "platform/service/NamedMutex.h"
 #include "platform/ui/ExternalWindows.h"
@@ -36,13 +37,10 @@ platform::ModuleHandle GetModuleInstance() { return moduleInstance != nullptr ? 
 
 int WinMain(platform::ModuleHandle instance, platform::ModuleHandle, const std::wstring& commandLine, int showCommand) {
   // Lock files carry no access list: every user who can reach the name may open it.
-  std::unique_ptr<platform::NamedMutex> mutex = platform::NamedMutex::Create(kViewerMutexName, false);
-  if (!mutex) {
-    Log::WriteLog(L"Velunor::Quillon::Ui::WinMain", __LINE__, L"cannot create the instance mutex", Log::kError);
-    return 0;
-  }
-  if (mutex->AlreadyExisted()) return 0;
-  InstanceMutex() = std::move(mutex);
+  Common::InstanceMutex opened = Common::OpenInstanceMutex(kViewerMutexName);
+  if (opened.check == Common::InstanceMutex::Check::kFailed) return Common::kNoInstanceMutexExitCode;
+  if (opened.check == Common::InstanceMutex::Check::kAnotherRuns) return 0;
+  InstanceMutex() = std::move(opened.mutex);
 
   if (commandLine == kPreviousMonthArgument) ShowPreviousMonth = 1;
   moduleInstance = instance;

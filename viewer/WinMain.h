@@ -13,8 +13,8 @@ extern int ShowPreviousMonth;
 inline constexpr wchar_t kViewerMutexName[] = L"Velunor::Quillon::Ui::WinMain";
 inline constexpr wchar_t kPreviousMonthArgument[] = L"-PreviousMonth";
 
-// The program's exit code: 0 after a normal close and when another viewer runs or the
-// mutex cannot be made; -1 when a window titled with the product name exists, when
+// The program's exit code: 0 after a normal close and when another viewer runs; 1 when
+// the mutex can be made in no folder (said on stderr); -1 when a window titled with the product name exists, when
 // CorvaneReckoner cannot be started or the window cannot be made; -2 and -3 when
 // CorvaneReckoner ends with 2 or 3. commandLine is the text after the program name.
 int WinMain(platform::ModuleHandle instance, platform::ModuleHandle previousInstance, const std::wstring& commandLine,

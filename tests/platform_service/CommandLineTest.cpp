@@ -5,6 +5,8 @@
 
 #include <linux/capability.h>
 
+#include <chrono>
+
 namespace {
 
 using platform::ParseRunnerCommandLine;
@@ -19,6 +21,7 @@ TEST(RunnerCommandLine, StartTakesItsOptionsBeforeTheNameAndTheCommandAfterTheDa
   EXPECT_EQ(plain->command, (Words{"prog", "--timeout", "1"})) << "the command's own options are its own";
   EXPECT_EQ(plain->options.startTimeoutSeconds, 90);
   EXPECT_EQ(plain->options.stopTimeoutSeconds, 90);
+  EXPECT_EQ(plain->options.restartDelay, std::chrono::seconds(5)) << "the unit's RestartSec=";
   EXPECT_FALSE(plain->options.acceptNotifyFromAnyProcess);
   EXPECT_FALSE(plain->options.limitNice);
 
@@ -37,6 +40,17 @@ TEST(RunnerCommandLine, StartTakesItsOptionsBeforeTheNameAndTheCommandAfterTheDa
   EXPECT_EQ(full->options.runtimeDirectory, "corvane");
   EXPECT_TRUE(full->options.limitNice);
   EXPECT_EQ(full->options.niceLimit, -20);
+
+  const struct {
+    const char* text;
+    long milliseconds;
+  } delays[] = {{"0", 0}, {"1", 1000}, {"0.25", 250}, {"2.5", 2500}, {"0.001", 1}, {"86400", 86400000}};
+  for (const auto& delay : delays) {
+    const std::optional<RunnerCommand> parsed =
+        ParseRunnerCommandLine({"start", "--restart-sec", delay.text, "svc", "--", "prog"});
+    ASSERT_TRUE(parsed) << delay.text;
+    EXPECT_EQ(parsed->options.restartDelay.count(), delay.milliseconds) << delay.text;
+  }
 
   for (const char* verb : {"stop", "status"}) {
     const std::optional<RunnerCommand> other = ParseRunnerCommandLine({verb, "svc"});
@@ -59,6 +73,13 @@ TEST(RunnerCommandLine, RefusesWhatItDoesNotKnow) {
       {"start", "--timeout", "0", "svc", "--", "prog"},
       {"start", "--timeout", "86401", "svc", "--", "prog"},
       {"start", "--stop-timeout", "5s", "svc", "--", "prog"},
+      {"start", "--restart-sec", "5s", "svc", "--", "prog"},
+      {"start", "--restart-sec", "-1", "svc", "--", "prog"},
+      {"start", "--restart-sec", "0.0001", "svc", "--", "prog"},
+      {"start", "--restart-sec", "1.", "svc", "--", "prog"},
+      {"start", "--restart-sec", ".5", "svc", "--", "prog"},
+      {"start", "--restart-sec", "86400.001", "svc", "--", "prog"},
+      {"start", "--restart-sec", "", "svc", "--", "prog"},
       {"start", "--notify-access", "main", "svc", "--", "prog"},
       {"start", "--user", "", "svc", "--", "prog"},
       {"start", "--user", "u", "--ambient-capabilities", "CAP_SYS_ADMIN", "svc", "--", "prog"},

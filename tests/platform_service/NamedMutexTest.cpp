@@ -1,6 +1,7 @@
 #include "platform/service/NamedMutex.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pwd.h>
@@ -11,10 +12,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/TestSandbox.h"
+#include "tests/TestUser.h"
 
 namespace {
 
@@ -164,25 +169,42 @@ TEST_F(NamedMutexTest, WithoutARuntimeFolderUserNamesGoToAPrivateFolderUnderTmp)
   unlink((folder + "/Name.lock").c_str());
 }
 
-// Runs body in a child process and gives its one-letter answer, or 'T' when none came
-// within the limit (the child is then killed): a call that blocks fails the test.
-char AnswerWithin(int seconds, const std::function<char()>& body) {
+// Runs body in a child process and gives the text it answers, or "timed out" when none
+// came within the limit (the child is then killed): a call that blocks fails the test.
+std::string OutcomeWithin(int seconds, const std::function<std::string()>& body) {
   int ends[2];
-  if (pipe(ends) != 0) return '?';
+  if (pipe(ends) != 0) return "no pipe";
   const pid_t child = fork();
   if (child == 0) {
     close(ends[0]);
-    const char answer = body();
-    _exit(write(ends[1], &answer, 1) == 1 ? 0 : 1);
+    const std::string answer = body() + '\n';
+    _exit(write(ends[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size()) ? 0 : 1);
   }
   close(ends[1]);
+  std::string answer;
   pollfd wait{ends[0], POLLIN, 0};
-  char answer = 'T';
-  if (poll(&wait, 1, seconds * 1000) == 1 && read(ends[0], &answer, 1) != 1) answer = '?';
+  bool timedOut = false;
+  while (answer.find('\n') == std::string::npos) {
+    if (poll(&wait, 1, seconds * 1000) != 1) {
+      timedOut = true;
+      break;
+    }
+    char buffer[512];
+    const ssize_t got = read(ends[0], buffer, sizeof(buffer));
+    if (got <= 0) break;
+    answer.append(buffer, static_cast<std::size_t>(got));
+  }
   close(ends[0]);
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
-  return answer;
+  if (timedOut) return "timed out";
+  return answer.empty() ? "no answer" : answer.substr(0, answer.find('\n'));
+}
+
+// The same with a one-letter answer; 'T' when none came within the limit.
+char AnswerWithin(int seconds, const std::function<char()>& body) {
+  const std::string answer = OutcomeWithin(seconds, [&] { return std::string(1, body()); });
+  return answer.size() == 1 ? answer[0] : 'T';
 }
 
 char Describe(const std::unique_ptr<NamedMutex>& mutex) {
@@ -269,7 +291,6 @@ TEST_F(NamedMutexTest, AMachineWideLockFileIsItsCreatorsAlone) {
 TEST_F(NamedMutexTest, FoldersAndFilesOthersCouldHaveMadeAreRefused) {
   const std::wstring global = L"Global\\CorvanServiceMutex";
   const std::string machine = Root() + "/run/corvane";
-  const std::string userRuntime = Runtime() + "/corvane";
   const std::string elsewhere = Root() + "/elsewhere";
   ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
   struct Case {
@@ -295,13 +316,10 @@ TEST_F(NamedMutexTest, FoldersAndFilesOthersCouldHaveMadeAreRefused) {
          fchmod(fd, 0666), close(fd);
        },
        EPERM},
-      {"user folder others may read", L"Velunor::Quillon::Ui::WinMain", [&] { mkdir(userRuntime.c_str(), 0755); },
-       EPERM},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     boost::filesystem::remove_all(machine);
-    boost::filesystem::remove_all(userRuntime);
     boost::filesystem::create_directories(sandbox.Root() / "run");
     c.prepare();
     errno = 0;
@@ -322,6 +340,151 @@ TEST_F(NamedMutexTest, ARuntimeFolderThatIsNotTheUsersOwnIsNotUsed) {
   EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), "/tmp/corvane-" + std::to_string(geteuid()) + "/Name.lock");
   ASSERT_EQ(chown(Runtime().c_str(), geteuid(), 0), 0);
   EXPECT_EQ(NamedMutex::LockFilePath(L"Name"), Runtime() + "/corvane/Name.lock");
+}
+
+TEST_F(NamedMutexTest, AUserFolderOpenToOthersGivesWayToThePrivateFolder) {
+  const std::string refusedFolder = Runtime() + "/corvane";
+  ASSERT_EQ(mkdir(refusedFolder.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(refusedFolder.c_str(), 0755), 0);
+  std::vector<std::string> refused;
+  auto mutex = NamedMutex::Create(L"Name", true, &refused);
+  ASSERT_TRUE(mutex) << std::strerror(errno);
+  EXPECT_FALSE(mutex->AlreadyExisted());
+  EXPECT_TRUE(mutex->IsOwned());
+  EXPECT_EQ(refused, std::vector<std::string>{refusedFolder + ": others may read it"});
+  const std::string privateFolder = (sandbox.Home() / ".local/state/corvane").string();
+  struct stat status {};
+  ASSERT_EQ(lstat(privateFolder.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0700u);
+  EXPECT_TRUE(boost::filesystem::exists(privateFolder + "/Name.lock"));
+  EXPECT_FALSE(boost::filesystem::exists(refusedFolder + "/Name.lock"));
+  EXPECT_EQ(AnswerWithin(10, [] { return Describe(NamedMutex::Create(L"Name", true)); }), 'E')
+      << "another process meets it in the private folder";
+}
+
+// Another real user gets to /tmp first and puts a folder or a link where a user's lock
+// folder goes when there is no runtime folder: the user's mutex must neither fail nor
+// land in a place the other user chose.
+class OtherUsersLockFolderTest : public NamedMutexTest {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to make two users";
+    user = std::make_unique<corvane_test::TemporaryUser>("cvmu", corvane_test::TemporaryUser::Kind::Desktop);
+    other = std::make_unique<corvane_test::TemporaryUser>("cvmo", corvane_test::TemporaryUser::Kind::Desktop);
+    ASSERT_TRUE(user->Exists() && other->Exists());
+    home = Root() + "/home-" + user->Name();
+    elsewhere = home + "/Documents";
+    for (const std::string& folder : {home, elsewhere}) {
+      ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+      ASSERT_EQ(chown(folder.c_str(), user->Uid(), user->Gid()), 0);
+    }
+    tmpFolder = "/tmp/corvane-" + std::to_string(user->Uid());
+    boost::filesystem::remove_all(tmpFolder);  // left by an earlier user of this id
+  }
+  void TearDown() override {
+    boost::system::error_code error;
+    if (!tmpFolder.empty()) boost::filesystem::remove_all(tmpFolder, error);
+  }
+
+  // Runs body as the user in a process of its own; its answer, empty for success.
+  static std::string As(const corvane_test::TemporaryUser& who, const std::function<std::string()>& body) {
+    return OutcomeWithin(10, [&] {
+      if (setgroups(0, nullptr) != 0 || setgid(who.Gid()) != 0 || setuid(who.Uid()) != 0) {
+        return "cannot become " + who.Name();
+      }
+      umask(022);
+      return body();
+    });
+  }
+  // The other user's doing; empty when done.
+  std::string AsOther(const std::function<int()>& step) const {
+    return As(*other, [&] { return step() == 0 ? std::string() : std::string("other user: ") + std::strerror(errno); });
+  }
+  // The user's session without a runtime folder.
+  void UserSession() const {
+    unsetenv("XDG_RUNTIME_DIR");
+    unsetenv("XDG_STATE_HOME");
+    setenv("HOME", home.c_str(), 1);
+  }
+  static std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += "[" + line + "]";
+    return text;
+  }
+
+  std::unique_ptr<corvane_test::TemporaryUser> user;
+  std::unique_ptr<corvane_test::TemporaryUser> other;
+  std::string home;
+  std::string elsewhere;  // a folder of the user's that a link might point to
+  std::string tmpFolder;
+};
+
+TEST_F(OtherUsersLockFolderTest, TheMutexLivesInThePrivateFolderWhereASecondInstanceFindsIt) {
+  const std::string otherId = std::to_string(other->Uid());
+  struct Case {
+    const char* name;
+    std::function<int()> prepare;  // as the other user
+    std::string refusal;
+  } cases[] = {
+      {"a folder open to all", [&] { return mkdir(tmpFolder.c_str(), 0777) || chmod(tmpFolder.c_str(), 0777); },
+       tmpFolder + ": belongs to user " + otherId + ", others may write it"},
+      {"a link to a folder of the user's", [&] { return symlink(elsewhere.c_str(), tmpFolder.c_str()); },
+       tmpFolder + ": a link"},
+      {"a folder closed to the user", [&] { return mkdir(tmpFolder.c_str(), 0700); },
+       tmpFolder + ": belongs to user " + otherId},
+  };
+  const std::string privateFolder = home + "/.local/state/corvane";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    boost::filesystem::remove_all(tmpFolder);
+    boost::filesystem::remove_all(home + "/.local");
+    ASSERT_EQ(AsOther(c.prepare), "");
+    const std::string outcome = As(*user, [&]() -> std::string {
+      UserSession();
+      std::vector<std::string> refused;
+      auto first = NamedMutex::Create(L"Tray", false, &refused);
+      if (!first) return std::string("not made: ") + std::strerror(errno) + " " + Lines(refused);
+      if (first->AlreadyExisted()) return "seen as existing";
+      if (Lines(refused) != "[" + c.refusal + "]") return "refused " + Lines(refused);
+      struct stat status {};
+      if (lstat(privateFolder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || (status.st_mode & 07777) != 0700) {
+        return "no private folder of mode 0700";
+      }
+      if (access((privateFolder + "/Tray.lock").c_str(), F_OK) != 0) return "no lock file in the private folder";
+      const pid_t second = fork();
+      if (second == 0) {
+        auto again = NamedMutex::Create(L"Tray", false);
+        _exit(again && again->AlreadyExisted() ? 0 : 1);
+      }
+      int ended = 0;
+      if (waitpid(second, &ended, 0) != second || !WIFEXITED(ended) || WEXITSTATUS(ended) != 0) {
+        return "a second instance does not see the first";
+      }
+      return "";
+    });
+    EXPECT_EQ(outcome, "");
+    EXPECT_TRUE(boost::filesystem::is_empty(elsewhere)) << "a link was followed";
+  }
+}
+
+TEST_F(OtherUsersLockFolderTest, WithThePrivateFolderRefusedTooTheMutexFailsAndSaysWhy) {
+  const std::string shared = Root() + "/shared-state";  // the user's state folder, open to all
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chown(shared.c_str(), other->Uid(), other->Gid()), 0);
+  ASSERT_EQ(AsOther([&] { return mkdir(tmpFolder.c_str(), 0777) || chmod(tmpFolder.c_str(), 0777); }), "");
+  const std::string otherId = std::to_string(other->Uid());
+  const std::string outcome = As(*user, [&]() -> std::string {
+    UserSession();
+    setenv("XDG_STATE_HOME", shared.c_str(), 1);
+    std::vector<std::string> refused;
+    if (NamedMutex::Create(L"Tray", false, &refused)) return "made";
+    if (errno != EPERM) return std::string("errno ") + std::strerror(errno);
+    return Lines(refused);
+  });
+  EXPECT_EQ(outcome, "[" + tmpFolder + ": belongs to user " + otherId + ", others may write it][" + shared +
+                         ": belongs to user " + otherId + ", others may write it]");
+  EXPECT_TRUE(boost::filesystem::is_empty(shared));
 }
 
 }  // namespace

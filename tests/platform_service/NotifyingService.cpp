@@ -5,12 +5,18 @@
 //   never-ready               reports starting and then nothing
 //   slow-start <ms> <hint ms> reports starting with the hint, is ready after <ms>
 //   stray-ready               a child process claims readiness first; then as "ready 0"
+//   ends <how> <runs> <count> notes "start <ms>" in the file runs; the first count runs
+//                             are ready and then end by themselves, after noting
+//                             "end <ms>": how is an exit status or "segv"; later runs
+//                             as "ready 0" (ms: the steady clock)
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +37,39 @@ int g_delayMs = 0;
 std::uint32_t g_waitHintMs = 0;
 ManualResetEvent g_stop;
 
+std::string g_endHow;  // empty: this run ends only when stopped
+std::string g_runsFile;
+
+void NoteRun(const char* what) {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  std::FILE* runs = std::fopen(g_runsFile.c_str(), "a");
+  if (!runs) return;
+  std::fprintf(runs, "%s %lld\n", what,
+               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+  std::fclose(runs);
+}
+
+int RunsNoted() {
+  std::FILE* runs = std::fopen(g_runsFile.c_str(), "r");
+  if (!runs) return 0;
+  int starts = 0;
+  char line[64];
+  while (std::fgets(line, sizeof(line), runs)) starts += std::strncmp(line, "start ", 6) == 0;
+  std::fclose(runs);
+  return starts;
+}
+
+[[noreturn]] void EndByItself() {
+  NoteRun("end");
+  if (g_endHow == "segv") {
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    std::signal(SIGSEGV, SIG_DFL);
+    std::raise(SIGSEGV);
+  }
+  _exit(std::atoi(g_endHow.c_str()));
+}
+
 std::uint32_t Handler(std::uint32_t control, std::uint32_t, void*, void*) {
   if (control == kServiceControlStop) g_stop.Set();
   return 0;
@@ -46,6 +85,7 @@ void Main(std::uint32_t, wchar_t**) {
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(g_delayMs));
   ReportServiceStatus(handle, StatusOf(kServiceRunning));
+  if (!g_endHow.empty()) EndByItself();
   std::printf("service output\n");
   std::fflush(stdout);
   g_stop.Wait();
@@ -77,6 +117,11 @@ int main(int argc, char** argv) {
   if (g_mode == "slow-start" && argc > 3) {
     g_delayMs = std::atoi(argv[2]);
     g_waitHintMs = static_cast<std::uint32_t>(std::atoi(argv[3]));
+  }
+  if (g_mode == "ends" && argc > 4) {
+    g_runsFile = argv[3];
+    NoteRun("start");
+    if (RunsNoted() <= std::atoi(argv[4])) g_endHow = argv[2];
   }
   if (g_mode == "stray-ready") {
     ClaimReadinessFromAnotherProcess();

@@ -1,4 +1,5 @@
 #include "platform/service/runner/ServiceRunner.h"
+#include "platform/service/runner/StateFile.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,6 +9,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "tests/TestSandbox.h"
@@ -49,14 +51,22 @@ class ServiceRunnerTest : public ::testing::Test {
   std::string StateFile(const char* suffix) const {
     return corvane_test::ReadFile(root.path() / "run/corvane-service-runner" / (std::string("svc") + suffix));
   }
-  // Waits for the supervisor to record the end.
-  std::map<std::string, std::string> FinalState() {
-    for (int i = 0; i < 1000; ++i) {
-      auto state = Runner().ReadState("svc");
-      if (state["state"] == "stopped" || state["state"] == "failed") return state;
+  using State = std::map<std::string, std::string>;
+  // Waits until the recorded state is the one wanted (or gives up); the state last read.
+  State WaitForState(const std::function<bool(State&)>& wanted) {
+    State state = Runner().ReadState("svc");
+    for (int i = 0; i < 1000 && !wanted(state); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      state = Runner().ReadState("svc");
     }
-    return Runner().ReadState("svc");
+    return state;
+  }
+  static bool Ended(State& state) { return state["state"] == "stopped" || state["state"] == "failed"; }
+  // Waits for the supervisor to record the end.
+  State FinalState() { return WaitForState(Ended); }
+  // The end once the supervisor has gone too, so that nothing can follow it.
+  State EndForGood() {
+    return WaitForState([](State& state) { return Ended(state) && !platform::SupervisorAlive(state); });
   }
 
   corvane_test::TempFolder root;
@@ -219,6 +229,153 @@ TEST_F(ServiceRunnerTest, RunsAServiceAsItsUserWithOnlyTheCapabilitiesGiven) {
   const ProgramResult unknown = Start({"--user", "nosuchuser-corvane"}, {service, "ready", "0"});
   EXPECT_EQ(unknown.exitStatus, ServiceRunner::kFailed);
   EXPECT_NE(unknown.output.find("no user nosuchuser-corvane"), std::string::npos) << unknown.output;
+}
+
+// The steady-clock times the test service noted for its runs: "start" and "end" each.
+std::vector<std::pair<std::string, long long>> RunsNoted(const boost::filesystem::path& file) {
+  std::vector<std::pair<std::string, long long>> runs;
+  for (const std::string& line : corvane_test::ReadLines(file)) {
+    const std::size_t blank = line.find(' ');
+    if (blank != std::string::npos) runs.emplace_back(line.substr(0, blank), std::stoll(line.substr(blank + 1)));
+  }
+  return runs;
+}
+
+TEST_F(ServiceRunnerTest, AServiceThatFailsIsStartedAgainAfterTheRestartDelay) {
+  struct Case {
+    const char* name;
+    const char* how;
+    const char* failure;
+  } cases[] = {
+      {"killed by SIGSEGV", "segv", "killed by signal 11"},
+      {"exit status 1", "1", "exit status 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const boost::filesystem::path runs = root.path() / (std::string("runs-") + c.how);
+    const ProgramResult started = Start({"--restart-sec", "0.5"}, {kService, "ends", c.how, runs.string(), "1"});
+    ASSERT_EQ(started.exitStatus, 0) << started.output;
+    const std::size_t pidAt = started.output.find("(pid ") + 5;
+    const std::string firstPid = started.output.substr(pidAt, started.output.find(')', pidAt) - pidAt);
+    State state = WaitForState([](State& now) { return now["state"] == "running" && now["restarts"] == "1"; });
+    ASSERT_EQ(state["state"], "running") << StateFile(".state");
+    EXPECT_EQ(state["restarts"], "1");
+    EXPECT_EQ(state["last_failure"], c.failure);
+    EXPECT_EQ(state.count("result"), 0u) << "the run that failed is over";
+    EXPECT_NE(state["pid"], firstPid);
+    EXPECT_EQ(state["status"], "Running") << "the new run's report";
+
+    const auto noted = RunsNoted(runs);
+    ASSERT_EQ(noted.size(), 3u);
+    EXPECT_EQ(noted[1].first, "end");
+    EXPECT_GE(noted[2].second - noted[1].second, 500) << "started again before the restart delay";
+
+    const ProgramResult status = Run({"status", "svc"});
+    EXPECT_EQ(status.exitStatus, ServiceRunner::kSuccess);
+    EXPECT_NE(status.output.find("svc: running (pid " + state["pid"] + ")"), std::string::npos) << status.output;
+    EXPECT_NE(status.output.find(std::string("restarts: 1 (last failure: ") + c.failure + ")"), std::string::npos)
+        << status.output;
+    const ProgramResult stopped = Run({"stop", "svc"});
+    EXPECT_EQ(stopped.exitStatus, 0) << stopped.output;
+    EXPECT_NE(stopped.output.find("svc: stopped, exit status 0"), std::string::npos) << stopped.output;
+  }
+}
+
+TEST_F(ServiceRunnerTest, AServiceThatFailsAtOnceEveryTimeHitsTheStartLimitAndStaysFailed) {
+  const boost::filesystem::path runs = root.path() / "runs";
+  const ProgramResult started = Start({"--restart-sec", "0"}, {kService, "ends", "1", runs.string(), "1000"});
+  ASSERT_EQ(started.exitStatus, 0) << started.output;
+  State state = EndForGood();
+  EXPECT_FALSE(platform::SupervisorAlive(state)) << "it would start the service again";
+  EXPECT_EQ(state["state"], "failed");
+  EXPECT_EQ(state["result"], "start-limit-hit");
+  // Five starts within ten seconds, the first one included.
+  EXPECT_EQ(state["restarts"], "4");
+  EXPECT_EQ(state["last_failure"], "exit status 1");
+  std::size_t starts = 0;
+  for (const auto& run : RunsNoted(runs)) starts += run.first == "start";
+  EXPECT_EQ(starts, 5u);
+
+  const ProgramResult status = Run({"status", "svc"});
+  EXPECT_EQ(status.exitStatus, ServiceRunner::kNotRunning);
+  EXPECT_EQ(status.output,
+            "svc: failed\nstatus: Running\nrestarts: 4 (last failure: exit status 1)\nended: start limit hit\n");
+}
+
+TEST_F(ServiceRunnerTest, ACleanEndOrAStopAskedForIsNotFollowedByARestart) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> command;
+    bool stop;  // ends when stopped; else by itself after it was ready
+    const char* state;
+    const char* end;
+  } cases[] = {
+      {"ends with 0 by itself", {kService, "ends", "0", (root.path() / "runs").string(), "1"}, false, "stopped",
+       "exit status 0"},
+      {"stopped, ending with 5", {kService, "ready", "5"}, true, "failed", "exit status 5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProgramResult started = Start({"--restart-sec", "0"}, c.command);
+    ASSERT_EQ(started.exitStatus, 0) << started.output;
+    if (c.stop) {
+      EXPECT_EQ(Run({"stop", "svc"}).exitStatus, ServiceRunner::kFailed);
+    }
+    State state = EndForGood();
+    EXPECT_FALSE(platform::SupervisorAlive(state)) << "the supervisor waits to restart it";
+    EXPECT_EQ(state["state"], c.state);
+    EXPECT_EQ(platform::DescribeEnd(state), c.end);
+    EXPECT_EQ(state.count("restarts") + state.count("last_failure"), 0u);
+  }
+}
+
+TEST_F(ServiceRunnerTest, AStopWhileARestartIsDueCallsItOff) {
+  const boost::filesystem::path runs = root.path() / "runs";
+  const ProgramResult started = Start({"--restart-sec", "600"}, {kService, "ends", "1", runs.string(), "1000"});
+  ASSERT_EQ(started.exitStatus, 0) << started.output;
+  State state = WaitForState([](State& now) { return now["state"] == "auto-restart"; });
+  ASSERT_EQ(state["state"], "auto-restart");
+  const ProgramResult status = Run({"status", "svc"});
+  EXPECT_EQ(status.exitStatus, ServiceRunner::kNotRunning);
+  EXPECT_EQ(status.output, "svc: auto-restart\nstatus: Running\nrestarts: 0 (last failure: exit status 1)\n");
+  const ProgramResult again = Start({}, {kService, "ready", "0"});
+  EXPECT_EQ(again.exitStatus, 0);
+  EXPECT_EQ(again.output, "svc: already started, waiting to restart\n") << "no second supervisor";
+
+  const ProgramResult stopped = Run({"stop", "svc"});
+  EXPECT_EQ(stopped.exitStatus, ServiceRunner::kFailed) << "its last run failed";
+  EXPECT_NE(stopped.output.find("svc: stopped, exit status 1"), std::string::npos) << stopped.output;
+  state = Runner().ReadState("svc");
+  EXPECT_EQ(state["state"], "failed");
+  EXPECT_EQ(RunsNoted(runs).size(), 2u) << "started once, ended once";
+}
+
+TEST_F(ServiceRunnerTest, AStopOrStartWithoutTheRightFailsAtOnceWithTheError) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make a user without the right";
+  corvane_test::TemporaryUser user("corvnr", corvane_test::TemporaryUser::Kind::Desktop);
+  ASSERT_TRUE(user.Exists());
+  const ProgramResult started = Start({}, {kService, "ready", "0"});
+  ASSERT_EQ(started.exitStatus, 0) << started.output;
+  const std::string folder = root.str() + "/run/corvane-service-runner";
+  struct Case {
+    std::vector<std::string> words;
+    std::string said;
+  } cases[] = {
+      {{"stop", "svc"}, "svc: cannot stop: Operation not permitted\n"},
+      {{"start", "other", "--", kService, "ready", "0"}, "other: cannot start: " + folder + ": Permission denied\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.words[0]);
+    std::vector<std::string> words{"/usr/bin/setpriv", "--reuid=" + user.Name(), "--regid=" + std::to_string(user.Gid()),
+                                   "--clear-groups", kRunner};
+    words.insert(words.end(), c.words.begin(), c.words.end());
+    const ProgramResult refused = RunProgram(words);
+    EXPECT_EQ(refused.exitStatus, ServiceRunner::kFailed);
+    EXPECT_EQ(refused.output, c.said);
+  }
+  EXPECT_EQ(Runner().ReadState("svc")["state"], "running");
+  EXPECT_TRUE(Runner().ReadState("other").empty());
+  EXPECT_EQ(Run({"stop", "svc"}).exitStatus, 0);
 }
 
 }  // namespace

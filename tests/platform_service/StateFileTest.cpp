@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "tests/TestSandbox.h"
@@ -39,11 +40,11 @@ TEST(StateFile, OnlyStoppedAndFailedHaveEnded) {
   const struct {
     const char* word;
     bool ended;
-  } cases[] = {{"starting", false}, {"running", false}, {"stopping", false}, {"stopped", true},
-               {"failed", true},    {"", false},        {"Stopped", false}};
+  } cases[] = {{"starting", false}, {"running", false},      {"stopping", false}, {"stopped", true},
+               {"failed", true},    {"auto-restart", false}, {"", false},         {"Stopped", false}};
   for (const auto& c : cases) EXPECT_EQ(platform::HasEnded({{"state", c.word}}), c.ended) << c.word;
   for (ServiceState state : {ServiceState::kStarting, ServiceState::kRunning, ServiceState::kStopping,
-                             ServiceState::kStopped, ServiceState::kFailed}) {
+                             ServiceState::kStopped, ServiceState::kFailed, ServiceState::kAutoRestart}) {
     EXPECT_EQ(platform::ParseState(platform::StateText(state)), state) << platform::StateText(state);
   }
 }
@@ -61,6 +62,20 @@ TEST(StateFile, TheSupervisorRecordedIsAliveOnlyAsTheSameProcess) {
   EXPECT_FALSE(platform::SupervisorAlive(read));
   read.erase("supervisor_start");
   EXPECT_FALSE(platform::SupervisorAlive(read));
+
+  // A supervisor that has ended but is not reaped yet is gone all the same.
+  const pid_t ended = fork();
+  if (ended == 0) {
+    record.SetSupervisor();
+    record.Save();
+    _exit(0);
+  }
+  siginfo_t information{};
+  ASSERT_EQ(waitid(P_PID, ended, &information, WEXITED | WNOWAIT), 0);
+  read = platform::ReadStateFile(path);
+  EXPECT_EQ(read["supervisor"], std::to_string(ended));
+  EXPECT_FALSE(platform::SupervisorAlive(read));
+  waitpid(ended, nullptr, 0);
 }
 
 TEST(StateFile, DescribesHowTheServiceEnded) {
@@ -72,6 +87,7 @@ TEST(StateFile, DescribesHowTheServiceEnded) {
       {{{"result", "killed"}, {"signal", "9"}}, "killed by signal 9"},
       {{{"result", "spawn-failed"}}, "could not be started"},
       {{{"result", "timeout"}, {"signal", "9"}}, "timeout"},
+      {{{"result", "start-limit-hit"}, {"exit_status", "1"}}, "start limit hit"},
   };
   for (const auto& c : cases) EXPECT_EQ(platform::DescribeEnd(c.recorded), c.description);
 }

@@ -196,6 +196,21 @@ TEST(TrayWinMainTest, SecondCopyEndsAtOnceWithZero) {
   EXPECT_EQ(Velunor::Quillon::Resident::WinMain(GetTrayResources(), nullptr, L"", platform::SW_SHOWDEFAULT), 0);
 }
 
+TEST(TrayWinMainTest, AMutexThatCanBeMadeInNoFolderEndsItWithOneNotAsASecondCopy) {
+  StartToolkit();
+  corvane_test::Sandbox sandbox;
+  // The runtime folder's lock folder is open to others, and so is the state folder that
+  // the private one would go into.
+  const boost::filesystem::path refused = sandbox.RuntimeFolder() / "corvane";
+  const boost::filesystem::path openState = sandbox.Root() / "open-state";
+  for (const boost::filesystem::path& folder : {refused, openState}) {
+    boost::filesystem::create_directories(folder);
+    ::chmod(folder.c_str(), folder == refused ? 0755 : 0777);
+  }
+  corvane_test::ScopedEnv stateHome("XDG_STATE_HOME", openState.string());
+  EXPECT_EQ(Velunor::Quillon::Resident::WinMain(GetTrayResources(), nullptr, L"", platform::SW_SHOWDEFAULT), 1);
+}
+
 // summarydata.xml's install_date.
 class InstallDateTest : public ::testing::Test {
  protected:

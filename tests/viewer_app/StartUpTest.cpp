@@ -9,6 +9,7 @@
 #include "common/Constants.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
+#include "tests/TestUser.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 
 namespace Velunor::Quillon::Ui {
@@ -110,6 +111,82 @@ TEST(ViewerStartUp, OfTwoViewersStartedAtOnceExactlyOneRuns) {
   EXPECT_EQ(installation.RunCount(), 1u) << "only the first viewer starts CorvaneReckoner";
   Stop(*first);
   Stop(*second);
+}
+
+// The viewer of a desktop user without a runtime folder, after another user has put a
+// folder or a link where the user's lock folder would go in /tmp.
+TEST(ViewerStartUp, AnotherUsersLockFolderNeitherStopsTheViewerNorLetsItEndQuietly) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to make two users";
+  ScopedEnv platformName("QT_QPA_PLATFORM", "offscreen");
+  Sandbox sandbox;
+  Installation installation(sandbox);
+  installation.ReckonerScript("exit 3");
+  viewer_test::WriteFile(installation.Runs(), "");
+  ::chmod(installation.Runs().c_str(), 0666);
+  viewer_test::WriteFile(sandbox.InstallFolder() / "config.ini", "[Config]\r\nLogLevel=3\r\n");
+  ::chmod((sandbox.InstallFolder() / "config.ini").c_str(), 0644);
+  corvane_test::TemporaryUser user("cvvu", corvane_test::TemporaryUser::Kind::Desktop);
+  corvane_test::TemporaryUser other("cvvo", corvane_test::TemporaryUser::Kind::Desktop);
+  ASSERT_TRUE(user.Exists() && other.Exists());
+  const fs::path home = sandbox.Root() / ("home-" + user.Name());
+  const fs::path shared = sandbox.Root() / "shared-state";  // a state folder open to all
+  for (const fs::path& folder : {home, shared}) {
+    fs::create_directories(folder);
+    const bool own = folder == home;
+    ::chmod(folder.c_str(), own ? 0700 : 0777);
+    ASSERT_EQ(::chown(folder.c_str(), own ? user.Uid() : other.Uid(), own ? user.Gid() : other.Gid()), 0);
+  }
+  const std::string tmpFolder = "/tmp/corvane-" + std::to_string(user.Uid());
+  const std::string otherId = std::to_string(other.Uid());
+  const std::string openToAll = tmpFolder + ": belongs to user " + otherId + ", others may write it";
+  struct Case {
+    const char* name;
+    std::string otherUserRuns;  // what the other user does first
+    bool sharedState;           // the user's XDG_STATE_HOME is the folder open to all
+    std::uint32_t exitCode;
+    std::vector<std::string> said;
+    std::size_t reckonerRuns;
+  } cases[] = {
+      {"a folder open to all", "mkdir -m 0777 " + tmpFolder, false, kExitMinusThree,
+       {"lock folder refused: " + openToAll}, 1},
+      {"a link", "ln -s " + home.string() + " " + tmpFolder, false, kExitMinusThree,
+       {"lock folder refused: " + tmpFolder + ": a link"}, 1},
+      {"the private folder refused too", "mkdir -m 0777 " + tmpFolder, true, 1,
+       {"CorvaneViewer: cannot create the instance mutex: Operation not permitted; refused " + openToAll +
+        "; refused " + shared.string() + ": belongs to user " + otherId + ", others may write it"},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(tmpFolder);
+    fs::remove_all(home / ".local");
+    viewer_test::WriteFile(installation.Runs(), "");
+    const corvane_test::ProgramResult prepared = corvane_test::RunProgram(
+        {"/usr/bin/setpriv", "--reuid=" + other.Name(), "--regid=" + std::to_string(other.Gid()), "--clear-groups",
+         "/bin/sh", "-c", c.otherUserRuns});
+    ASSERT_EQ(prepared.exitStatus, 0) << prepared.output;
+
+    const fs::path output = sandbox.Root() / "viewer-output.txt";
+    fs::remove(output);
+    ChildProcess::StartOptions options;
+    options.outputFile = output.string();
+    ChildProcess::StartFailure failure;
+    std::vector<std::string> arguments{"--reuid=" + user.Name(), "--regid=" + std::to_string(user.Gid()),
+                                       "--init-groups", "/usr/bin/env", "-u", "XDG_RUNTIME_DIR", "-u",
+                                       "XDG_STATE_HOME", "-u", "XDG_DATA_HOME", "-u", "XDG_CONFIG_HOME", "-u",
+                                       "XDG_CACHE_HOME", "HOME=" + home.string(), "CORVANE_DEBUG_OUTPUT=1"};
+    if (c.sharedState) arguments.push_back("XDG_STATE_HOME=" + shared.string());
+    arguments.push_back(installation.Viewer().string());
+    std::optional<ChildProcess> viewer = ChildProcess::Start("/usr/bin/setpriv", arguments, options, failure);
+    ASSERT_TRUE(viewer) << failure.reason;
+    ASSERT_TRUE(EndsWithin(*viewer, 20000));
+    EXPECT_EQ(viewer->ExitCode(), c.exitCode);
+    EXPECT_EQ(installation.RunCount(), c.reckonerRuns);
+    const std::string said = viewer_test::ReadFile(output);
+    for (const std::string& line : c.said) EXPECT_NE(said.find(line), std::string::npos) << line << "\n" << said;
+  }
+  fs::remove_all(tmpFolder);
+  fs::remove_all("/tmp/runtime-" + user.Name());
 }
 
 class ViewerOnDisplay : public ::testing::Test {

@@ -1,6 +1,7 @@
 #include "platform/service/runner/CommandLine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/service/runner/ServiceUser.h"
@@ -13,6 +14,22 @@ bool ParseSeconds(const std::string& text, int& seconds) {
   const long value = std::strtol(text.c_str(), &end, 10);
   if (!end || *end != '\0' || value <= 0 || value > 86400) return false;
   seconds = static_cast<int>(value);
+  return true;
+}
+
+// Seconds with up to three decimals ("5", "0.25"), 0 to 86400.
+bool ParseDelay(const std::string& text, std::chrono::milliseconds& delay) {
+  const std::size_t point = text.find('.');
+  const std::string whole = text.substr(0, point);
+  const std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
+  const auto digits = [](const std::string& part) {
+    return std::all_of(part.begin(), part.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+  };
+  if (whole.empty() || whole.size() > 5 || !digits(whole) || !digits(fraction) || fraction.size() > 3) return false;
+  if (point != std::string::npos && fraction.empty()) return false;
+  const long milliseconds = std::stol(whole) * 1000 + std::stol((fraction + "000").substr(0, 3));
+  if (milliseconds > 86400L * 1000) return false;
+  delay = std::chrono::milliseconds(milliseconds);
   return true;
 }
 
@@ -40,6 +57,7 @@ bool ParseNice(const std::string& text, bool& set, int& nice) {
 bool ParseOption(const std::string& option, const std::string& value, ServiceRunner::StartOptions& options) {
   if (option == "--timeout") return ParseSeconds(value, options.startTimeoutSeconds);
   if (option == "--stop-timeout") return ParseSeconds(value, options.stopTimeoutSeconds);
+  if (option == "--restart-sec") return ParseDelay(value, options.restartDelay);
   if (option == "--notify-access" && value == "all") {
     options.acceptNotifyFromAnyProcess = true;
     return true;
@@ -61,6 +79,7 @@ bool ParseOption(const std::string& option, const std::string& value, ServiceRun
 
 const char kRunnerUsage[] =
     "usage: corvane-service-runner start [--timeout SECONDS] [--stop-timeout SECONDS]\n"
+    "                                    [--restart-sec SECONDS]\n"
     "                                    [--notify-access all] [--user NAME]\n"
     "                                    [--ambient-capabilities CAP_NAME[,CAP_NAME...]]\n"
     "                                    [--runtime-directory NAME] [--limit-nice -20..19]\n"

@@ -1,6 +1,6 @@
 #pragma once
 // The runner's command line:
-//   corvane-service-runner start [--timeout S] [--stop-timeout S] [--notify-access all]
+//   corvane-service-runner start [--timeout S] [--stop-timeout S] [--restart-sec S] [--notify-access all]
 //                               [--user NAME [--ambient-capabilities CAP[,CAP...]]]
 //                               [--runtime-directory NAME] [--limit-nice N] <name> -- <command...>
 //   corvane-service-runner stop <name>

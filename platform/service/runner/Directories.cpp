@@ -10,15 +10,14 @@
 namespace platform {
 
 bool MakeRuntimeDirectory(const std::string& path, uid_t uid, gid_t gid) {
-  if (!MakeDirectories(path.substr(0, path.rfind('/')), 0755)) return false;
-  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  struct stat status {};
-  if (lstat(path.c_str(), &status) != 0) return false;
-  if (!S_ISDIR(status.st_mode)) {
-    errno = ENOTDIR;
-    return false;
-  }
-  return lchown(path.c_str(), uid, gid) == 0 && chmod(path.c_str(), 0755) == 0;
+  // Owner and mode are set on the folder opened, never on whatever a link points to.
+  const int folder = MakeAndOpenFolder(path, 0755);
+  if (folder < 0) return false;
+  const bool made = fchown(folder, uid, gid) == 0 && fchmod(folder, 0755) == 0;
+  const int error = errno;
+  close(folder);
+  errno = error;
+  return made;
 }
 
 }  // namespace platform

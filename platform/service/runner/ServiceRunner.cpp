@@ -64,9 +64,18 @@ int ServiceRunner::Start(const std::string& name, const std::vector<std::string>
     std::cerr << name << ": cannot create " << m_stateFolder << ": " << std::strerror(errno) << std::endl;
     return kFailed;
   }
+  // The supervisor could record nothing; better said now than by a start that goes wrong.
+  if (faccessat(AT_FDCWD, m_stateFolder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    std::cerr << name << ": cannot start: " << m_stateFolder << ": " << std::strerror(errno) << std::endl;
+    return kFailed;
+  }
   const auto previous = ReadState(name);
   if (previous.count("state") && !HasEnded(previous) && SupervisorAlive(previous)) {
-    std::cout << name << ": already running (pid " << previous.at("pid") << ")" << std::endl;
+    if (StateOf(previous) == ServiceState::kAutoRestart) {
+      std::cout << name << ": already started, waiting to restart" << std::endl;
+    } else {
+      std::cout << name << ": already running (pid " << previous.at("pid") << ")" << std::endl;
+    }
     return kSuccess;
   }
   RemoveLeftoverTemporaryFiles(PathOf(name, ".state"));
@@ -129,7 +138,11 @@ int ServiceRunner::Stop(const std::string& name) {
     std::cerr << name << ": its supervisor is gone; the service state is unknown" << std::endl;
     return kFailed;
   }
-  kill(static_cast<pid_t>(NumberOf(state, "supervisor", 0)), SIGTERM);
+  // A supervisor that has just ended is no error; the wait below sees its record.
+  if (kill(static_cast<pid_t>(NumberOf(state, "supervisor", 0)), SIGTERM) != 0 && errno != ESRCH) {
+    std::cerr << name << ": cannot stop: " << std::strerror(errno) << std::endl;
+    return kFailed;
+  }
   const auto limit =
       SteadyClock::now() + std::chrono::seconds(NumberOf(state, "stop_timeout", 90) + kStopWaitMarginSeconds);
   while (SteadyClock::now() < limit) {
@@ -161,12 +174,17 @@ int ServiceRunner::Status(const std::string& name) {
   }
   const bool alive = SupervisorAlive(state);
   const bool ended = HasEnded(state);
+  const bool running = alive && !ended && StateOf(state) != ServiceState::kAutoRestart;
   std::cout << name << ": " << (ended || alive ? state["state"] : "unknown (supervisor gone)");
-  if (!ended && alive) std::cout << " (pid " << state["pid"] << ")";
+  if (running) std::cout << " (pid " << state["pid"] << ")";
   std::cout << std::endl;
   if (!state["status"].empty()) std::cout << "status: " << state["status"] << std::endl;
+  if (!state["last_failure"].empty()) {
+    std::cout << "restarts: " << NumberOf(state, "restarts", 0) << " (last failure: " << state["last_failure"] << ")"
+              << std::endl;
+  }
   if (ended) std::cout << "ended: " << DescribeEnd(state) << std::endl;
-  return alive && !ended ? kSuccess : kNotRunning;
+  return running ? kSuccess : kNotRunning;
 }
 
 }  // namespace platform

@@ -2,15 +2,22 @@
 // A small service manager for machines where systemd does not run the system
 // (containers, build machines): it starts a program with a notify socket of its own,
 // waits for READY=1, keeps a supervisor process beside it that records what the program
-// reports, stops it with SIGTERM and records how it ended.
+// reports, stops it with SIGTERM and records how it ended. A service that has been ready
+// and then ends with a failure status or by a signal, without a stop asked for, is
+// started again after the restart delay, as Restart=on-failure does, unless that start
+// would be more than StartLimitBurst=5 within StartLimitIntervalSec=10s: it then stays
+// failed. A start that fails before the service was ready is the starter's to see and is
+// not retried.
 //
 // Everything the runner knows about a service lives in <CORVANE_ROOT>/run/corvane-service-runner/
 // (root's; a service's own runtime folder is another, see StartOptions):
 //   <name>.state     key=value lines: state (starting, running, stopping, stopped,
-//                    failed), pid, supervisor, status, errno, result, exit_status, signal
+//                    failed, auto-restart), pid, supervisor, status, errno, result,
+//                    exit_status, signal, restarts, last_failure
 //   <name>.notify    the notify socket while the service runs
 //   <name>.messages  every notify line the service sent, in order
 //   <name>.output    the service's standard output and error
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,11 +26,12 @@ namespace platform {
 
 class ServiceRunner {
  public:
-  // What the unit file's User=, AmbientCapabilities=, RuntimeDirectory= and LimitNICE=
-  // give a service under systemd.
+  // What the unit file's User=, AmbientCapabilities=, RuntimeDirectory=, LimitNICE= and
+  // RestartSec= give a service under systemd.
   struct StartOptions {
     int startTimeoutSeconds = 90;
     int stopTimeoutSeconds = 90;
+    std::chrono::milliseconds restartDelay{5000};
     bool acceptNotifyFromAnyProcess = false;  // else only from the started process
     // Runs the service as this user, with its groups, no new privileges and, of all the
     // capabilities, only those listed (bounding, permitted, effective and ambient set).
@@ -53,9 +61,10 @@ class ServiceRunner {
   // Returns once the service is ready (kSuccess), or has failed to get there (kFailed).
   int Start(const std::string& name, const std::vector<std::string>& command, const StartOptions& options);
   // Sends the stop and waits for the end; kSuccess when the service ended with status 0.
+  // A stop that may not be sent fails at once with the system's error.
   int Stop(const std::string& name);
-  // Prints the state; kSuccess while it runs, kNotRunning after, kUnknownService when the
-  // name has never run.
+  // Prints the state and the restarts; kSuccess while it runs, kNotRunning after and
+  // while it waits for a restart, kUnknownService when the name has never run.
   int Status(const std::string& name);
 
   // The recorded state of a service; empty when there is none.

@@ -23,6 +23,11 @@ namespace platform {
 namespace {
 
 constexpr long long kLongestPollMs = 60000;
+// systemd's defaults for StartLimitIntervalSec= and StartLimitBurst=.
+constexpr auto kStartLimitInterval = std::chrono::seconds(10);
+constexpr unsigned kStartLimitBurst = 5;
+// What one run of the service recorded; a restart begins without it.
+const char* const kRunKeys[] = {"result", "exit_status", "signal", "status", "errno"};
 
 // Priorities are a wish, not a need: where even root may not raise the hard limit (a
 // container without CAP_SYS_RESOURCE), the soft one goes as far as it allows.
@@ -59,7 +64,8 @@ ServiceSupervisor::ServiceSupervisor(Files files, std::vector<std::string> comma
       m_command(std::move(command)),
       m_options(std::move(options)),
       m_report(report),
-      m_record(m_files.state) {}
+      m_record(m_files.state),
+      m_startLimit(kStartLimitInterval, kStartLimitBurst) {}
 
 void ServiceSupervisor::Run() {
   signal(SIGPIPE, SIG_IGN);
@@ -67,17 +73,18 @@ void ServiceSupervisor::Run() {
   m_record.SetSupervisor();
   m_record.Set("stop_timeout", std::to_string(m_options.stopTimeoutSeconds));
   Prepare();
+  m_startLimit.Allow(Clock::now());
   StartService();
   m_record.Set("pid", std::to_string(ServicePid()));
   m_record.Save();
   SetDeadline(m_options.startTimeoutSeconds);
 
-  for (;;) {
+  while (!m_finished) {
     pollfd waits[2] = {{m_signals, POLLIN, 0}, {m_socket.Descriptor(), POLLIN, 0}};
     if (poll(waits, 2, PollTimeoutMs()) < 0 && errno != EINTR) break;
     if (waits[1].revents & POLLIN) ReadNotifications();
-    if ((waits[0].revents & POLLIN) && HandleSignals()) break;
-    if (m_deadline && Clock::now() >= *m_deadline) OnDeadline();
+    if (waits[0].revents & POLLIN) HandleSignals();
+    if (!m_finished && m_deadline && Clock::now() >= *m_deadline) OnDeadline();
   }
   m_socket.Remove();
   m_record.Save();
@@ -124,6 +131,7 @@ void ServiceSupervisor::StartService() {
 }
 
 void ServiceSupervisor::Fail(const std::string& result, const std::string& reason) {
+  m_socket.Remove();
   SetState(ServiceState::kFailed);
   m_record.Set("result", result);
   m_record.Save();
@@ -171,6 +179,7 @@ bool ServiceSupervisor::Apply(const std::string& key, const std::string& value) 
   if (key == "READY" && value == "1" && m_state == ServiceState::kStarting) {
     SetState(ServiceState::kRunning);
     m_deadline.reset();
+    m_everReady = true;
     return true;
   }
   if (key == "STOPPING" && value == "1" && m_state != ServiceState::kStopping) {
@@ -188,20 +197,35 @@ bool ServiceSupervisor::Apply(const std::string& key, const std::string& value) 
   return false;
 }
 
-bool ServiceSupervisor::HandleSignals() {
+void ServiceSupervisor::HandleSignals() {
   signalfd_siginfo information{};
   while (read(m_signals, &information, sizeof(information)) == static_cast<ssize_t>(sizeof(information))) {
-    if (information.ssi_signo != SIGCHLD) BeginStop(nullptr);
+    if (information.ssi_signo != SIGCHLD) OnStopRequest();
   }
+  // Between runs there is no service process, and its old pid may be another's by now.
+  if (m_restartPending || m_finished) return;
   // Looked at without reaping first, so that what the service sent just before it ended
   // is read while its pid still names it.
   const pid_t pid = ServicePid();
   siginfo_t exited{};
-  if (waitid(P_PID, pid, &exited, WEXITED | WNOHANG | WNOWAIT) != 0 || exited.si_pid != pid) return false;
+  if (waitid(P_PID, pid, &exited, WEXITED | WNOHANG | WNOWAIT) != 0 || exited.si_pid != pid) return;
   ReadNotifications();
   m_service->Wait();
   RecordEnd(m_service->WaitStatus());
-  return true;
+  RestartOrFinish();
+}
+
+void ServiceSupervisor::OnStopRequest() {
+  m_stopRequested = true;
+  if (!m_restartPending) {
+    BeginStop(nullptr);
+    return;
+  }
+  // The restart is called off; the last run's failure stands.
+  m_restartPending = false;
+  m_deadline.reset();
+  SetState(ServiceState::kFailed);
+  m_finished = true;
 }
 
 void ServiceSupervisor::RecordEnd(int waitStatus) {
@@ -220,6 +244,38 @@ void ServiceSupervisor::RecordEnd(int waitStatus) {
   }
 }
 
+void ServiceSupervisor::RestartOrFinish() {
+  // A start that never got ready is the starter's failure to see, not one to retry.
+  if (m_state != ServiceState::kFailed || m_stopRequested || !m_everReady) {
+    m_finished = true;
+    return;
+  }
+  m_record.Set("last_failure", DescribeEnd(m_record.Recorded()));
+  SetState(ServiceState::kAutoRestart);
+  m_record.Save();
+  m_restartPending = true;
+  m_deadline = Clock::now() + m_options.restartDelay;
+}
+
+void ServiceSupervisor::Restart() {
+  m_restartPending = false;
+  m_deadline.reset();
+  if (!m_startLimit.Allow(Clock::now())) {
+    SetState(ServiceState::kFailed);
+    m_record.Set("result", "start-limit-hit");
+    m_finished = true;
+    return;
+  }
+  for (const char* key : kRunKeys) m_record.Erase(key);
+  m_record.Set("restarts", std::to_string(++m_restarts));
+  m_killSent = false;
+  SetState(ServiceState::kStarting);
+  StartService();
+  m_record.Set("pid", std::to_string(ServicePid()));
+  m_record.Save();
+  SetDeadline(m_options.startTimeoutSeconds);
+}
+
 void ServiceSupervisor::BeginStop(const char* result) {
   if (m_state == ServiceState::kStopping || m_killSent) return;
   SetState(ServiceState::kStopping);
@@ -230,7 +286,9 @@ void ServiceSupervisor::BeginStop(const char* result) {
 }
 
 void ServiceSupervisor::OnDeadline() {
-  if (m_state == ServiceState::kStarting) {
+  if (m_restartPending) {
+    Restart();
+  } else if (m_state == ServiceState::kStarting) {
     ReportToStarter("failed not ready within " + std::to_string(m_options.startTimeoutSeconds) + " s\n");
     BeginStop("timeout");
   } else if (!m_killSent) {

@@ -1,8 +1,9 @@
 #pragma once
 // The process that stands beside one service from its start to its end, as a service
 // manager would: it makes the notify socket, starts the service as its user, follows
-// what the service reports and the stop requests it gets, keeps the state file current,
-// and tells the starter once the service is ready or could not get there.
+// what the service reports and the stop requests it gets, starts it again after a
+// failure (ServiceRunner.h says when), keeps the state file current, and tells the
+// starter once the service is ready or could not get there.
 #include <chrono>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "platform/service/runner/NotifySocket.h"
 #include "platform/service/runner/ServiceRunner.h"
 #include "platform/service/runner/ServiceUser.h"
+#include "platform/service/runner/StartLimit.h"
 #include "platform/service/runner/StateFile.h"
 
 namespace platform {
@@ -49,9 +51,12 @@ class ServiceSupervisor {
   void ReadNotifications();
   // True when the assignment made the service ready.
   bool Apply(const std::string& key, const std::string& value);
-  // True once the service has ended and its end is recorded.
-  bool HandleSignals();
+  void HandleSignals();
+  void OnStopRequest();
   void RecordEnd(int waitStatus);
+  // After an end: waits for the restart when the end calls for one, else finishes.
+  void RestartOrFinish();
+  void Restart();
   void BeginStop(const char* result);
   void OnDeadline();
 
@@ -67,9 +72,15 @@ class ServiceSupervisor {
   int m_messages = -1;
   ServiceUser m_user;
   std::optional<ChildProcess> m_service;
-  // While starting and stopping; a service that runs has no deadline.
+  // While starting, stopping and waiting for a restart; a service that runs has none.
   std::optional<Clock::time_point> m_deadline;
   bool m_killSent = false;
+  bool m_stopRequested = false;
+  bool m_everReady = false;
+  bool m_restartPending = false;
+  bool m_finished = false;
+  int m_restarts = 0;
+  StartLimit m_startLimit;
 };
 
 }  // namespace platform

@@ -18,8 +18,9 @@ struct StateName {
   const char* text;
 };
 constexpr StateName kStateNames[] = {
-    {ServiceState::kStarting, "starting"}, {ServiceState::kRunning, "running"}, {ServiceState::kStopping, "stopping"},
-    {ServiceState::kStopped, "stopped"},   {ServiceState::kFailed, "failed"},
+    {ServiceState::kStarting, "starting"}, {ServiceState::kRunning, "running"},
+    {ServiceState::kStopping, "stopping"}, {ServiceState::kStopped, "stopped"},
+    {ServiceState::kFailed, "failed"},     {ServiceState::kAutoRestart, "auto-restart"},
 };
 
 std::string ValueOf(const RecordedState& recorded, const std::string& key) {
@@ -27,7 +28,8 @@ std::string ValueOf(const RecordedState& recorded, const std::string& key) {
   return it == recorded.end() ? std::string() : it->second;
 }
 
-// Start time of a process in clock ticks since boot, "" when it does not exist.
+// Start time of a process in clock ticks since boot, "" when it does not exist or has
+// ended and waits to be reaped (which the adoptive parent may take its time over).
 std::string ProcessStartTime(long pid) {
   std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -35,8 +37,9 @@ std::string ProcessStartTime(long pid) {
   if (end == std::string::npos) return std::string();
   std::istringstream fields(text.substr(end + 1));
   std::string field;
-  // Field 22 of the line; fields after the name start with field 3.
+  // Fields after the name start with field 3, the process state; 22 is the start time.
   for (int index = 3; index <= 22 && fields >> field; ++index) {
+    if (index == 3 && (field == "Z" || field == "X")) return std::string();
     if (index == 22) return field;
   }
   return std::string();
@@ -98,6 +101,7 @@ std::string DescribeEnd(const RecordedState& recorded) {
   if (result == "exited") return "exit status " + ValueOf(recorded, "exit_status");
   if (result == "killed") return "killed by signal " + ValueOf(recorded, "signal");
   if (result == "spawn-failed") return "could not be started";
+  if (result == "start-limit-hit") return "start limit hit";
   return result;
 }
 
@@ -116,6 +120,15 @@ std::string StateFile::Get(const std::string& key) const {
     if (entry.first == key) return entry.second;
   }
   return std::string();
+}
+
+void StateFile::Erase(const std::string& key) {
+  for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
+    if (entry->first == key) {
+      m_entries.erase(entry);
+      return;
+    }
+  }
 }
 
 void StateFile::SetSupervisor() {

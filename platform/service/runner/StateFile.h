@@ -1,7 +1,8 @@
 #pragma once
 // What the runner records about one service, in <name>.state: key=value lines, written
 // whole on every change (state, pid, supervisor, supervisor_start, stop_timeout, status,
-// errno, result, exit_status, signal). stop and status read it from other processes.
+// errno, result, exit_status, signal, restarts, last_failure). stop and status read it
+// from other processes.
 #include <sys/types.h>
 
 #include <map>
@@ -12,7 +13,8 @@
 
 namespace platform {
 
-enum class ServiceState { kStarting, kRunning, kStopping, kStopped, kFailed };
+// kAutoRestart: the service failed and waits for its restart.
+enum class ServiceState { kStarting, kRunning, kStopping, kStopped, kFailed, kAutoRestart };
 
 // The state's word in the file ("starting", "running", ...).
 const char* StateText(ServiceState state);
@@ -43,6 +45,7 @@ class StateFile {
 
   void Set(const std::string& key, const std::string& value);
   std::string Get(const std::string& key) const;
+  void Erase(const std::string& key);
   RecordedState Recorded() const { return RecordedState(m_entries.begin(), m_entries.end()); }
   void SetState(ServiceState state) { Set("state", StateText(state)); }
   // Records the calling process as the supervisor.
