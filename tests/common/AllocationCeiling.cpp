@@ -41,9 +41,21 @@ std::size_t AllocationCeiling::Largest() const { return g_largest.load(); }
 
 }  // namespace corvane_test
 
-// The program's operator new and delete, on malloc and free as the library's are.
+// The program's operator new and delete, on malloc and free as the library's are; all
+// of them, so that nothing the program frees here came from another allocator. (The
+// aligned ones stay the library's, with their own delete.)
 void* operator new(std::size_t bytes) { return corvane_test::Allocate(bytes); }
 void* operator new[](std::size_t bytes) { return corvane_test::Allocate(bytes); }
+void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
+  try {
+    return corvane_test::Allocate(bytes);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t bytes, const std::nothrow_t& tag) noexcept { return operator new(bytes, tag); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
