@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -74,10 +76,7 @@ bool LockWithin(int descriptor, int operation, const std::string& path, std::str
 
 bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
-// Nothing was written or cut between the two looks at the open file. The kernel moves
-// the change time with every write and cut, and moves it to a time later than any time
-// it has shown since (fine-grained time stamps), so a change after `before` always
-// shows in `after`.
+// Nothing was written or cut between the two looks at the open file.
 bool Unchanged(const struct stat& before, const struct stat& after) {
   return before.st_size == after.st_size && SameTime(before.st_mtim, after.st_mtim) &&
          SameTime(before.st_ctim, after.st_ctim);
@@ -92,15 +91,34 @@ ssize_t ReadAt(int descriptor, char* buffer, std::size_t count, std::size_t offs
 
 enum class Attempt { kWhole, kChanged, kTooLarge, kNotRegular, kFailed };
 
+// A writer marks its lock file (one byte in it) for as long as it rewrites the file, as
+// the file's metadata alone cannot tell: a write moves the change time before it copies
+// its bytes, and a reader that looks during the copy sees no further change. A mark
+// older than the bound is a writer that died half way, or is stuck past the bound, and
+// holds up no reader. Anyone may look at the lock file; only writers can mark it.
+bool BeingRewritten(const std::string& lockPath) {
+  struct stat lock {};
+  if (::lstat(lockPath.c_str(), &lock) != 0 || !S_ISREG(lock.st_mode) || lock.st_size == 0) return false;
+  timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const long long age = (static_cast<long long>(now.tv_sec) - lock.st_ctim.tv_sec) * 1000 +
+                        (now.tv_nsec - lock.st_ctim.tv_nsec) / 1000000;
+  return age >= 0 && age < kLockWaitMilliseconds;
+}
+
 // One read of the open file: its size from the descriptor, at most that many bytes and
 // one more to see whether it ends there, and a second look to see that nothing changed.
+// The kernel moves the change time with every write and cut, to a time later than any
+// it has shown before (fine-grained time stamps), so a change after the first look
+// always shows in the second; a rewrite under way at the first look shows in the mark.
 // A read that slips through all of this (and so hands on a mix of two versions) needs
-// a writer to be half way through its rewrite for the whole of the read without a write
-// or cut in between: stopped between its write and its cut, or still copying a write
-// that began before the first look, with the size unchanged. Only those who may write
-// the file can bring that about, and the mix is no more than bytes they could have
-// written into the file whole: it gives nobody a power they lack.
-Attempt ReadOnce(int descriptor, std::size_t maxBytes, std::string& bytes, std::string& error) {
+// a writer who rewrites the file without the lock and the mark, or one stuck half way
+// for longer than the bound, or a kernel whose change times move by clock ticks and a
+// rewrite of the same length within a tick. Only those who may write the file can bring
+// that about, and the mix is no more than bytes they could have written into the file
+// whole: it gives nobody a power they lack.
+Attempt ReadOnce(int descriptor, const std::string& lockPath, std::size_t maxBytes, std::string& bytes,
+                 std::string& error) {
   struct stat before {};
   if (::fstat(descriptor, &before) != 0) {
     error = ErrorText("cannot look at the file", errno);
@@ -108,6 +126,7 @@ Attempt ReadOnce(int descriptor, std::size_t maxBytes, std::string& bytes, std::
   }
   if (!S_ISREG(before.st_mode)) return Attempt::kNotRegular;
   if (before.st_size < 0 || static_cast<unsigned long long>(before.st_size) > maxBytes) return Attempt::kTooLarge;
+  if (BeingRewritten(lockPath)) return Attempt::kChanged;
   const auto size = static_cast<std::size_t>(before.st_size);
   // A new buffer of exactly this size: one kept from an earlier, smaller look would grow
   // by more than is asked.
@@ -161,7 +180,7 @@ FileReadResult ReadWholeFileAtMost(const std::string& path, std::size_t maxBytes
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMilliseconds);
   for (;;) {
     std::string why;
-    switch (ReadOnce(file.Get(), maxBytes, bytes, why)) {
+    switch (ReadOnce(file.Get(), path + kWriterLockSuffix, maxBytes, bytes, why)) {
       case Attempt::kWhole:
         return FileReadResult::kWhole;
       case Attempt::kTooLarge:
@@ -177,7 +196,8 @@ FileReadResult ReadWholeFileAtMost(const std::string& path, std::size_t maxBytes
         break;
     }
     if (std::chrono::steady_clock::now() >= end) {
-      error = path + ": changed while being read, for more than " + std::to_string(kLockWaitMilliseconds / 1000) + " s";
+      error = path + ": changed or being rewritten while read, for more than " +
+              std::to_string(kLockWaitMilliseconds / 1000) + " s";
       return FileReadResult::kFailed;
     }
     // Long enough for a writer to finish a rewrite of a few kilobytes.
@@ -193,6 +213,25 @@ bool RewriteFileInPlace(const std::string& path, const std::string& bytes, std::
   const std::string lockPath = path + kWriterLockSuffix;
   Descriptor lock(OpenRegularFile(lockPath, O_WRONLY, error));
   if (lock.Get() < 0 || !LockWithin(lock.Get(), LOCK_EX, lockPath, error)) return false;
+  // Readers wait while the lock file is marked (see BeingRewritten): from before the
+  // first change to the cut, and on every way out cleared again before the lock goes.
+  if (::ftruncate(lock.Get(), 1) != 0) {
+    error = ErrorText("cannot mark " + lockPath, errno);
+    return false;
+  }
+  class Mark {
+   public:
+    explicit Mark(int descriptor) : m_descriptor(descriptor) {}
+    ~Mark() { Clear(); }
+    void Clear() {
+      const int saved = errno;
+      if (m_descriptor >= 0) (void)!::ftruncate(std::exchange(m_descriptor, -1), 0);
+      errno = saved;
+    }
+
+   private:
+    int m_descriptor;
+  } mark(lock.Get());
   // Room for the whole text first, so a full disk fails before a byte has changed.
   const int reserved = ::posix_fallocate(file.Get(), 0, static_cast<off_t>(bytes.size()));
   if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
@@ -214,6 +253,8 @@ bool RewriteFileInPlace(const std::string& path, const std::string& bytes, std::
     error = ErrorText("cannot cut " + path + " to its length", errno);
     return false;
   }
+  // The text is whole for readers now; the flush does not change it.
+  mark.Clear();
   if (::fsync(file.Get()) != 0) {
     error = ErrorText("cannot flush " + path, errno);
     return false;

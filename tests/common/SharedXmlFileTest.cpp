@@ -242,6 +242,48 @@ TEST(SharedXmlFile, AReaderHoldsUpNoWriterAndTakesNoFileChangedUnderItForWhole) 
   EXPECT_TRUE(std::string(comment->Value()) == std::string(200000, 'n')) << "a mix of the two texts taken for a file";
 }
 
+// A writer half way through a rewrite, as one stopped between its writes leaves the
+// file: nothing moves while the reader looks, and only the mark on the lock file tells.
+// The reader waits for the writer to finish; a mark older than the bound is a writer
+// that died there, and the file is read as it is.
+TEST(SharedXmlFile, AReaderWaitsForAWriterHalfWayButNotForOneThatDied) {
+  struct Case {
+    const char* name;
+    bool writerDied;
+  };
+  const Case cases[] = {{"the writer finishes", false}, {"the writer died half way", true}};
+  const std::string before = "<select><line name=\"old\"/><!--" + std::string(3000, 'o') + "--></select>";
+  const std::string half = "<select><line name=\"new\"/>" + before.substr(26);
+  const std::string after = "<select><line name=\"new\"/></select>";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    const fs::path file = folder.path() / "shared.xml";
+    WriteFile(file, before);
+    WriteFile(LockOf(file), "");
+    // As RewriteFileInPlace leaves them half way: the lock file marked, the new text's
+    // start written over the old one.
+    ASSERT_EQ(::truncate(LockOf(file).c_str(), 1), 0);
+    WriteFile(file, half);
+    if (c.writerDied) std::this_thread::sleep_for(std::chrono::milliseconds(platform::kLockWaitMilliseconds + 100));
+    std::thread writer;
+    if (!c.writerDied) {
+      writer = std::thread([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        WriteFile(file, after);
+        EXPECT_EQ(::truncate(LockOf(file).c_str(), 0), 0);
+      });
+    }
+    std::string bytes;
+    std::string error;
+    const platform::FileReadResult result =
+        platform::ReadWholeFileAtMost(file.string(), kMaxXmlFileBytes, platform::LinkRule::kRefuse, bytes, error);
+    if (writer.joinable()) writer.join();
+    EXPECT_EQ(result, platform::FileReadResult::kWhole) << error;
+    EXPECT_EQ(bytes, c.writerDied ? half : after);
+  }
+}
+
 // A save and then a load of the file, in a child process of the user (with the user's
 // groups), as that user's tray or reckoner makes them.
 struct UserRun {
@@ -358,6 +400,7 @@ TEST(SharedXmlFile, OnlyThoseWhoMayWriteAFileCanHoldUpItsWriters) {
     EXPECT_EQ(run.loaded, static_cast<int>(XmlLoadResult::kLoaded)) << "every user may read it";
     EXPECT_EQ(run.version, c.saved ? "2" : "1");
     EXPECT_LT(run.loadMilliseconds, platform::kLockWaitMilliseconds) << "the read waited";
+    EXPECT_EQ(fs::file_size(LockOf(foreign.File())), 0u) << "the writer's mark is left for readers to wait for";
     // One bounded wait at most, for a lock a co-writer holds; a wait without bound
     // would still be here.
     EXPECT_LT(took, std::chrono::milliseconds(2 * platform::kLockWaitMilliseconds));
