@@ -7,7 +7,6 @@
 
 #include <boost/filesystem/path.hpp>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
