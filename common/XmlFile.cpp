@@ -7,7 +7,6 @@
 
 #include <boost/filesystem/path.hpp>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,31 +124,25 @@ void ParseXmlBytes(TiXmlDocument& document, std::string bytes) {
 
 namespace {
 
-XmlLoadResult LoadWith(TiXmlDocument& document, const std::string& nativePath, std::string* error, bool shared) {
+XmlLoadResult LoadWith(TiXmlDocument& document, const std::string& nativePath, std::string* error,
+                       platform::LinkRule links) {
   const auto fail = [error](XmlLoadResult result, const std::string& why) {
     if (error != nullptr) *error = why;
     return result;
   };
-  struct stat status {};
-  if (::stat(nativePath.c_str(), &status) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return XmlLoadResult::kMissing;
-    return fail(XmlLoadResult::kReadFailed, nativePath + ": " + std::strerror(errno));
-  }
-  // A folder or a pipe at the path is no document, and must not block the caller.
-  if (!S_ISREG(status.st_mode)) return fail(XmlLoadResult::kReadFailed, nativePath + ": not a regular file");
-  if (static_cast<unsigned long long>(status.st_size) > kMaxXmlFileBytes) {
-    return fail(XmlLoadResult::kNoRoot, nativePath + ": too large to be one of our files");
-  }
   std::string bytes;
-  if (shared) {
-    std::string why;
-    if (!platform::ReadWholeFileShared(nativePath, bytes, why)) {
-      if (errno == ENOENT) return XmlLoadResult::kMissing;
+  std::string why;
+  switch (platform::ReadWholeFileAtMost(nativePath, kMaxXmlFileBytes, links, bytes, why)) {
+    case platform::FileReadResult::kWhole:
+      break;
+    case platform::FileReadResult::kMissing:
+      return XmlLoadResult::kMissing;
+    case platform::FileReadResult::kTooLarge:
+      return fail(XmlLoadResult::kNoRoot, nativePath + ": too large to be one of our files");
+    case platform::FileReadResult::kNotRegular:
+    case platform::FileReadResult::kFailed:
+      // A folder or a pipe at the path is no document, and does not block the caller.
       return fail(XmlLoadResult::kReadFailed, why);
-    }
-  } else if (!platform::ReadWholeFile(nativePath, bytes)) {
-    if (errno == ENOENT) return XmlLoadResult::kMissing;
-    return fail(XmlLoadResult::kReadFailed, nativePath + ": " + std::strerror(errno));
   }
   ParseXmlBytes(document, std::move(bytes));
   if (document.RootElement() == nullptr) return fail(XmlLoadResult::kNoRoot, nativePath + ": no root element");
@@ -159,7 +152,7 @@ XmlLoadResult LoadWith(TiXmlDocument& document, const std::string& nativePath, s
 }  // namespace
 
 XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error) {
-  return LoadWith(document, nativePath, error, false);
+  return LoadWith(document, nativePath, error, platform::LinkRule::kFollow);
 }
 
 XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error) {
@@ -201,7 +194,7 @@ bool GetElementText(const TiXmlElement* element, std::wstring& text) {
 std::string ToXmlName(const wchar_t* name) { return ToMultiByteString(name, kUtf8CodePageFlag); }
 
 XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error) {
-  return LoadWith(document, nativePath, error, true);
+  return LoadWith(document, nativePath, error, platform::LinkRule::kRefuse);
 }
 
 XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error) {

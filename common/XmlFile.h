@@ -28,7 +28,9 @@ enum class XmlLoadResult {
 
 // Parses the file at a Linux path into document as the library's own file loading
 // would (text up to the first NUL, line ends made LF, encoding detected by the library).
-// error (when given) says what went wrong for the first three results.
+// The file is read through platform::ReadWholeFileAtMost with kMaxXmlFileBytes as the
+// cap, so a larger file (or one that grows past it while read) is kNoRoot without being
+// read into memory. error (when given) says what went wrong for the first three results.
 XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error = nullptr);
 // The same for a Windows-form path of the programs.
 XmlLoadResult LoadXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error = nullptr);
@@ -63,14 +65,16 @@ std::string ToXmlName(const wchar_t* name);
 // Files that several users write (lineselect.xml, sysinfo.xml) in a machine-wide folder
 // that belongs to none of them, so they cannot be replaced by a rename there.
 //
-// LoadXmlFile under a shared lock (platform::ReadWholeFileShared): never half of a
-// SaveSharedXmlFile. A lock not granted in time gives kReadFailed with the reason.
+// LoadXmlFile without following a link. It takes no lock, so nobody who may only read
+// the file can hold up its writers; a read that the file changed under is read again
+// (platform::ReadWholeFileAtMost), so it is never half of a SaveSharedXmlFile. A file
+// that keeps changing for the whole bound gives kReadFailed with the reason.
 XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::string& nativePath, std::string* error = nullptr);
 XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& path, std::string* error = nullptr);
 // Where the folder belongs to this process's user, SaveXmlFile (atomic replacement);
-// elsewhere the file is rewritten in place under an exclusive lock
-// (platform::RewriteFileInPlace), keeping its owner, group and permissions. False (error
-// set) when it cannot be saved.
+// elsewhere the file is rewritten in place under an exclusive lock on its lock file
+// beside it (platform::RewriteFileInPlace), keeping its owner, group and permissions.
+// False (error set) when it cannot be saved.
 bool SaveSharedXmlFile(const TiXmlDocument& document, const std::string& nativePath, std::string& error);
 
 }  // namespace Velunor::Quillon::Common

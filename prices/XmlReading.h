@@ -19,8 +19,8 @@ using Common::ToXmlName;
 // Parses the file at the Windows-form path into document (see Common::LoadXmlFile); a
 // file that cannot be read leaves the document without a root element.
 void LoadXmlFile(TiXmlDocument& document, const std::wstring& path);
-// The same for a file that users rewrite in place (lineselect.xml): read under the
-// shared lock, so never half written (see Common::LoadSharedXmlFile).
+// The same for a file that users rewrite in place (lineselect.xml): read again when it
+// changed under the read, so never half written (see Common::LoadSharedXmlFile).
 void LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& path);
 
 // True when a file exists at the Windows-form path.

@@ -19,7 +19,7 @@ class CPriceFiles {
  public:
   // Missing when either file is absent; Unreadable when either does not parse whole
   // (lineselect.xml: no root element; lineprice.xml: no price_logic element), is too
-  // large or nested too deep, or stays locked by someone else. Logged with the reason.
+  // large or nested too deep, or keeps changing while read. Logged with the reason.
   static PriceFileState Check();
   // The lines of lineprice.xml as CPriceLogic reads them, in file order. False when the
   // file cannot be read.

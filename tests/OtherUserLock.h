@@ -1,7 +1,7 @@
 #pragma once
 // A lock on a file held by a process of another user (nobody) for the lifetime of the
 // object, as a stuck or hostile program of another desktop user would hold it. Needs
-// root; Held() says whether the lock was taken.
+// root; Held() says whether the lock was taken (not when nobody may open the file).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>

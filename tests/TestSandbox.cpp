@@ -84,6 +84,9 @@ void Sandbox::InstallDefaultPriceFiles() const {
   for (const char* name : {"lineselect.xml", "lineprice.xml"}) {
     CopyToData(fs::path(CORVANE_PACKAGING_DEFAULTS) / name, name);
   }
+  // The lock file that writers of lineselect.xml take, which every desktop user may.
+  WriteData("lineselect.xml.lock", "");
+  ::chmod((DataFolder() / "lineselect.xml.lock").c_str(), 0666);
 }
 
 void Sandbox::RecordOnPath(const std::string& name) const {

@@ -131,7 +131,8 @@ class Sandbox {
   // Writes a file of the data folder (readable by every user), making the folder first.
   void WriteData(const std::string& name, const std::string& bytes) const;
   void CopyToData(const boost::filesystem::path& source, const std::string& name) const;
-  // lineselect.xml and lineprice.xml as the installation places them.
+  // lineselect.xml, its writers' lock file and lineprice.xml as the installation places
+  // them.
   void InstallDefaultPriceFiles() const;
 
   // Puts a program on PATH that only appends its arguments, as one line, to Recorded(name).

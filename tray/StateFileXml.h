@@ -10,10 +10,10 @@ class TiXmlElement;
 
 namespace Velunor::Quillon::Resident {
 
-// Loads the file into document when it is a regular file, under the shared lock of
-// files that several users write (sysinfo.xml). A parse failure is not reported:
-// whatever the library kept of the document stays in it; a file that cannot be read
-// (a lock not granted in time) goes to the debugger output.
+// Loads the file into document when it is a regular file, as files that several users
+// write are read (sysinfo.xml: never half of a rewrite). A parse failure is not
+// reported: whatever the library kept of the document stays in it; a file that cannot
+// be read (one that kept changing while read) goes to the debugger output.
 void LoadStateFile(TiXmlDocument& document, const std::string& nativePath);
 
 // Writes the document as the library's file writer does on a text-mode stream (every

@@ -53,6 +53,11 @@ class Installation : public corvane_test::Sandbox {
     if (::chown((DataFolder() / name).c_str(), 0, group) != 0) return;
     ::chmod((DataFolder() / name).c_str(), mode);
   }
+  // The lock file beside a data file that several users write, with the owner, group
+  // and mode the install gives it: only those who may write the file can open it.
+  void AddWriterLock(const std::string& name, gid_t group, mode_t mode) const {
+    AddDataFile(name + ".lock", "", group, mode);
+  }
   // The user's own folders: home (with nothing in it yet) and runtime folder.
   fs::path HomeOf(const TestUser& user) const {
     const fs::path home = Root() / ("home-" + user.Name());

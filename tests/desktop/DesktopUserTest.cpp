@@ -42,6 +42,7 @@ class DesktopUser : public ::testing::Test {
     installation.AddProgramFile("DebugUrlTest.txt", "http://download.example/\nhttp://127.0.0.1/version.xml\n");
     // As packaging/post-install.sh leaves them.
     installation.AddDataFile("sysinfo.xml", kSysInfo, GroupId("sudo"), 0664);
+    installation.AddWriterLock("sysinfo.xml", GroupId("sudo"), 0660);
     installation.AddDataFile("summarydata.xml", kSummary, 0, 0644);
     server = std::make_unique<corvane_test::LoopbackHttpServer>([](const std::string&) {
       return corvane_test::Response("HTTP/1.1 200 OK", "<version_info><version>1.0.0</version></version_info>");

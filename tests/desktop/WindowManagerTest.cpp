@@ -33,6 +33,7 @@ class UnderWindowManager : public ::testing::Test {
     for (const char* name : {"lineselect.xml", "lineprice.xml"}) {
       installation_.AddDataFile(name, ReadFile(fs::path(PACKAGING_FOLDER) / "defaults" / name), 0, 0666);
     }
+    installation_.AddWriterLock("lineselect.xml", 0, 0666);
     probe_.emplace(display_.Name());
     probe_->WatchTopLevelWindows();
     viewer_ = platform::ChildProcess::Start((installation_.ProgramFolder() / "CorvaneViewer").string(), {});
