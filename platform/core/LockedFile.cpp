@@ -91,32 +91,38 @@ ssize_t ReadAt(int descriptor, char* buffer, std::size_t count, std::size_t offs
 
 enum class Attempt { kWhole, kChanged, kTooLarge, kNotRegular, kFailed };
 
-// A writer marks its lock file (one byte in it) for as long as it rewrites the file, as
-// the file's metadata alone cannot tell: a write moves the change time before it copies
-// its bytes, and a reader that looks during the copy sees no further change. A mark
-// older than the bound is a writer that died half way, or is stuck past the bound, and
-// holds up no reader. Anyone may look at the lock file; only writers can mark it.
-bool BeingRewritten(const std::string& lockPath) {
+// A writer counts its rewrites in the size of its lock file, as the file's metadata alone
+// cannot tell a rewrite under way: a write moves the change time before it copies its
+// bytes, and on kernels whose change times move by clock ticks a whole rewrite can fall
+// within one tick. The size is odd from before the writer's first change to the cut and
+// one more (even) after it, so a reader that sees an odd size, or another size after its
+// read than before it, reads again. An odd size older than the bound is a writer that
+// died half way, or is stuck past the bound, and holds up no reader. Anyone may look at
+// the lock file's size; only writers can change it.
+struct RewriteCount {
+  long long count = 0;  // 0 without a lock file: nobody can rewrite the file in place
+  bool underWayRecently = false;
+};
+
+RewriteCount RewritesOf(const std::string& lockPath) {
   struct stat lock {};
-  if (::lstat(lockPath.c_str(), &lock) != 0 || !S_ISREG(lock.st_mode) || lock.st_size == 0) return false;
+  if (::lstat(lockPath.c_str(), &lock) != 0 || !S_ISREG(lock.st_mode)) return {};
   timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
   const long long age = (static_cast<long long>(now.tv_sec) - lock.st_ctim.tv_sec) * 1000 +
                         (now.tv_nsec - lock.st_ctim.tv_nsec) / 1000000;
-  return age >= 0 && age < kLockWaitMilliseconds;
+  return {static_cast<long long>(lock.st_size), lock.st_size % 2 == 1 && age >= 0 && age < kLockWaitMilliseconds};
 }
 
 // One read of the open file: its size from the descriptor, at most that many bytes and
 // one more to see whether it ends there, and a second look to see that nothing changed.
-// The kernel moves the change time with every write and cut, to a time later than any
-// it has shown before (fine-grained time stamps), so a change after the first look
-// always shows in the second; a rewrite under way at the first look shows in the mark.
-// A read that slips through all of this (and so hands on a mix of two versions) needs
-// a writer who rewrites the file without the lock and the mark, or one stuck half way
-// for longer than the bound, or a kernel whose change times move by clock ticks and a
-// rewrite of the same length within a tick. Only those who may write the file can bring
-// that about, and the mix is no more than bytes they could have written into the file
-// whole: it gives nobody a power they lack.
+// A rewrite under way at the first look, or one begun or ended before the second, shows
+// in the lock file's count; one without the lock shows in the size and times as far as
+// the kernel's time stamps tell. A read that slips through all of this (and so hands on
+// a mix of two versions) needs a writer who rewrites the file without the lock and the
+// count, or one stuck half way for longer than the bound. Only those who may write the
+// file can bring that about, and the mix is no more than bytes they could have written
+// into the file whole: it gives nobody a power they lack.
 Attempt ReadOnce(int descriptor, const std::string& lockPath, std::size_t maxBytes, std::string& bytes,
                  std::string& error) {
   struct stat before {};
@@ -126,7 +132,8 @@ Attempt ReadOnce(int descriptor, const std::string& lockPath, std::size_t maxByt
   }
   if (!S_ISREG(before.st_mode)) return Attempt::kNotRegular;
   if (before.st_size < 0 || static_cast<unsigned long long>(before.st_size) > maxBytes) return Attempt::kTooLarge;
-  if (BeingRewritten(lockPath)) return Attempt::kChanged;
+  const RewriteCount rewrites = RewritesOf(lockPath);
+  if (rewrites.underWayRecently) return Attempt::kChanged;
   const auto size = static_cast<std::size_t>(before.st_size);
   // A new buffer of exactly this size: one kept from an earlier, smaller look would grow
   // by more than is asked.
@@ -154,7 +161,7 @@ Attempt ReadOnce(int descriptor, const std::string& lockPath, std::size_t maxByt
     error = ErrorText("cannot look at the file", errno);
     return Attempt::kFailed;
   }
-  if (!Unchanged(before, after)) return Attempt::kChanged;
+  if (!Unchanged(before, after) || RewritesOf(lockPath).count != rewrites.count) return Attempt::kChanged;
   bytes.swap(text);
   return Attempt::kWhole;
 }
@@ -213,25 +220,33 @@ bool RewriteFileInPlace(const std::string& path, const std::string& bytes, std::
   const std::string lockPath = path + kWriterLockSuffix;
   Descriptor lock(OpenRegularFile(lockPath, O_WRONLY, error));
   if (lock.Get() < 0 || !LockWithin(lock.Get(), LOCK_EX, lockPath, error)) return false;
-  // Readers wait while the lock file is marked (see BeingRewritten): from before the
-  // first change to the cut, and on every way out cleared again before the lock goes.
-  if (::ftruncate(lock.Get(), 1) != 0) {
-    error = ErrorText("cannot mark " + lockPath, errno);
+  // Readers wait while the count is odd and read again when it moved (see RewritesOf):
+  // odd from before the first change to the cut, and on every way out even again before
+  // the lock goes.
+  struct stat lockStatus {};
+  if (::fstat(lock.Get(), &lockStatus) != 0) {
+    error = ErrorText("cannot look at " + lockPath, errno);
     return false;
   }
-  class Mark {
+  const off_t underWay = lockStatus.st_size + (lockStatus.st_size % 2 == 0 ? 1 : 2);
+  if (::ftruncate(lock.Get(), underWay) != 0) {
+    error = ErrorText("cannot count a rewrite in " + lockPath, errno);
+    return false;
+  }
+  class Count {
    public:
-    explicit Mark(int descriptor) : m_descriptor(descriptor) {}
-    ~Mark() { Clear(); }
-    void Clear() {
+    Count(int descriptor, off_t done) : m_descriptor(descriptor), m_done(done) {}
+    ~Count() { Finish(); }
+    void Finish() {
       const int saved = errno;
-      if (m_descriptor >= 0) (void)!::ftruncate(std::exchange(m_descriptor, -1), 0);
+      if (m_descriptor >= 0) (void)!::ftruncate(std::exchange(m_descriptor, -1), m_done);
       errno = saved;
     }
 
    private:
     int m_descriptor;
-  } mark(lock.Get());
+    off_t m_done;
+  } count(lock.Get(), underWay + 1);
   // Room for the whole text first, so a full disk fails before a byte has changed.
   const int reserved = ::posix_fallocate(file.Get(), 0, static_cast<off_t>(bytes.size()));
   if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
@@ -254,7 +269,7 @@ bool RewriteFileInPlace(const std::string& path, const std::string& bytes, std::
     return false;
   }
   // The text is whole for readers now; the flush does not change it.
-  mark.Clear();
+  count.Finish();
   if (::fsync(file.Get()) != 0) {
     error = ErrorText("cannot flush " + path, errno);
     return false;

@@ -4,10 +4,10 @@
 //
 // Writers serialise on a lock file of the file's own beside it (path + kWriterLockSuffix),
 // which the installation makes openable only by those who may write the file: whoever
-// may only read the file cannot hold up its writers. A writer marks the lock file while
-// it rewrites (it holds a byte then, and is empty otherwise). Readers take no lock at
-// all; they look at the open file before and after reading it, and at the mark, and
-// read again when the file changed or was being rewritten.
+// may only read the file cannot hold up its writers. A writer counts its rewrites in
+// the lock file's size (odd while one is under way). Readers take no lock at all; they
+// look at the open file and at the count before and after reading, and read again when
+// the file changed or was being rewritten.
 // Nobody waits longer than kLockWaitMilliseconds, so a lock held or a file changed
 // without end by someone else ends in a failure instead of a hang. Paths are Linux paths
 // (bytes).
@@ -33,7 +33,8 @@ enum class LinkRule { kFollow, kRefuse };
 // open descriptor, and past it one byte at most is read, to tell a file that grew. No
 // buffer is larger than maxBytes, however the file grows meanwhile. A read during which
 // the file changed (its size, modification or change time moved, or it ended before its
-// size) or begun while a writer had marked the lock file is not taken: the file is read
+// size), or while a writer rewrote it (the lock file's count was odd or moved), is not
+// taken: the file is read
 // again, for up to kLockWaitMilliseconds. error says why for every result but kWhole.
 FileReadResult ReadWholeFileAtMost(const std::string& path, std::size_t maxBytes, LinkRule links, std::string& bytes,
                                    std::string& error);
