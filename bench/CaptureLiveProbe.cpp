@@ -21,6 +21,7 @@
 using Velunor::Quillon::CNicManager;
 using Velunor::Quillon::CSummaryFile;
 using Velunor::Quillon::IpFilterHeader;
+using Velunor::Quillon::TrafficCounts;
 
 namespace {
 
@@ -47,17 +48,13 @@ static void LiveCapture(benchmark::State& state) {
     const double cpuBefore = CpuSeconds();
     manager.WatchNics();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    std::uint64_t sent = 0, received = 0, unknown = 0;
+    TrafficCounts counts;
     std::uint64_t captured = 0;
     std::uint64_t dropped = 0;
     for (const auto& worker : manager.GetWorkers()) worker->SetStopFlag(1);
     for (const auto& worker : manager.GetWorkers()) {
       worker->Stop();
-      std::uint64_t workerSent = 0, workerReceived = 0, workerUnknown = 0;
-      worker->TakeCounts(workerSent, workerReceived, workerUnknown);
-      sent += workerSent;
-      received += workerReceived;
-      unknown += workerUnknown;
+      counts += worker->TakeCounts();
       pcap_stat statistics{};
       if (worker->GetCaptureStatistics(statistics)) {
         captured += statistics.ps_recv;
@@ -65,8 +62,8 @@ static void LiveCapture(benchmark::State& state) {
       }
     }
     const double cpu = CpuSeconds() - cpuBefore;
-    const bool written = CSummaryFile().WriteInterval(sent, received, unknown);
-    const std::uint64_t counted = sent + received + unknown;
+    const bool written = CSummaryFile().WriteInterval(counts);
+    const std::uint64_t counted = counts.Total();
     std::printf("workers=%zu counted_bytes=%llu pcap_received=%llu pcap_dropped=%llu cpu_seconds=%.3f "
                 "summary_written=%d summary=%s\n",
                 manager.GetWorkers().size(), static_cast<unsigned long long>(counted),

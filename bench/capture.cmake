@@ -1,4 +1,4 @@
-# Classification throughput and the savefile receive path against bare pcap_next_ex.
+# Classification throughput and the savefile receive path against a bare pcap_dispatch loop.
 corvane_add_bench(capture_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureBench.cpp ${PROJECT_SOURCE_DIR}/tests/capture/CaptureTestSupport.cpp
   LIBS collector_capture)

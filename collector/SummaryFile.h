@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "collector/TrafficCounts.h"
+
 namespace Velunor::Quillon {
 
 class CSummaryFile {
@@ -22,7 +24,7 @@ class CSummaryFile {
   // new file is started; a size of the unit that is not a number starts again from this
   // interval, the old file kept aside. Failures are logged. False when the bytes are not
   // in the file (it could not be read or saved): the caller keeps them for a next write.
-  bool WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const;
+  bool WriteInterval(const TrafficCounts& counts) const;
 
   // Keeps the current month, the twelve before it and anything later; removes the rest.
   // Creates nothing when there is no file. Also removes temporary files that a write cut
