@@ -3,7 +3,7 @@
 // timeout, no promiscuous mode), read with pcap_dispatch by a callback that only sums
 // wire lengths, at the priority of a capture thread, stopped and read on for one read
 // timeout the way a worker is. Prints the sum, the library's drops and the CPU time of
-// the process. Run by bench/capture_live.sh beside the collector's probe and tcpdump:
+// the process from the open on. Run by bench/capture_live.sh beside the collector's probe and tcpdump:
 //
 //   capture_bare_loop <device>     (CAPTURE_SECONDS, CAPTURE_BUFFER_MB as for the probe)
 #include <pcap/pcap.h>
@@ -50,7 +50,6 @@ int main(int argc, char** argv) {
   const int bufferMB = bufferText != nullptr ? std::atoi(bufferText) : 64;
   platform::SetProcessPriorityClass(platform::kAboveNormalPriorityClass);
   platform::SetCurrentThreadPriority(platform::kThreadPriorityHighest);
-  const double cpuBefore = CpuSeconds();
 
   char error[PCAP_ERRBUF_SIZE] = {};
   pcap_t* handle = pcap_create(argv[1], error);
@@ -72,6 +71,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "filter: %s\n", pcap_geterr(handle));
   }
   pcap_freecode(&everyFrame);
+  // From here on, as the probe counts once its workers have opened their adapters.
+  const double cpuBefore = CpuSeconds();
 
   std::atomic<bool> stop{false};
   std::thread timer([&] {

@@ -6,7 +6,8 @@
 # rate limit), first on an otherwise quiet machine, then with one busy loop per core on
 # top of whatever else runs. For every run: the collector's count and the summary file it
 # wrote against the kernel's byte counters of the interface, the bare loop's sum against
-# them too, the drops, CPU seconds per GB of the three captures, the collector's CPU over
+# them too, the drops, CPU seconds per GB of the three captures (the collector and the
+# bare loop from the open of the adapter on, tcpdump whole), the collector's CPU over
 # the bare loop's and over tcpdump's, and the machine's load average as the run started;
 # then the range of each figure over the repeats. Needs root, iproute2, iperf3, tcpdump
 # and python3; traffic stays between the namespaces made here.

@@ -39,23 +39,25 @@ class FrameClassifier {
   void CountIPv6(const FrameView& frame, std::uint64_t size, TrafficCounts& counts) const;
   void CountPPPoE(const FrameView& frame, std::uint64_t size, TrafficCounts& counts) const;
 
-  static int IsLocalIPv4(std::uint32_t source, std::uint32_t destination);
-  static int IsMulticastIPv4(std::uint32_t source, std::uint32_t destination);
-  static int IsLocalIPv6(const IpFilterHeader::IPv6Address& source,
-                         const IpFilterHeader::IPv6Address& destination);
-  static int IsMulticastIPv6(const IpFilterHeader::IPv6Address& source,
-                             const IpFilterHeader::IPv6Address& destination);
-  int IsSentIPv4(std::uint32_t source) const;
-  int IsReceivedIPv4(std::uint32_t destination) const;
-  int IsSentIPv6(const IpFilterHeader::IPv6Address& source) const;
-  int IsReceivedIPv6(const IpFilterHeader::IPv6Address& destination) const;
-  int IsOwnIPv6(const IpFilterHeader::IPv6Address& address) const;
+  // The address rules, inline: the library is built position-independent, where GCC
+  // inlines no function of external linkage, and these run for every frame.
+  static inline int IsLocalIPv4(std::uint32_t source, std::uint32_t destination);
+  static inline int IsMulticastIPv4(std::uint32_t source, std::uint32_t destination);
+  static inline int IsLocalIPv6(const IpFilterHeader::IPv6Address& source,
+                                const IpFilterHeader::IPv6Address& destination);
+  static inline int IsMulticastIPv6(const IpFilterHeader::IPv6Address& source,
+                                    const IpFilterHeader::IPv6Address& destination);
+  inline int IsSentIPv4(std::uint32_t source) const;
+  inline int IsReceivedIPv4(std::uint32_t destination) const;
+  inline int IsSentIPv6(const IpFilterHeader::IPv6Address& source) const;
+  inline int IsReceivedIPv6(const IpFilterHeader::IPv6Address& destination) const;
+  inline int IsOwnIPv6(const IpFilterHeader::IPv6Address& address) const;
 
   void DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
                 std::uint64_t size, int pppoe) const;
   void DebugLog(int kind, const wchar_t* label, const IpFilterHeader::IPv6Address& source,
                 const IpFilterHeader::IPv6Address& destination, std::uint64_t size, int pppoe) const;
-  bool IsDebugLineEnabled(int kind) const;
+  inline bool IsDebugLineEnabled(int kind) const;
 
   CNicInfo m_nic;
   IpFilterHeader m_filter;
