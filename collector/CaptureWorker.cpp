@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "collector/AddressText.h"
-#include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "common/StringUtil.h"
 #include "platform/core/DebugOutput.h"
