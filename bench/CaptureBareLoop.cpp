@@ -7,35 +7,25 @@
 //
 //   capture_bare_loop <device>     (CAPTURE_SECONDS, CAPTURE_BUFFER_MB as for the probe)
 #include <pcap/pcap.h>
-#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <thread>
 
+#include "bench/CaptureBenchSupport.h"
 #include "collector/CaptureWorker.h"
 #include "platform/service/Priority.h"
 
+using capture_bench::ProcessCpuSeconds;
+using capture_bench::SumWireLength;
 using Velunor::Quillon::CaptureWorker;
 
 namespace {
 
 // The collector's read timeout.
 constexpr int kReadTimeoutMs = 1000;
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void SumWireLength(u_char* user, const pcap_pkthdr* header, const u_char*) {
-  *reinterpret_cast<std::uint64_t*>(user) += header->len;
-}
 
 }  // namespace
 
@@ -44,10 +34,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <device>\n", argv[0]);
     return 2;
   }
-  const char* secondsText = std::getenv("CAPTURE_SECONDS");
-  const char* bufferText = std::getenv("CAPTURE_BUFFER_MB");
-  const int seconds = secondsText != nullptr ? std::atoi(secondsText) : 10;
-  const int bufferMB = bufferText != nullptr ? std::atoi(bufferText) : 64;
+  const capture_bench::LiveRun run = capture_bench::LiveRunFromEnvironment();
   platform::SetProcessPriorityClass(platform::kAboveNormalPriorityClass);
   platform::SetCurrentThreadPriority(platform::kThreadPriorityHighest);
 
@@ -60,7 +47,7 @@ int main(int argc, char** argv) {
   pcap_set_snaplen(handle, CaptureWorker::kSnapshotLength);
   pcap_set_promisc(handle, 0);
   pcap_set_timeout(handle, kReadTimeoutMs);
-  pcap_set_buffer_size(handle, CaptureWorker::BufferBytes(bufferMB));
+  pcap_set_buffer_size(handle, CaptureWorker::BufferBytes(run.bufferMB));
   if (pcap_activate(handle) < 0) {
     std::fprintf(stderr, "pcap_activate: %s\n", pcap_geterr(handle));
     pcap_close(handle);
@@ -72,11 +59,11 @@ int main(int argc, char** argv) {
   }
   pcap_freecode(&everyFrame);
   // From here on, as the probe counts once its workers have opened their adapters.
-  const double cpuBefore = CpuSeconds();
+  const double cpuBefore = ProcessCpuSeconds();
 
   std::atomic<bool> stop{false};
   std::thread timer([&] {
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    std::this_thread::sleep_for(std::chrono::seconds(run.seconds));
     stop = true;
     pcap_breakloop(handle);
   });
@@ -100,7 +87,7 @@ int main(int argc, char** argv) {
   pcap_stat statistics{};
   pcap_stats(handle, &statistics);
   pcap_close(handle);
-  const double cpu = CpuSeconds() - cpuBefore;
+  const double cpu = ProcessCpuSeconds() - cpuBefore;
   std::printf("counted_bytes=%llu pcap_received=%u pcap_dropped=%u cpu_seconds=%.3f\n",
               static_cast<unsigned long long>(sum), statistics.ps_recv, statistics.ps_drop, cpu);
   return 0;

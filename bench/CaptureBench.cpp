@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/CaptureBenchSupport.h"
 #include "collector/CaptureWorker.h"
 #include "collector/FrameClassifier.h"
 #include "tests/capture/CaptureTestSupport.h"
@@ -132,17 +133,13 @@ void WorkerReceivePath(benchmark::State& state, int linkType) {
 BENCHMARK_CAPTURE(WorkerReceivePath, ethernet, kLinkTypeEthernet)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(WorkerReceivePath, pppoe_link, kLinkTypePPPoE)->Unit(benchmark::kMillisecond);
 
-void SumWireLength(u_char* user, const pcap_pkthdr* header, const u_char*) {
-  *reinterpret_cast<std::uint64_t*>(user) += header->len;
-}
-
 void BareDispatch(benchmark::State& state) {
   const std::string& path = Savefile(kLinkTypeEthernet);
   std::uint64_t sum = 0;
   for (auto _ : state) {
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_t* handle = pcap_open_offline(path.c_str(), error);
-    while (pcap_dispatch(handle, -1, SumWireLength, reinterpret_cast<u_char*>(&sum)) > 0) {
+    while (pcap_dispatch(handle, -1, capture_bench::SumWireLength, reinterpret_cast<u_char*>(&sum)) > 0) {
     }
     pcap_close(handle);
   }

@@ -8,44 +8,30 @@
 // CAPTURE_BUFFER_MB set the duration and the buffer.
 #include <benchmark/benchmark.h>
 #include <pcap/pcap.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <thread>
 
+#include "bench/CaptureBenchSupport.h"
 #include "collector/NicManager.h"
 #include "collector/SummaryFile.h"
 #include "platform/service/Priority.h"
 
+using capture_bench::ProcessCpuSeconds;
 using Velunor::Quillon::CNicManager;
 using Velunor::Quillon::CSummaryFile;
 using Velunor::Quillon::IpFilterHeader;
 using Velunor::Quillon::TrafficCounts;
 
-namespace {
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
-
 // One iteration: the benchmark library only supplies the program's entry point here.
 static void LiveCapture(benchmark::State& state) {
-  const char* secondsText = std::getenv("CAPTURE_SECONDS");
-  const char* bufferText = std::getenv("CAPTURE_BUFFER_MB");
-  const int seconds = secondsText != nullptr ? std::atoi(secondsText) : 10;
-  const int bufferMB = bufferText != nullptr ? std::atoi(bufferText) : 64;
+  const capture_bench::LiveRun run = capture_bench::LiveRunFromEnvironment();
   // As the service host does; the capture threads then raise themselves above it.
   platform::SetProcessPriorityClass(platform::kAboveNormalPriorityClass);
   for (auto _ : state) {
     IpFilterHeader filter;
-    CNicManager manager(bufferMB, 1000, filter);
+    CNicManager manager(run.bufferMB, 1000, filter);
     manager.WatchNics();
     // CPU time counts from the moment every worker has opened its adapter: the kernel
     // zeroes the whole ring at the open, once, and on a virtual machine how long that
@@ -58,8 +44,8 @@ static void LiveCapture(benchmark::State& state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
     }
-    const double cpuBefore = CpuSeconds();
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const double cpuBefore = ProcessCpuSeconds();
+    std::this_thread::sleep_for(std::chrono::seconds(run.seconds));
     TrafficCounts counts;
     std::uint64_t captured = 0;
     std::uint64_t dropped = 0;
@@ -73,7 +59,7 @@ static void LiveCapture(benchmark::State& state) {
         dropped += statistics.ps_drop;
       }
     }
-    const double cpu = CpuSeconds() - cpuBefore;
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
     const bool written = CSummaryFile().WriteInterval(counts);
     const std::uint64_t counted = counts.Total();
     std::printf("workers=%zu counted_bytes=%llu pcap_received=%llu pcap_dropped=%llu cpu_seconds=%.3f "
