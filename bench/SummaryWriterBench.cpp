@@ -134,7 +134,7 @@ void BM_WriteInterval(benchmark::State& state) {
   for (auto _ : state) {
     const long long before = g_liveBytes;
     g_peakBytes = before;
-    file.WriteInterval(1514, 9437184, 0);
+    file.WriteInterval({1514, 9437184, 0});
     peak = std::max(peak, g_peakBytes.load() - before);
   }
   ReportHeap(state, peak, g_allocations - startAllocations);

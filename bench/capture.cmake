@@ -1,4 +1,4 @@
-# Classification throughput and the savefile receive path against bare pcap_next_ex.
+# Classification throughput and the savefile receive path against a bare pcap_dispatch loop.
 corvane_add_bench(capture_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureBench.cpp ${PROJECT_SOURCE_DIR}/tests/capture/CaptureTestSupport.cpp
   LIBS collector_capture)
@@ -8,3 +8,8 @@ corvane_add_bench(capture_bench
 corvane_add_bench(capture_live_probe
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureLiveProbe.cpp
   LIBS collector_capture collector_summary)
+
+# Live: a bare libpcap loop opened and read as a worker does, summing wire lengths only:
+# the floor the probe is measured against (bench/capture_live.sh runs it).
+add_executable(capture_bare_loop ${CMAKE_CURRENT_LIST_DIR}/CaptureBareLoop.cpp)
+target_link_libraries(capture_bare_loop PRIVATE collector_capture)

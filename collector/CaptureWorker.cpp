@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "collector/AddressText.h"
-#include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "common/StringUtil.h"
 #include "platform/core/DebugOutput.h"
@@ -41,17 +41,8 @@ std::wstring ErrorText(const char* text) {
 
 }  // namespace
 
-bool IsTraceLogEnabled() { return Common::GetLogLevel() > 4; }
-
-bool IsFullTraceLogEnabled() { return Common::GetLogLevel() > 5; }
-
 CaptureWorker::CaptureWorker(CNicInfo nic, const IpFilterHeader& filter, int bufferMB, int readTimeoutMs)
-    : m_nic(std::move(nic)),
-      m_filter(filter),
-      m_bufferMB(bufferMB),
-      m_readTimeoutMs(readTimeoutMs),
-      m_traceLog(IsTraceLogEnabled()),
-      m_fullTraceLog(IsFullTraceLogEnabled()) {}
+    : m_classifier(std::move(nic), filter), m_bufferMB(bufferMB), m_readTimeoutMs(readTimeoutMs) {}
 
 CaptureWorker::~CaptureWorker() { Stop(); }
 
@@ -92,22 +83,11 @@ bool CaptureWorker::IsStopRequested() {
   return m_stop == 1;
 }
 
-void CaptureWorker::TakeCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown) {
-  std::uint64_t sentNow;
-  std::uint64_t receivedNow;
-  std::uint64_t unknownNow;
-  {
-    boost::lock_guard<boost::mutex> lock(m_countLock);
-    sentNow = m_sentBytes;
-    receivedNow = m_receivedBytes;
-    unknownNow = m_unknownBytes;
-  }
-  sent = sentNow - m_takenSent;
-  received = receivedNow - m_takenReceived;
-  unknown = unknownNow - m_takenUnknown;
-  m_takenSent = sentNow;
-  m_takenReceived = receivedNow;
-  m_takenUnknown = unknownNow;
+TrafficCounts CaptureWorker::TakeCounts() {
+  boost::lock_guard<boost::mutex> lock(m_countLock);
+  const TrafficCounts taken = m_counts;
+  m_counts = TrafficCounts{};
+  return taken;
 }
 
 void CaptureWorker::SetState(State state) {
@@ -169,7 +149,7 @@ void CaptureWorker::ThreadMain() {
 
 pcap_t* CaptureWorker::OpenNic() {
   char errorBuffer[PCAP_ERRBUF_SIZE] = {};
-  const std::string deviceName = Common::ToMultiByteString(m_nic.GetName(), Common::kUtf8CodePageFlag);
+  const std::string deviceName = Common::ToMultiByteString(GetNic().GetName(), Common::kUtf8CodePageFlag);
   pcap_t* handle = pcap_create(deviceName.c_str(), errorBuffer);
   if (handle == nullptr) {
     SetState(State::kOpenFailed);
@@ -234,19 +214,17 @@ pcap_t* CaptureWorker::OpenNic() {
 void CaptureWorker::ReceiveLoop(pcap_t* handle) {
   // The open refuses every other link type; a savefile of one is read as Ethernet.
   const LinkType* linkType = FindLinkType(pcap_datalink(handle));
-  m_linkType = linkType != nullptr ? linkType : FindLinkType(kLinkTypeEthernet);
+  m_classifier.SetLinkType(linkType != nullptr ? *linkType : *FindLinkType(kLinkTypeEthernet));
+  // A read that hands over nothing is the end of a savefile, but only a read timeout on
+  // an adapter.
+  const bool savefile = pcap_file(handle) != nullptr;
   {
     boost::lock_guard<boost::mutex> lock(m_stopLock);
     m_activeHandle = handle;
   }
-  for (;;) {
-    if (IsStopRequested()) {
-      break;
-    }
-    const pcap_pkthdr* header = nullptr;
-    const std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
-    if (!NextPacket(handle, header, data, size)) {
+  while (!IsStopRequested()) {
+    const int read = ReadBatch(handle, -1);
+    if (read < 0 || (read == 0 && savefile)) {
       const int lastError = errno;
       // A read broken off by a stop request is no receive failure.
       if (!IsStopRequested()) {
@@ -255,16 +233,39 @@ void CaptureWorker::ReceiveLoop(pcap_t* handle) {
       }
       break;
     }
-    if (size != 0) {
-      DispatchFrame(*header, data, size);
-    } else {
-      std::this_thread::sleep_for(kIdlePause);
-    }
+    if (read == 0) std::this_thread::sleep_for(kIdlePause);
   }
   // Frames that were already captured when the stop came are counted too.
   if (IsStopRequested()) DrainCapturedFrames(handle);
   boost::lock_guard<boost::mutex> lock(m_stopLock);
   m_activeHandle = nullptr;
+}
+
+namespace {
+
+// What one read of the capture ring counted, before it is added to the worker's counts.
+struct Batch {
+  const FrameClassifier& classifier;
+  TrafficCounts counts;
+};
+
+void CountFrame(u_char* user, const pcap_pkthdr* header, const u_char* data) {
+  Batch& batch = *reinterpret_cast<Batch*>(user);
+  batch.classifier.DispatchFrame(*header, data, batch.counts);
+}
+
+}  // namespace
+
+int CaptureWorker::ReadBatch(pcap_t* handle, int maxFrames) {
+  Batch batch{m_classifier, {}};
+  const int result = pcap_dispatch(handle, maxFrames, CountFrame, reinterpret_cast<u_char*>(&batch));
+  // A read broken off by a stop request returns no frame count, but the frames it
+  // handed over before are classified and count.
+  if (batch.counts != TrafficCounts{}) {
+    boost::lock_guard<boost::mutex> lock(m_countLock);
+    m_counts += batch.counts;
+  }
+  return result;
 }
 
 void CaptureWorker::DrainCapturedFrames(pcap_t* handle) {
@@ -279,39 +280,16 @@ void CaptureWorker::DrainCapturedFrames(pcap_t* handle) {
       std::chrono::steady_clock::now() + std::chrono::milliseconds(m_readTimeoutMs) + std::chrono::milliseconds(250);
   int drained = 0;
   while (drained < kMaxDrainedFrames && std::chrono::steady_clock::now() < deadline) {
-    pcap_pkthdr* header = nullptr;
-    const u_char* data = nullptr;
-    const int result = pcap_next_ex(handle, &header, &data);
-    if (result == 1) {
-      if (header->len != 0) DispatchFrame(*header, data, header->len);
-      ++drained;
-    } else if (result == 0 || result == PCAP_ERROR_BREAK) {
+    const int read = ReadBatch(handle, kMaxDrainedFrames - drained);
+    if (read > 0) {
+      drained += read;
+    } else if (read == 0 || read == PCAP_ERROR_BREAK) {
       // Nothing readable yet, or the stop's break request still pending once.
       std::this_thread::sleep_for(kPoll);
     } else {
       break;
     }
   }
-}
-
-bool CaptureWorker::NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const std::uint8_t*& data,
-                               std::uint32_t& size) {
-  size = 0;
-  if (handle == nullptr) {
-    return false;
-  }
-  pcap_pkthdr* nextHeader = nullptr;
-  const u_char* nextData = nullptr;
-  const int result = pcap_next_ex(handle, &nextHeader, &nextData);
-  if (result < 0) {
-    return false;
-  }
-  if (result == 1) {
-    header = nextHeader;
-    data = nextData;
-    size = nextHeader->len;
-  }
-  return true;
 }
 
 void CaptureWorker::LogCaptureStart() {
@@ -326,17 +304,18 @@ void CaptureWorker::LogCaptureLines(const wchar_t* phase, const wchar_t* functio
   if (!Common::Log::IsDebugLogEnabled()) {
     return;
   }
+  const CNicInfo& nic = GetNic();
   const std::wstring prefix = std::wstring(L"Capture ") + phase;
-  Common::Log::WriteLog(functionName, sourceLine, prefix + L" NIC=[" + m_nic.GetDescription() + L"]", kDebug);
+  Common::Log::WriteLog(functionName, sourceLine, prefix + L" NIC=[" + nic.GetDescription() + L"]", kDebug);
   if (!IsTraceLogEnabled()) {
     return;
   }
-  Common::Log::WriteLog(functionName, sourceLine, prefix + L" Name=[" + m_nic.GetName() + L"]", kDebug);
+  Common::Log::WriteLog(functionName, sourceLine, prefix + L" Name=[" + nic.GetName() + L"]", kDebug);
   Common::Log::WriteLog(functionName, sourceLine,
-                        prefix + L" IPv4 Address=[" + FormatIPv4Text(m_nic.GetIPv4Address(), false) +
-                            L"] Netmask=[" + FormatIPv4Text(m_nic.GetNetmask(), false) + L"]",
+                        prefix + L" IPv4 Address=[" + FormatIPv4Text(nic.GetIPv4Address(), false) +
+                            L"] Netmask=[" + FormatIPv4Text(nic.GetNetmask(), false) + L"]",
                         kDebug);
-  for (const NicIPv6Entry& entry : m_nic.IPv6Entries()) {
+  for (const NicIPv6Entry& entry : nic.IPv6Entries()) {
     Common::Log::WriteLog(functionName, sourceLine,
                           prefix + L" IPv6 Address=[" + FormatIPv6Text(entry.address) + L"] Netmask=[" +
                               FormatIPv6Text(entry.netmask) + L"]",

@@ -1,7 +1,7 @@
 #pragma once
-// Captures the frames of one adapter on a thread of its own and keeps three running
-// byte counters for it: sent from the adapter's address, received for it, and counted
-// traffic of neither direction (unknown).
+// Captures the frames of one adapter on a thread of its own: opens the adapter, reads
+// what the capture ring hands over, has each frame classified and keeps the bytes
+// counted in each class until they are taken.
 #include <pcap/pcap.h>
 
 #include <boost/thread/mutex.hpp>
@@ -10,16 +10,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "collector/FrameView.h"
+#include "collector/FrameClassifier.h"
 #include "collector/IpFilterHeader.h"
-#include "collector/LinkType.h"
 #include "collector/NicInfo.h"
+#include "collector/TrafficCounts.h"
 
 namespace Velunor::Quillon {
-
-// Per-frame log gates of the capture threads: LogLevel above 4 and above 5.
-bool IsTraceLogEnabled();
-bool IsFullTraceLogEnabled();
 
 class CaptureWorker {
  public:
@@ -52,11 +48,7 @@ class CaptureWorker {
   void Stop();
   void SetStopFlag(std::uint8_t value);
   // The bytes counted in each class since the previous call (or since construction).
-  void TakeCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown);
-
-  // Classifies one captured frame and counts it. size is the frame's length on the wire
-  // (header.len), which is what counts; nothing beyond header.caplen is ever read.
-  void DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data, std::uint32_t size);
+  TrafficCounts TakeCounts();
 
   State GetState();
   // True when the capture ended by itself in a way that a new worker for the same
@@ -67,7 +59,7 @@ class CaptureWorker {
   // while the loop has not ended (or never ran).
   bool GetCaptureStatistics(pcap_stat& statistics);
 
-  const CNicInfo& GetNic() const { return m_nic; }
+  const CNicInfo& GetNic() const { return m_classifier.GetNic(); }
   int GetBufferMB() const { return m_bufferMB; }
   // The capture buffer in bytes for a share in MB (1 MB = 1,000,000 bytes), clamped to
   // what the library's int takes.
@@ -83,46 +75,18 @@ class CaptureWorker {
   // holds.
   void DrainCapturedFrames(pcap_t* handle);
   void ReceiveLoop(pcap_t* handle);
-  bool NextPacket(pcap_t* handle, const pcap_pkthdr*& header, const std::uint8_t*& data,
-                  std::uint32_t& size);
+  // Classifies what one read hands over (at most maxFrames frames; -1: all the ring
+  // holds ready) and adds it to the counts under one lock. The library's result.
+  int ReadBatch(pcap_t* handle, int maxFrames);
   void LogCaptureStart();
   void LogCaptureEnd();
   void LogCaptureLines(const wchar_t* phase, const wchar_t* functionName, int sourceLine);
   bool IsStopRequested();
 
-  // Classification of one frame kind each; the view starts at the Ethernet header.
-  // Sizes are 64-bit here, so adding the synthetic header of a link never wraps.
-  void CountIPv4(const FrameView& frame, std::uint64_t size);
-  void CountIPv6(const FrameView& frame, std::uint64_t size);
-  void CountPPPoE(const FrameView& frame, std::uint64_t size);
-  void AddToCounter(std::uint64_t& counter, std::uint64_t size);
-
-  static int IsLocalIPv4(std::uint32_t source, std::uint32_t destination);
-  static int IsMulticastIPv4(std::uint32_t source, std::uint32_t destination);
-  static int IsLocalIPv6(const IpFilterHeader::IPv6Address& source,
-                         const IpFilterHeader::IPv6Address& destination);
-  static int IsMulticastIPv6(const IpFilterHeader::IPv6Address& source,
-                             const IpFilterHeader::IPv6Address& destination);
-  int IsSentIPv4(std::uint32_t source) const;
-  int IsReceivedIPv4(std::uint32_t destination) const;
-  int IsSentIPv6(const IpFilterHeader::IPv6Address& source) const;
-  int IsReceivedIPv6(const IpFilterHeader::IPv6Address& destination) const;
-  int IsOwnIPv6(const IpFilterHeader::IPv6Address& address) const;
-
-  void DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
-                std::uint64_t size, int pppoe);
-  void DebugLog(int kind, const wchar_t* label, const IpFilterHeader::IPv6Address& source,
-                const IpFilterHeader::IPv6Address& destination, std::uint64_t size, int pppoe);
-  bool IsDebugLineEnabled(int kind) const;
-
-  CNicInfo m_nic;
-  IpFilterHeader m_filter;
-  std::uint64_t m_sentBytes = 0;
-  std::uint64_t m_receivedBytes = 0;
-  std::uint64_t m_unknownBytes = 0;
-  std::uint64_t m_takenSent = 0;
-  std::uint64_t m_takenReceived = 0;
-  std::uint64_t m_takenUnknown = 0;
+  // The adapter it holds stays as made; its link type is set by the capture thread.
+  FrameClassifier m_classifier;
+  // Guarded by m_countLock: what is counted and not yet taken.
+  TrafficCounts m_counts;
   std::uint8_t m_stop = 0;
   boost::mutex m_countLock;
   boost::mutex m_stopLock;
@@ -140,12 +104,6 @@ class CaptureWorker {
   State m_state = State::kStarting;
   bool m_hasStatistics = false;
   pcap_stat m_statistics{};
-  // The link type of the open handle: how its frames are read and sized.
-  const LinkType* m_linkType = FindLinkType(kLinkTypeEthernet);
-  // The per-frame gates, read once when the worker is made: reading the settings for
-  // every frame would cost more than classifying it.
-  bool m_traceLog;
-  bool m_fullTraceLog;
 };
 
 }  // namespace Velunor::Quillon

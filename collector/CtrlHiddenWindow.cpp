@@ -28,8 +28,8 @@ unsigned int TimerPeriodMs(int seconds) {
 
 }  // namespace
 
-bool CCtrlHiddenWindow::DoWriteXML(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
-  return CSummaryFile().WriteInterval(sent, received, unknown);
+bool CCtrlHiddenWindow::DoWriteXML(const TrafficCounts& counts) {
+  return CSummaryFile().WriteInterval(counts);
 }
 
 void CCtrlHiddenWindow::DoRemoveXML() { CSummaryFile().RemoveOldMonths(); }
@@ -88,13 +88,10 @@ platform::LResult CCtrlHiddenWindow::OnTimer(std::uintptr_t timerId) {
 
 platform::LResult CCtrlHiddenWindow::WriteXMLFile() {
   Debug(L"WriteXMLFile", __LINE__, L"WriteXMLFile");
-  std::uint64_t sent = 0;
-  std::uint64_t received = 0;
-  std::uint64_t unknown = 0;
-  m_manager.CollectCounts(sent, received, unknown);
+  const TrafficCounts counts = m_manager.CollectCounts();
   // Counts that did not reach the file (a full disk, a file that cannot be read) go into
   // the next write, or the one at stop, however many writes fail before.
-  if (!DoWriteXML(sent, received, unknown)) m_manager.PutBackCounts(sent, received, unknown);
+  if (!DoWriteXML(counts)) m_manager.PutBackCounts(counts);
   Debug(L"WriteXMLFile", __LINE__, L"XML Write OK");
   return 1;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "collector/NicManager.h"
+#include "collector/TrafficCounts.h"
 #include "platform/service/HiddenWindow.h"
 
 namespace Velunor::Quillon {
@@ -18,7 +19,7 @@ class CCtrlHiddenWindow : public platform::HiddenWindow {
   explicit CCtrlHiddenWindow(CNicManager& manager) : m_manager(manager) {}
 
   // Adds the counts to today's unit of summarydata.xml; false when they are not in it.
-  bool DoWriteXML(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown);
+  bool DoWriteXML(const TrafficCounts& counts);
   // Prunes summarydata.xml to the current month, the twelve before it and later ones.
   void DoRemoveXML();
 

@@ -223,12 +223,4 @@ void IpFilterHeader::AddIPv4(std::uint32_t address) { m_ipv4Set.insert(address);
 
 void IpFilterHeader::AddIPv6(const IPv6Address& address) { m_ipv6Set.insert(address); }
 
-int IpFilterHeader::IsExcludedIPv4(std::uint32_t address) const {
-  return m_ipv4Set.count(address) != 0 ? 1 : 0;
-}
-
-int IpFilterHeader::IsExcludedIPv6(const IPv6Address& address) const {
-  return m_ipv6Set.count(address) != 0 ? 1 : 0;
-}
-
 }  // namespace Velunor::Quillon

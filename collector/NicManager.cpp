@@ -87,17 +87,11 @@ void CNicManager::RetireWorkers(const std::vector<CNicInfo>& list) {
   for (const std::unique_ptr<CaptureWorker>& worker : retiring) worker->SetStopFlag(1);
   for (const std::unique_ptr<CaptureWorker>& worker : retiring) {
     worker->Stop();
-    HoldCountsOf(*worker);
+    MoveCountsToUnwritten(*worker);
   }
 }
 
-void CNicManager::HoldCountsOf(CaptureWorker& worker) {
-  std::uint64_t sent = 0;
-  std::uint64_t received = 0;
-  std::uint64_t unknown = 0;
-  worker.TakeCounts(sent, received, unknown);
-  PutBackCounts(sent, received, unknown);
-}
+void CNicManager::MoveCountsToUnwritten(CaptureWorker& worker) { m_unwritten += worker.TakeCounts(); }
 
 int CNicManager::ComputeShare(int totalBufferMB, std::size_t adapterCount) {
   if (adapterCount == 0) {
@@ -131,20 +125,13 @@ void CNicManager::RegisterWorkers(const std::vector<CNicInfo>& list) {
   }
 }
 
-void CNicManager::CollectCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown) {
-  for (const std::unique_ptr<CaptureWorker>& worker : m_workers) HoldCountsOf(*worker);
-  sent = m_retiredSent;
-  received = m_retiredReceived;
-  unknown = m_retiredUnknown;
-  m_retiredSent = 0;
-  m_retiredReceived = 0;
-  m_retiredUnknown = 0;
+TrafficCounts CNicManager::CollectCounts() {
+  for (const std::unique_ptr<CaptureWorker>& worker : m_workers) MoveCountsToUnwritten(*worker);
+  const TrafficCounts collected = m_unwritten;
+  m_unwritten = TrafficCounts{};
+  return collected;
 }
 
-void CNicManager::PutBackCounts(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
-  m_retiredSent += sent;
-  m_retiredReceived += received;
-  m_retiredUnknown += unknown;
-}
+void CNicManager::PutBackCounts(const TrafficCounts& counts) { m_unwritten += counts; }
 
 }  // namespace Velunor::Quillon

@@ -2,7 +2,6 @@
 // Decides which adapters are captured and keeps one capture worker running for each,
 // retiring workers whose adapter vanished or changed, and collects the counted bytes.
 #include <cstddef>
-#include <cstdint>
 #include <list>
 #include <memory>
 #include <set>
@@ -12,6 +11,7 @@
 #include "collector/CaptureWorker.h"
 #include "collector/IpFilterHeader.h"
 #include "collector/NicInfo.h"
+#include "collector/TrafficCounts.h"
 
 namespace Velunor::Quillon {
 
@@ -37,10 +37,10 @@ class CNicManager {
   void WatchNics();
   // The bytes counted since the previous collection, retired workers' last counts
   // included.
-  void CollectCounts(std::uint64_t& sent, std::uint64_t& received, std::uint64_t& unknown);
+  TrafficCounts CollectCounts();
   // Gives back counts of a collection that could not be written: the next collection
   // holds them again.
-  void PutBackCounts(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown);
+  void PutBackCounts(const TrafficCounts& counts);
 
   // Buffer share in MB of each new worker when adapterCount adapters are listed: the
   // total divided and truncated, never below 1.
@@ -54,17 +54,16 @@ class CNicManager {
   void RetireWorkers(const std::vector<CNicInfo>& list);
   void RegisterWorkers(const std::vector<CNicInfo>& list);
   bool HasWorkerFor(const std::wstring& name) const;
-  // Adds what the worker counted since its last take to the counts held for the next
-  // collection.
-  void HoldCountsOf(CaptureWorker& worker);
+  // Takes what the worker counted since its last take into m_unwritten.
+  void MoveCountsToUnwritten(CaptureWorker& worker);
 
   const IpFilterHeader& m_filterRef;
   int m_totalBufferMB;
   int m_timeoutMs;
-  // Counts of retired workers, and counts put back, held for the next collection.
-  std::uint64_t m_retiredSent = 0;
-  std::uint64_t m_retiredReceived = 0;
-  std::uint64_t m_retiredUnknown = 0;
+  // Counts taken from workers and not yet written: the last counts of retired workers,
+  // those of running workers during a collection, and those put back after a write
+  // failed. The next collection hands them all over.
+  TrafficCounts m_unwritten;
   std::list<std::unique_ptr<CaptureWorker>> m_workers;
   // Adapters whose open failure is logged and whose next worker is a quiet retry.
   std::set<std::wstring> m_retryNames;

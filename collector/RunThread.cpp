@@ -74,11 +74,7 @@ void Run() {
     // The bytes counted since the last write are written now, after every capture thread
     // has ended, so that no counted byte is lost across a stop.
     manager.RetireAll();
-    std::uint64_t sent = 0;
-    std::uint64_t received = 0;
-    std::uint64_t unknown = 0;
-    manager.CollectCounts(sent, received, unknown);
-    window->DoWriteXML(sent, received, unknown);
+    window->DoWriteXML(manager.CollectCounts());
   }
   window.reset();
 }

@@ -314,7 +314,7 @@ std::string CSummaryFile::GetNativePath() const {
   return platform::ToNativePathBytes(Common::ExpandPath(m_path.empty() ? Common::GetSummaryDataFilePath() : m_path));
 }
 
-bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const {
+bool CSummaryFile::WriteInterval(const TrafficCounts& counts) const {
   WriteLog(kWriteFunction, __LINE__, L"DoWriteXML", kDebug);
   try {
     const ElementNames& names = Names();
@@ -328,8 +328,8 @@ bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
       // record should no such write come (the one at stop).
       WriteLog(kWriteFunction, __LINE__,
                OutsideTheYearsOfADate(clockText) +
-                   L": nothing is written under a made-up date; not in the file: sent " + std::to_wstring(sent) +
-                   L", received " + std::to_wstring(received) + L", unknown " + std::to_wstring(unknown),
+                   L": nothing is written under a made-up date; not in the file: sent " + std::to_wstring(counts.sent) +
+                   L", received " + std::to_wstring(counts.received) + L", unknown " + std::to_wstring(counts.unknown),
                kError);
       return false;
     }
@@ -387,9 +387,9 @@ bool CSummaryFile::WriteInterval(std::uint64_t sent, std::uint64_t received, std
     if (TiXmlElement* oldStamp = unit->FirstChildElement(names.dateTime)) unit->RemoveChild(oldStamp);
     AppendElement(unit, names.dateTime, &stamp);
     // All three, also after one that could not be read.
-    bool sizesRead = AddToSize(unit, names.sendSize, sent);
-    sizesRead = AddToSize(unit, names.recvSize, received) && sizesRead;
-    sizesRead = AddToSize(unit, names.unknownSize, unknown) && sizesRead;
+    bool sizesRead = AddToSize(unit, names.sendSize, counts.sent);
+    sizesRead = AddToSize(unit, names.recvSize, counts.received) && sizesRead;
+    sizesRead = AddToSize(unit, names.unknownSize, counts.unknown) && sizesRead;
     // The file with the unreadable size is kept for whoever can mend it; the rest of the
     // day is counted on.
     if (!sizesRead && keepReason.empty()) keepReason = kKeepBadSize;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "collector/TrafficCounts.h"
+
 namespace Velunor::Quillon {
 
 class CSummaryFile {
@@ -23,7 +25,7 @@ class CSummaryFile {
   // interval, the old file kept aside. A sum stops at the largest 64-bit count. Failures
   // are logged. False when the bytes are not in the file (it could not be read or saved,
   // or the clock is outside the years 100 to 9999): the caller keeps them for a next write.
-  bool WriteInterval(std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) const;
+  bool WriteInterval(const TrafficCounts& counts) const;
 
   // Keeps the current month, the twelve before it and anything later; removes the rest.
   // When that takes one of the twelve months up to the newest month in the file, the

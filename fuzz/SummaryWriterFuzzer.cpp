@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Velunor::Quillon::CSummaryFile file;
   file.RemoveOldMonths();
-  file.WriteInterval(1, 2, 3);
+  file.WriteInterval({1, 2, 3});
 
   TiXmlDocument document;
   std::string error;

@@ -151,7 +151,7 @@ TEST_F(CaptureLog, AnUnsupportedLinkTypeIsRefusedWithOneErrorLine) {
                         L"もしくはPPPoE以外]\r\n") != std::wstring::npos;
   }
   EXPECT_EQ(errors, 1);
-  EXPECT_EQ(Take(worker), Counts{});
+  EXPECT_EQ(worker.TakeCounts(), TrafficCounts{});
 }
 
 TEST_F(CaptureLog, EveryLineOfTheExclusionFileIsLoggedAsRead) {

@@ -8,21 +8,20 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "tests/capture/CaptureWorkerTestPeer.h"
+
+namespace Velunor::Quillon {
+
+void PrintTo(const TrafficCounts& counts, std::ostream* out) {
+  *out << "{sent " << counts.sent << ", received " << counts.received << ", unknown " << counts.unknown << "}";
+}
+
+}  // namespace Velunor::Quillon
+
 namespace capture_test {
 
 using Velunor::Quillon::CaptureWorker;
 using Velunor::Quillon::CNicInfo;
-
-std::ostream& operator<<(std::ostream& out, const Counts& counts) {
-  return out << "{sent " << counts.sent << ", received " << counts.received << ", unknown " << counts.unknown
-             << "}";
-}
-
-Counts Take(CaptureWorker& worker) {
-  Counts counts;
-  worker.TakeCounts(counts.sent, counts.received, counts.unknown);
-  return counts;
-}
 
 FakeAdapter::FakeAdapter(const char* name, const char* description, bpf_u_int32 flags)
     : m_name(name != nullptr ? name : ""),

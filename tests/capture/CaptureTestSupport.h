@@ -12,39 +12,19 @@
 
 #include "collector/CaptureWorker.h"
 #include "collector/NicInfo.h"
+#include "collector/TrafficCounts.h"
 
 namespace Velunor::Quillon {
 
-// Reaches the capture worker's private receive loop, so a savefile can be fed through
-// the same code as a live adapter.
-class CaptureWorkerTestPeer {
- public:
-  static void ReceiveLoop(CaptureWorker& worker, pcap_t* handle) { worker.ReceiveLoop(handle); }
-};
+// How a test's failure message shows counts.
+void PrintTo(const TrafficCounts& counts, std::ostream* out);
 
 }  // namespace Velunor::Quillon
 
 namespace capture_test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-struct Counts {
-  std::uint64_t sent = 0;
-  std::uint64_t received = 0;
-  std::uint64_t unknown = 0;
-  bool operator==(const Counts& other) const {
-    return sent == other.sent && received == other.received && unknown == other.unknown;
-  }
-  Counts& operator+=(const Counts& other) {
-    sent += other.sent;
-    received += other.received;
-    unknown += other.unknown;
-    return *this;
-  }
-};
-std::ostream& operator<<(std::ostream& out, const Counts& counts);
-
-Counts Take(Velunor::Quillon::CaptureWorker& worker);
+using Velunor::Quillon::TrafficCounts;
 
 // One entry of the library's adapter list with the address entries it is given.
 class FakeAdapter {

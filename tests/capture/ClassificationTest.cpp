@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "collector/CaptureWorker.h"
+#include "collector/FrameClassifier.h"
 #include "platform/core/DebugOutput.h"
 #include "tests/TestSandbox.h"
 #include "tests/capture/CaptureTestSupport.h"
 
 using Velunor::Quillon::CaptureWorker;
 using Velunor::Quillon::CNicInfo;
+using Velunor::Quillon::FrameClassifier;
 using Velunor::Quillon::IpFilterHeader;
 using namespace capture_test;
 
@@ -61,16 +63,16 @@ enum class Nic { kWithAddresses, kWithoutIPv4 };
 struct FrameCase {
   const char* name;
   Bytes frame;
-  Counts expected;
+  TrafficCounts expected;
   int linkType = kEthernet;
   Nic nic = Nic::kWithAddresses;
   std::uint32_t wireLength = 0;
 };
 
-const Counts kNothing{0, 0, 0};
-Counts Sent(std::uint64_t n) { return {n, 0, 0}; }
-Counts Received(std::uint64_t n) { return {0, n, 0}; }
-Counts Unknown(std::uint64_t n) { return {0, 0, n}; }
+const TrafficCounts kNothing{0, 0, 0};
+TrafficCounts Sent(std::uint64_t n) { return {n, 0, 0}; }
+TrafficCounts Received(std::uint64_t n) { return {0, n, 0}; }
+TrafficCounts Unknown(std::uint64_t n) { return {0, 0, n}; }
 
 std::vector<FrameCase> Cases() {
   return {
@@ -159,13 +161,13 @@ std::vector<FrameCase> Cases() {
 
 class Classification : public ::testing::Test {
  protected:
-  Counts Run(const std::vector<SavedFrame>& frames, int linkType, Nic nic) {
+  TrafficCounts Run(const std::vector<SavedFrame>& frames, int linkType, Nic nic) {
     const std::string path = (folder.path() / "frames.pcap").string();
     WriteSavefile(path, linkType, frames);
     CaptureWorker worker(nic == Nic::kWithAddresses ? AdapterWithAddresses() : AdapterWithoutIPv4(), Exclusions(),
                          1, 1000);
     ReceiveSavefile(worker, path);
-    return Take(worker);
+    return worker.TakeCounts();
   }
   corvane_test::TempFolder folder;
 };
@@ -179,7 +181,7 @@ TEST_F(Classification, CountsEachFrameIntoTheRightCounter) {
 
 TEST_F(Classification, ASavefileOfManyFramesCountsTheirSum) {
   std::vector<SavedFrame> frames;
-  Counts expected;
+  TrafficCounts expected;
   for (const FrameCase& c : Cases()) {
     if (c.linkType == kEthernet && c.nic == Nic::kWithAddresses) {
       frames.push_back({c.frame, c.wireLength});
@@ -220,7 +222,8 @@ TEST_F(Classification, NeverReadsBeyondTheCapturedLength) {
   };
   for (const Kind& kind : kinds) {
     SCOPED_TRACE(kind.name);
-    CaptureWorker worker(AdapterWithAddresses(), IpFilterHeader(), 1, 1000);
+    const FrameClassifier classifier(AdapterWithAddresses(), IpFilterHeader());
+    TrafficCounts counts;
     std::uint64_t expected = 0;
     for (std::size_t length = 0; length <= kind.frame.size(); ++length) {
       const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[length == 0 ? 1 : length]);
@@ -228,13 +231,12 @@ TEST_F(Classification, NeverReadsBeyondTheCapturedLength) {
       pcap_pkthdr header{};
       header.caplen = static_cast<bpf_u_int32>(length);
       header.len = static_cast<bpf_u_int32>(kind.frame.size());
-      // The wire length counts, as the receive loop passes it.
-      worker.DispatchFrame(header, exact.get(), header.len);
+      classifier.DispatchFrame(header, exact.get(), counts);
       if (length >= kind.shortest) {
         expected += kind.frame.size() - kind.overhead;
       }
     }
-    EXPECT_EQ(Take(worker).unknown, expected);
+    EXPECT_EQ(counts, (TrafficCounts{0, 0, expected}));
   }
 }
 
@@ -256,8 +258,8 @@ TEST_F(Classification, TheEndOfTheFileEndsTheLoopAndTheCountsStayTakeable) {
   ASSERT_EQ(debugOutput.size(), 1u);
   EXPECT_EQ(debugOutput[0].rfind(L"パケット受信に失敗しました。ERROR=[", 0), 0u);
   EXPECT_EQ(debugOutput[0].substr(debugOutput[0].size() - 2), L"]\n");
-  EXPECT_EQ(Take(worker), (Counts{1000, 1500, 200}));
-  EXPECT_EQ(Take(worker), kNothing);
+  EXPECT_EQ(worker.TakeCounts(), (TrafficCounts{1000, 1500, 200}));
+  EXPECT_EQ(worker.TakeCounts(), kNothing);
 }
 
 TEST_F(Classification, AStopRequestedBeforeTheLoopReadsNothing) {
@@ -266,7 +268,7 @@ TEST_F(Classification, AStopRequestedBeforeTheLoopReadsNothing) {
   CaptureWorker worker(AdapterWithAddresses(), IpFilterHeader(), 1, 1000);
   worker.SetStopFlag(1);
   ReceiveSavefile(worker, path);
-  EXPECT_EQ(Take(worker), kNothing);
+  EXPECT_EQ(worker.TakeCounts(), kNothing);
 }
 
 TEST(CaptureWorkerLifecycle, AWorkerWhoseAdapterCannotBeOpenedEndsByItself) {
@@ -276,7 +278,7 @@ TEST(CaptureWorkerLifecycle, AWorkerWhoseAdapterCannotBeOpenedEndsByItself) {
   worker.Start();
   worker.Stop();
   worker.Stop();
-  EXPECT_EQ(Take(worker), kNothing);
+  EXPECT_EQ(worker.TakeCounts(), kNothing);
 }
 
 TEST(CaptureWorkerLifecycle, BufferSharesBecomeDecimalMegabytesAndNeverOverflow) {

@@ -15,23 +15,17 @@ constexpr int kLiveReadTimeoutMs = 200;
 // Long enough for every frame already captured to have been read and counted.
 constexpr auto kSettleTime = std::chrono::milliseconds(1500);
 
-inline Counts Collect(Velunor::Quillon::CNicManager& manager) {
-  Counts counts;
-  manager.CollectCounts(counts.sent, counts.received, counts.unknown);
-  return counts;
-}
-
 // Collects until done says the total is complete (or ten seconds passed), then waits
 // once more so that any frame beyond the expected ones shows up too.
-inline Counts CollectUntil(Velunor::Quillon::CNicManager& manager, const std::function<bool(const Counts&)>& done) {
-  Counts total;
+inline TrafficCounts CollectUntil(Velunor::Quillon::CNicManager& manager, const std::function<bool(const TrafficCounts&)>& done) {
+  TrafficCounts total;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!done(total) && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    total += Collect(manager);
+    total += manager.CollectCounts();
   }
   std::this_thread::sleep_for(kSettleTime);
-  total += Collect(manager);
+  total += manager.CollectCounts();
   return total;
 }
 

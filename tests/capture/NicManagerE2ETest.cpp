@@ -75,13 +75,13 @@ class ManagerInNamespace : public ::testing::Test {
   }
 
   void WarmUpWorker() {
-    Counts seen;
+    TrafficCounts seen;
     ASSERT_TRUE(WarmUp([&] { SendDatagrams(sender, kPeerAddress, kPort, 10, 1); },
                        [&] {
-                         seen += Collect(*manager);
+                         seen += manager->CollectCounts();
                          return seen.sent > 0;
                        },
-                       [&] { Collect(*manager); }))
+                       [&] { manager->CollectCounts(); }))
         << "the worker never counted a probe";
   }
 
@@ -173,7 +173,7 @@ TEST_F(ManagerInNamespace, RetiresAndRestartsWorkersAsTheAdapterChangesWithoutLo
   const CaptureWorker* second = OnlyWorker();
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->GetNic().GetIPv4Address(), IPv4("10.77.1.2"));
-  EXPECT_EQ(Collect(*manager), (Counts{50 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(manager->CollectCounts(), (TrafficCounts{50 * kFrameBytes, 0, 0}));
   WarmUpWorker();
   if (HasFatalFailure()) return;
 
@@ -184,7 +184,7 @@ TEST_F(ManagerInNamespace, RetiresAndRestartsWorkersAsTheAdapterChangesWithoutLo
   // A replacement would list both addresses; the kept worker still has its old list.
   ASSERT_EQ(OnlyWorker(), second);
   EXPECT_EQ(IPv6Of(*second), std::vector<IpFilterHeader::IPv6Address>{IPv6("fd77::1")});
-  EXPECT_EQ(Collect(*manager), (Counts{30 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(manager->CollectCounts(), (TrafficCounts{30 * kFrameBytes, 0, 0}));
 
   // Losing one retires it.
   SendAndSettle(20);
@@ -193,7 +193,7 @@ TEST_F(ManagerInNamespace, RetiresAndRestartsWorkersAsTheAdapterChangesWithoutLo
   const CaptureWorker* third = OnlyWorker();
   ASSERT_NE(third, nullptr);
   EXPECT_EQ(IPv6Of(*third), std::vector<IpFilterHeader::IPv6Address>{IPv6("fd77::2")});
-  EXPECT_EQ(Collect(*manager), (Counts{20 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(manager->CollectCounts(), (TrafficCounts{20 * kFrameBytes, 0, 0}));
   WarmUpWorker();
   if (HasFatalFailure()) return;
 
@@ -202,8 +202,8 @@ TEST_F(ManagerInNamespace, RetiresAndRestartsWorkersAsTheAdapterChangesWithoutLo
   ASSERT_TRUE(measured->Ip("link del mV"));
   Watch();
   EXPECT_TRUE(manager->GetWorkers().empty());
-  EXPECT_EQ(Collect(*manager), (Counts{10 * kFrameBytes, 0, 0}));
-  EXPECT_EQ(Collect(*manager), (Counts{0, 0, 0}));
+  EXPECT_EQ(manager->CollectCounts(), (TrafficCounts{10 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(manager->CollectCounts(), (TrafficCounts{0, 0, 0}));
 }
 
 // The library lists a link that is down with its addresses, so its worker is made and
@@ -225,10 +225,10 @@ TEST_F(ManagerInNamespace, AnAdapterDownAtStartIsCapturedOnceItComesUp) {
   InterfaceCounters before;
   ASSERT_TRUE(ReadInterfaceCounters(*measured, "mV", before));
   SendAndSettle(100);
-  const Counts counted = CollectUntil(*manager, [](const Counts& c) { return c.sent >= 100 * kFrameBytes; });
+  const TrafficCounts counted = CollectUntil(*manager, [](const TrafficCounts& c) { return c.sent >= 100 * kFrameBytes; });
   InterfaceCounters after;
   ASSERT_TRUE(ReadInterfaceCounters(*measured, "mV", after));
-  EXPECT_EQ(counted, (Counts{100 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(counted, (TrafficCounts{100 * kFrameBytes, 0, 0}));
   EXPECT_EQ(after.txBytes - before.txBytes, 100 * kFrameBytes);
 }
 
@@ -250,12 +250,12 @@ TEST_F(ManagerInNamespace, AWorkerWhoseAdapterWentAwayUnderItIsReplaced) {
   ASSERT_NO_FATAL_FAILURE(MakeLink(true));
   Watch();
   ASSERT_TRUE(WaitForState(CaptureWorker::State::kCapturing));
-  EXPECT_EQ(Collect(*manager), (Counts{40 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(manager->CollectCounts(), (TrafficCounts{40 * kFrameBytes, 0, 0}));
   WarmUpWorker();
   if (HasFatalFailure()) return;
   SendAndSettle(60);
-  EXPECT_EQ(CollectUntil(*manager, [](const Counts& c) { return c.sent >= 60 * kFrameBytes; }),
-            (Counts{60 * kFrameBytes, 0, 0}));
+  EXPECT_EQ(CollectUntil(*manager, [](const TrafficCounts& c) { return c.sent >= 60 * kFrameBytes; }),
+            (TrafficCounts{60 * kFrameBytes, 0, 0}));
 }
 
 std::vector<std::wstring> FirstAcceptedNames(const NetworkNamespace& space, std::size_t limit) {

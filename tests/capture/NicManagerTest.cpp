@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "collector/NicManager.h"
+#include "tests/capture/CaptureTestSupport.h"
 
 using Velunor::Quillon::CNicManager;
 using Velunor::Quillon::IpFilterHeader;
+using Velunor::Quillon::TrafficCounts;
 
 namespace {
 
@@ -24,11 +26,7 @@ TEST(NicManager, SharesTheBufferOverTheAdaptersListedInTheStep) {
 TEST(NicManager, CollectingWithoutWorkersGivesZeros) {
   IpFilterHeader filter;
   CNicManager manager(64, 1000, filter);
-  std::uint64_t sent = 1;
-  std::uint64_t received = 1;
-  std::uint64_t unknown = 1;
-  manager.CollectCounts(sent, received, unknown);
-  EXPECT_EQ(sent + received + unknown, 0u);
+  EXPECT_EQ(manager.CollectCounts(), TrafficCounts{});
   EXPECT_TRUE(manager.GetWorkers().empty());
 }
 

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   const Velunor::Quillon::CSummaryFile file;
   file.RemoveOldMonths();
   for (long long i = 0; i < count; ++i) {
-    file.WriteInterval(1, 2, 3);
+    file.WriteInterval({1, 2, 3});
     if (::write(STDOUT_FILENO, "w", 1) != 1) return 3;
     platform::Clock::Advance(kStepSeconds);
   }

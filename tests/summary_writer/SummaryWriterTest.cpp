@@ -39,7 +39,7 @@ class SummaryWriterTest : public summary_test::SummarySandbox {
  protected:
   bool WriteAt(const platform::LocalTime& time, std::uint64_t sent, std::uint64_t received, std::uint64_t unknown) {
     sandbox.PinClock(time);
-    return CSummaryFile().WriteInterval(sent, received, unknown);
+    return CSummaryFile().WriteInterval({sent, received, unknown});
   }
   void PruneAt(const platform::LocalTime& time) {
     sandbox.PinClock(time);

@@ -1,14 +1,14 @@
-// How the capture worker classifies and counts one frame.
-#include <arpa/inet.h>
+#include "collector/FrameClassifier.h"
 
-#include <boost/thread/lock_guard.hpp>
+#include <arpa/inet.h>
 
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "collector/AddressText.h"
-#include "collector/CaptureWorker.h"
+#include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 
 namespace Velunor::Quillon {
@@ -60,7 +60,19 @@ bool ReadIPv6(const FrameView& frame, std::size_t offset, IPv6Address& address) 
 
 }  // namespace
 
-void CaptureWorker::DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data, std::uint32_t size) {
+bool IsTraceLogEnabled() { return Common::GetLogLevel() > 4; }
+
+bool IsFullTraceLogEnabled() { return Common::GetLogLevel() > 5; }
+
+FrameClassifier::FrameClassifier(CNicInfo nic, const IpFilterHeader& filter)
+    : m_nic(std::move(nic)),
+      m_filter(filter),
+      m_traceLog(IsTraceLogEnabled()),
+      m_fullTraceLog(IsFullTraceLogEnabled()) {}
+
+void FrameClassifier::DispatchFrame(const pcap_pkthdr& header, const std::uint8_t* data,
+                                    TrafficCounts& counts) const {
+  const std::uint32_t size = header.len;
   const std::size_t readable = header.caplen < size ? header.caplen : size;
   const LinkType& link = *m_linkType;
   const FrameView frame(data, readable, link.syntheticHeader, link.syntheticHeaderLength);
@@ -77,28 +89,23 @@ void CaptureWorker::DispatchFrame(const pcap_pkthdr& header, const std::uint8_t*
   const std::uint64_t counted = link.CountedSize(size);
   switch (etherType) {
     case kEtherTypeIPv4:
-      CountIPv4(frame, counted);
+      CountIPv4(frame, counted, counts);
       break;
     case kEtherTypeIPv6:
-      CountIPv6(frame, counted);
+      CountIPv6(frame, counted, counts);
       break;
     case kEtherTypePPPoESession:
-      CountPPPoE(frame, counted);
+      CountPPPoE(frame, counted, counts);
       break;
     default:
       break;
   }
 }
 
-void CaptureWorker::AddToCounter(std::uint64_t& counter, std::uint64_t size) {
-  boost::lock_guard<boost::mutex> lock(m_countLock);
-  counter += size;
-}
-
 // CountIPv4, CountIPv6 and the two halves of CountPPPoE follow one pattern on purpose:
 // one template over the address type took more instructions per frame, mostly on PPPoE
 // frames, which then pass through one more call.
-void CaptureWorker::CountIPv4(const FrameView& frame, std::uint64_t size) {
+void FrameClassifier::CountIPv4(const FrameView& frame, std::uint64_t size, TrafficCounts& counts) const {
   std::uint32_t source = 0;
   std::uint32_t destination = 0;
   if (!frame.ReadStored32(kIPv4SourceOffset, source) || !frame.ReadStored32(kIPv4DestinationOffset, destination)) {
@@ -112,11 +119,11 @@ void CaptureWorker::CountIPv4(const FrameView& frame, std::uint64_t size) {
   } else if (m_filter.IsExcludedIPv4(source) || m_filter.IsExcludedIPv4(destination)) {
     label = kExclusionLabel;
   } else if (IsSentIPv4(source)) {
-    AddToCounter(m_sentBytes, size);
+    counts.sent += size;
   } else if (IsReceivedIPv4(destination)) {
-    AddToCounter(m_receivedBytes, size);
+    counts.received += size;
   } else {
-    AddToCounter(m_unknownBytes, size);
+    counts.unknown += size;
   }
   const int kind = label == kCountLabel ? kCounted : kNotCounted;
   if (IsDebugLineEnabled(kind)) {
@@ -124,7 +131,7 @@ void CaptureWorker::CountIPv4(const FrameView& frame, std::uint64_t size) {
   }
 }
 
-void CaptureWorker::CountIPv6(const FrameView& frame, std::uint64_t size) {
+void FrameClassifier::CountIPv6(const FrameView& frame, std::uint64_t size, TrafficCounts& counts) const {
   IPv6Address source;
   IPv6Address destination;
   if (!ReadIPv6(frame, kIPv6SourceOffset, source) || !ReadIPv6(frame, kIPv6DestinationOffset, destination)) {
@@ -138,11 +145,11 @@ void CaptureWorker::CountIPv6(const FrameView& frame, std::uint64_t size) {
   } else if (m_filter.IsExcludedIPv6(source) || m_filter.IsExcludedIPv6(destination)) {
     label = kExclusionLabel;
   } else if (IsSentIPv6(source)) {
-    AddToCounter(m_sentBytes, size);
+    counts.sent += size;
   } else if (IsReceivedIPv6(destination)) {
-    AddToCounter(m_receivedBytes, size);
+    counts.received += size;
   } else {
-    AddToCounter(m_unknownBytes, size);
+    counts.unknown += size;
   }
   const int kind = label == kCountLabel ? kCounted : kNotCounted;
   if (IsDebugLineEnabled(kind)) {
@@ -150,7 +157,7 @@ void CaptureWorker::CountIPv6(const FrameView& frame, std::uint64_t size) {
   }
 }
 
-void CaptureWorker::CountPPPoE(const FrameView& frame, std::uint64_t size) {
+void FrameClassifier::CountPPPoE(const FrameView& frame, std::uint64_t size, TrafficCounts& counts) const {
   std::uint16_t protocol = 0;
   if (!frame.ReadU16(kPPPProtocolOffset, protocol)) {
     return;
@@ -176,7 +183,7 @@ void CaptureWorker::CountPPPoE(const FrameView& frame, std::uint64_t size) {
       DebugLog(kind, label, source, destination, payloadSize, 1);
     }
     if (kind == kCounted) {
-      AddToCounter(m_unknownBytes, payloadSize);
+      counts.unknown += payloadSize;
     }
   } else if (protocol == kPPPProtocolIPv6) {
     IPv6Address source;
@@ -195,12 +202,12 @@ void CaptureWorker::CountPPPoE(const FrameView& frame, std::uint64_t size) {
       DebugLog(kind, label, source, destination, payloadSize, 1);
     }
     if (kind == kCounted) {
-      AddToCounter(m_unknownBytes, payloadSize);
+      counts.unknown += payloadSize;
     }
   }
 }
 
-int CaptureWorker::IsLocalIPv4(std::uint32_t source, std::uint32_t destination) {
+int FrameClassifier::IsLocalIPv4(std::uint32_t source, std::uint32_t destination) {
   struct PrivateBlock {
     std::uint32_t first;
     std::uint32_t last;
@@ -220,13 +227,13 @@ int CaptureWorker::IsLocalIPv4(std::uint32_t source, std::uint32_t destination) 
   return 0;
 }
 
-int CaptureWorker::IsMulticastIPv4(std::uint32_t source, std::uint32_t destination) {
+int FrameClassifier::IsMulticastIPv4(std::uint32_t source, std::uint32_t destination) {
   constexpr std::uint32_t kFirst = Address(224, 0, 0, 0);
   constexpr std::uint32_t kLast = Address(239, 255, 255, 255);
   return InRange(ntohl(source), kFirst, kLast) || InRange(ntohl(destination), kFirst, kLast) ? 1 : 0;
 }
 
-int CaptureWorker::IsLocalIPv6(const IPv6Address& source, const IPv6Address& destination) {
+int FrameClassifier::IsLocalIPv6(const IPv6Address& source, const IPv6Address& destination) {
   static constexpr std::uint8_t kLinkLocalPrefix[8] = {0xFE, 0x80, 0, 0, 0, 0, 0, 0};
   return std::memcmp(source.data(), kLinkLocalPrefix, sizeof kLinkLocalPrefix) == 0 &&
                  std::memcmp(destination.data(), kLinkLocalPrefix, sizeof kLinkLocalPrefix) == 0
@@ -234,17 +241,17 @@ int CaptureWorker::IsLocalIPv6(const IPv6Address& source, const IPv6Address& des
              : 0;
 }
 
-int CaptureWorker::IsMulticastIPv6(const IPv6Address& source, const IPv6Address& destination) {
+int FrameClassifier::IsMulticastIPv6(const IPv6Address& source, const IPv6Address& destination) {
   return source[0] == 0xFF || destination[0] == 0xFF ? 1 : 0;
 }
 
-int CaptureWorker::IsSentIPv4(std::uint32_t source) const { return source == m_nic.GetIPv4Address() ? 1 : 0; }
+int FrameClassifier::IsSentIPv4(std::uint32_t source) const { return source == m_nic.GetIPv4Address() ? 1 : 0; }
 
-int CaptureWorker::IsReceivedIPv4(std::uint32_t destination) const {
+int FrameClassifier::IsReceivedIPv4(std::uint32_t destination) const {
   return destination == m_nic.GetIPv4Address() ? 1 : 0;
 }
 
-int CaptureWorker::IsOwnIPv6(const IPv6Address& address) const {
+int FrameClassifier::IsOwnIPv6(const IPv6Address& address) const {
   for (const NicIPv6Entry& entry : m_nic.IPv6Entries()) {
     if (entry.address == address) {
       return 1;
@@ -253,11 +260,11 @@ int CaptureWorker::IsOwnIPv6(const IPv6Address& address) const {
   return 0;
 }
 
-int CaptureWorker::IsSentIPv6(const IPv6Address& source) const { return IsOwnIPv6(source); }
+int FrameClassifier::IsSentIPv6(const IPv6Address& source) const { return IsOwnIPv6(source); }
 
-int CaptureWorker::IsReceivedIPv6(const IPv6Address& destination) const { return IsOwnIPv6(destination); }
+int FrameClassifier::IsReceivedIPv6(const IPv6Address& destination) const { return IsOwnIPv6(destination); }
 
-bool CaptureWorker::IsDebugLineEnabled(int kind) const {
+bool FrameClassifier::IsDebugLineEnabled(int kind) const {
   return (kind == kCounted && m_traceLog) || (kind == kNotCounted && m_fullTraceLog);
 }
 
@@ -271,12 +278,13 @@ std::wstring PacketLine(const wchar_t* label, const wchar_t* type, const std::ws
          sizeText + L" nic " + nic;
 }
 
+// The trace lines keep the capture worker's name, by which readers of the log find them.
 constexpr wchar_t kDebugLogFunction[] = L"Velunor::Quillon::CaptureWorker::DebugLog";
 
 }  // namespace
 
-void CaptureWorker::DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
-                             std::uint64_t size, int pppoe) {
+void FrameClassifier::DebugLog(int kind, const wchar_t* label, std::uint32_t source, std::uint32_t destination,
+                               std::uint64_t size, int pppoe) const {
   if (!IsDebugLineEnabled(kind)) {
     return;
   }
@@ -286,8 +294,8 @@ void CaptureWorker::DebugLog(int kind, const wchar_t* label, std::uint32_t sourc
                         Common::Log::kDebug);
 }
 
-void CaptureWorker::DebugLog(int kind, const wchar_t* label, const IPv6Address& source,
-                             const IPv6Address& destination, std::uint64_t size, int pppoe) {
+void FrameClassifier::DebugLog(int kind, const wchar_t* label, const IPv6Address& source,
+                               const IPv6Address& destination, std::uint64_t size, int pppoe) const {
   if (!IsDebugLineEnabled(kind)) {
     return;
   }
