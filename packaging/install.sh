@@ -25,18 +25,21 @@ fi
 # The data folder and its Log subfolder are the service's, so that it can replace
 # summarydata.xml atomically. The files other users write there stay theirs
 # (post-install.sh); only what the service itself wrote, perhaps as root before it had a
-# user of its own, becomes its user's. Nothing is followed through a link.
-install -d -m 0755 "$data" "$data/Log"
-chown -h corvane:corvane "$data" "$data/Log"
-chmod 0755 "$data" "$data/Log"
-find "$data/Log" -maxdepth 1 -type f -exec chown corvane:corvane {} +
-find "$data" -maxdepth 1 -type f -name 'summarydata.xml*' -exec chown corvane:corvane {} +
+# user of its own, becomes its user's. Inside the data folder nothing is followed
+# through a link (packaging/data-files.sh): its owner may put one at any name.
+. packaging/data-files.sh
+install -d -m 0755 "$data"
+chown -h corvane:corvane "$data"
+chmod 0755 "$data"
+[ -e "$data/Log" ] || [ -L "$data/Log" ] || mkdir -m 0755 "$data/Log"
+data_file_rights "$data/Log" corvane:corvane 0755 || true
+find "$data/Log" -maxdepth 1 -type f -exec chown -h corvane:corvane {} +
+find "$data" -maxdepth 1 -type f -name 'summarydata.xml*' -exec chown -h corvane:corvane {} +
 
 # Files a user or administrator may have edited are placed only when missing.
 for file in packaging/defaults/*; do
   [ -e "$file" ] || continue
-  target="$data/$(basename "$file")"
-  [ -e "$target" ] || install -m 0644 "$file" "$target"
+  data_file_new "$file" "$data/$(basename "$file")" 0644
 done
 [ -e "$prefix/config.ini" ] || install -m 0644 packaging/config.ini "$prefix/config.ini"
 [ -e "$prefix/exclusion.dat" ] || install -m 0644 packaging/exclusion.dat "$prefix/exclusion.dat"

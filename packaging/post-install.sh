@@ -1,49 +1,47 @@
 # Sourced by packaging/install.sh after the programs and default files are in place
 # ($prefix: the program folder, $data: the data folder).
 
+. packaging/data-files.sh
+
 # Writers of a file that several users rewrite in place serialise on a lock file beside
 # it, which only those who may write the file can open; readers take no lock, so
 # nobody who may only read the file can hold up its writers. writer_lock <file> <group>
 # <mode> keeps a lock file that is already as it should be (on an upgrade) and makes
 # any other anew: whatever else has its name (a link, a folder, another mode or owner)
-# goes first, and the new file gets its mode as it is made, so nothing here changes a
-# file through a link that the data folder's owner may have placed.
+# goes first.
 writer_lock() {
   local lock="$1.lock" group=$2 mode=$3
-  if [ -n "$(find "$lock" -maxdepth 0 -type f -user 0 -group "$group" -perm "$mode" 2>/dev/null)" ]; then
+  if [ -n "$(find "$lock" -maxdepth 0 -type f -user 0 -group "$group" -perm "$mode" -links 1 2>/dev/null)" ]; then
     return 0
   fi
   rm -rf -- "$lock"
-  (umask "$(printf '%03o' $((0777 & ~0$mode)))" && set -o noclobber && : >"$lock")
-  chown -h "root:$group" "$lock"
+  data_file_new /dev/null "$lock" "$mode"
+  data_file_rights "$lock" "root:$group" "$mode" || true
 }
 
 # CorvaneReckoner, run by whoever uses the viewer, rewrites lineselect.xml in place when
 # the user picks a line. Every desktop user may write that one file; the folder and the
 # other data files stay the administrator's.
-if [ -e "$data/lineselect.xml" ]; then
-  chown root:root "$data/lineselect.xml" 2>/dev/null || true
-  chmod 0666 "$data/lineselect.xml"
-  writer_lock "$data/lineselect.xml" root 666
-fi
-chmod 0644 "$data/lineprice.xml" 2>/dev/null || true
+data_file_plain "$data/lineselect.xml" packaging/defaults/lineselect.xml
+data_file_rights "$data/lineselect.xml" root:root 0666 || true
+writer_lock "$data/lineselect.xml" root 666
+data_file_plain "$data/lineprice.xml" packaging/defaults/lineprice.xml
+data_file_rights "$data/lineprice.xml" root:root 0644 || true
 
 # The tray programs of administrators (members of sudo, wheel or admin) keep the last
 # version check in sysinfo.xml, rewriting it in place. A file has one group: the first
 # of these that this machine has.
-if [ -e "$data/sysinfo.xml" ]; then
-  administrators=
-  for group in sudo wheel admin; do
-    if getent group "$group" >/dev/null; then administrators=$group; break; fi
-  done
-  if [ -n "$administrators" ]; then
-    chown "root:$administrators" "$data/sysinfo.xml"
-    chmod 0664 "$data/sysinfo.xml"
-    writer_lock "$data/sysinfo.xml" "$administrators" 660
-  else
-    chmod 0644 "$data/sysinfo.xml"
-    writer_lock "$data/sysinfo.xml" root 600
-  fi
+data_file_plain "$data/sysinfo.xml" packaging/defaults/sysinfo.xml
+administrators=
+for group in sudo wheel admin; do
+  if getent group "$group" >/dev/null; then administrators=$group; break; fi
+done
+if [ -n "$administrators" ]; then
+  data_file_rights "$data/sysinfo.xml" "root:$administrators" 0664 || true
+  writer_lock "$data/sysinfo.xml" "$administrators" 660
+else
+  data_file_rights "$data/sysinfo.xml" root:root 0644 || true
+  writer_lock "$data/sysinfo.xml" root 600
 fi
 
 # The viewer's menu entry, pointing at this installation's program folder.

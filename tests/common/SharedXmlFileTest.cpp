@@ -430,10 +430,11 @@ TEST(SharedXmlFile, OnlyThoseWhoMayWriteAFileCanHoldUpItsWriters) {
   }
 }
 
-// packaging/post-install.sh, on a fresh install and on an upgrade: a lock file beside
-// each shared file, openable only by those who may write it, and nothing changed
-// through whatever the data folder's owner may have left at a lock file's name.
-TEST(SharedXmlFile, TheInstallMakesTheLockFilesOnlyWritersCanOpen) {
+// packaging/post-install.sh, on a fresh install and on an upgrade: the shared files'
+// owners and modes, a lock file beside each, openable only by those who may write it,
+// and nothing changed through whatever the data folder's owner may have left at a
+// shared file's or a lock file's name.
+TEST(SharedXmlFile, TheInstallGivesTheSharedFilesAndTheirLockFilesTheirRightsThroughNoLink) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to give the lock files their owner and group";
   const char* group = nullptr;
   for (const char* name : {"sudo", "wheel", "admin"}) {
@@ -466,6 +467,13 @@ TEST(SharedXmlFile, TheInstallMakesTheLockFilesOnlyWritersCanOpen) {
        }, false},
       {"a folder", [](const fs::path& data, const fs::path&) { fs::create_directory(data / "lineselect.xml.lock"); },
        false},
+      // The data folder's owner (the service user) may put a link at any name there.
+      {"the shared files are links to another file", [](const fs::path& data, const fs::path& victim) {
+         for (const char* name : {"lineselect.xml", "sysinfo.xml", "lineprice.xml"}) {
+           fs::remove(data / name);
+           fs::create_symlink(victim, data / name);
+         }
+       }, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -493,7 +501,9 @@ TEST(SharedXmlFile, TheInstallMakesTheLockFilesOnlyWritersCanOpen) {
       gid_t group;
       mode_t mode;
     };
-    const Expected expected[] = {{"lineselect.xml.lock", 0, 0666}, {"sysinfo.xml.lock", administrators, 0660}};
+    const Expected expected[] = {{"lineselect.xml.lock", 0, 0666}, {"sysinfo.xml.lock", administrators, 0660},
+                                 {"lineselect.xml", 0, 0666},      {"sysinfo.xml", administrators, 0664},
+                                 {"lineprice.xml", 0, 0644}};
     for (const Expected& e : expected) {
       SCOPED_TRACE(e.lock);
       struct stat status {};
