@@ -1,8 +1,5 @@
 #include "common/LogMessage.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <boost/filesystem.hpp>
 
 #include <atomic>
@@ -110,25 +107,8 @@ bool CLogMessage::HasLogFolder() {
 }
 
 void CLogMessage::AppendLine(const std::wstring& path, const std::string& bytes) {
-  const std::string native = platform::ToNativePathBytes(path);
-  // One open, one write, one close per line: O_APPEND makes every line land whole even
-  // when another process appends to the same file.
-  int descriptor = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (descriptor < 0 && errno == ENOENT) {
-    // A day file that vanished (or was never made) starts again with its byte-order mark.
-    boost::system::error_code error;
-    boost::filesystem::create_directories(boost::filesystem::path(native).parent_path(), error);
-    descriptor = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (descriptor >= 0) {
-      platform::WriteAll(descriptor, kByteOrderMark + bytes);
-      ::close(descriptor);
-      return;
-    }
-    descriptor = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  }
-  if (descriptor < 0) return;
-  platform::WriteAll(descriptor, bytes);
-  ::close(descriptor);
+  // A day file that vanished (or was never made) starts again with its byte-order mark.
+  platform::AppendToFile(platform::ToNativePathBytes(path), bytes, kByteOrderMark);
 }
 
 void CLogMessage::Write(int severity, const std::wstring& text) {
@@ -146,14 +126,7 @@ void CLogMessage::Write(int severity, const std::wstring& text) {
       const std::wstring path = m_logFolder + date + kLogFileExtension;
       if (date != m_lastDate) {
         m_lastDate = date;
-        const std::string native = platform::ToNativePathBytes(path);
-        boost::system::error_code error;
-        boost::filesystem::create_directories(boost::filesystem::path(native).parent_path(), error);
-        const int descriptor = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (descriptor >= 0) {
-          platform::WriteAll(descriptor, kByteOrderMark);
-          ::close(descriptor);
-        }
+        platform::CreateFileWith(platform::ToNativePathBytes(path), kByteOrderMark);
       }
       AppendLine(path, platform::WideToUtf16LeBytes(line));
       wroteFile = true;

@@ -6,9 +6,19 @@
 #include <vector>
 
 #include "common/LogMessage.h"
+#include "platform/core/Process.h"
 #include "platform/core/TextCodec.h"
 
 namespace Velunor::Quillon::Common {
+namespace {
+
+// The running program's file name, as a message on stderr starts with it.
+std::string ProgramName() {
+  const std::string path = platform::WideToUtf8(platform::GetModuleFileName());
+  return path.substr(path.rfind('/') + 1);
+}
+
+}  // namespace
 
 InstanceMutex OpenInstanceMutex(const std::wstring& name) {
   static const std::wstring kFunction = L"Velunor::Quillon::Common::OpenInstanceMutex";
@@ -30,7 +40,7 @@ InstanceMutex OpenInstanceMutex(const std::wstring& name) {
   const std::string reason = std::strerror(error);
   Log::WriteLog(kFunction, __LINE__, L"cannot create the instance mutex: " + platform::LocaleToWide(reason),
                 Log::kError);
-  std::fprintf(stderr, "%s: cannot create the instance mutex: %s%s\n", program_invocation_short_name, reason.c_str(),
+  std::fprintf(stderr, "%s: cannot create the instance mutex: %s%s\n", ProgramName().c_str(), reason.c_str(),
                refusals.c_str());
   opened.check = InstanceMutex::Check::kFailed;
   return opened;

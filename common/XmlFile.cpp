@@ -1,8 +1,5 @@
 #include "common/XmlFile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <tinyxml.h>
 
 #include <boost/filesystem/path.hpp>
@@ -17,6 +14,7 @@
 #include "common/StringUtil.h"
 #include "common/XmlNestingGuard.h"
 #include "platform/core/AtomicFile.h"
+#include "platform/core/Folders.h"
 #include "platform/core/LockedFile.h"
 #include "platform/core/NativePath.h"
 
@@ -202,12 +200,11 @@ XmlLoadResult LoadSharedXmlFile(TiXmlDocument& document, const std::wstring& pat
 }
 
 bool SaveSharedXmlFile(const TiXmlDocument& document, const std::string& nativePath, std::string& error) {
-  const std::string folder = boost::filesystem::path(nativePath).parent_path().string();
-  struct stat status {};
-  const bool ownFolder = ::stat(folder.empty() ? "." : folder.c_str(), &status) == 0 && status.st_uid == ::geteuid();
   // A rename needs the folder; in someone else's folder only the file may be ours to
   // write, and it keeps its owner, group and permissions.
-  if (ownFolder) return SaveXmlFile(document, nativePath, error);
+  if (platform::IsOwnFolder(boost::filesystem::path(nativePath).parent_path().string())) {
+    return SaveXmlFile(document, nativePath, error);
+  }
   return platform::RewriteFileInPlace(nativePath, RenderXmlDocument(document), error);
 }
 

@@ -1,10 +1,9 @@
 #include "reckoner/LineChooser.h"
 
-#include <unistd.h>
-
 #include <optional>
 
 #include "common/Constants.h"
+#include "platform/core/Process.h"
 #include "platform/ui/ExternalWindows.h"
 #include "platform/ui/MessageBox.h"
 
@@ -63,7 +62,7 @@ platform::DialogTemplate MakeTemplate(const std::vector<LineEntry>& lines) {
 
 // The window of the program that started this one (the viewer), when it shows one.
 std::optional<platform::TopLevelWindow> StarterWindow() {
-  return platform::FindTopLevelWindowOfProcess(static_cast<std::uint32_t>(::getppid()));
+  return platform::FindTopLevelWindowOfProcess(platform::ParentProcessId());
 }
 
 }  // namespace

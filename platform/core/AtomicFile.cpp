@@ -1,4 +1,5 @@
 #include "platform/core/AtomicFile.h"
+#include "platform/core/Folders.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -171,6 +172,46 @@ void RemoveLeftoverTemporaryFiles(const std::string& path) {
     const std::string name = entry->d_name;
     if (name.compare(0, prefix.size(), prefix) == 0) ::unlink((folder + "/" + name).c_str());
   }
+}
+
+namespace {
+
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos || slash == 0 ? std::string() : path.substr(0, slash);
+}
+
+// The new file, made only when nothing is at the path; -1 with errno EEXIST otherwise.
+int CreateNew(const std::string& path) {
+  int descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (descriptor < 0 && errno == ENOENT && !ParentOf(path).empty() && MakeDirectories(ParentOf(path), 0777)) {
+    descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  }
+  return descriptor;
+}
+
+bool WriteAndClose(int descriptor, const std::string& bytes) {
+  const bool written = WriteAll(descriptor, bytes);
+  ::close(descriptor);
+  return written;
+}
+
+}  // namespace
+
+bool AppendToFile(const std::string& path, const std::string& bytes, const std::string& startOfNewFile) {
+  int descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (descriptor < 0 && errno == ENOENT) {
+    descriptor = CreateNew(path);
+    if (descriptor >= 0) return WriteAndClose(descriptor, startOfNewFile + bytes);
+    // Made meanwhile by another process: append to that one.
+    descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  }
+  return descriptor >= 0 && WriteAndClose(descriptor, bytes);
+}
+
+bool CreateFileWith(const std::string& path, const std::string& bytes) {
+  const int descriptor = CreateNew(path);
+  return descriptor >= 0 && WriteAndClose(descriptor, bytes);
 }
 
 }  // namespace platform

@@ -12,6 +12,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 // error.
 bool WriteAll(int descriptor, const std::string& bytes);
 
+// Appends the bytes to the file in one write: with O_APPEND they land whole even when
+// another process appends to the same file. A file that is not there yet is made (and
+// its missing folders) holding startOfNewFile before the bytes. False when nothing could
+// be written.
+bool AppendToFile(const std::string& path, const std::string& bytes, const std::string& startOfNewFile);
+
+// Makes the file (and its missing folders) holding the bytes when nothing is at the path;
+// an existing file stays as it is. False when it could not be made.
+bool CreateFileWith(const std::string& path, const std::string& bytes);
+
 // What the descriptor gives up to its end; for a pipe, until every writer has closed it.
 // A read error ends it early.
 std::string ReadToEnd(int descriptor);

@@ -43,4 +43,10 @@ int MakeAndOpenFolder(const std::string& path, mode_t mode) {
   return folder;
 }
 
+bool IsOwnFolder(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.empty() ? "." : path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+         status.st_uid == ::geteuid();
+}
+
 }  // namespace platform

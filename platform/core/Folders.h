@@ -1,5 +1,5 @@
 #pragma once
-// Making folders.
+// Making folders, and whose they are.
 #include <sys/types.h>
 
 #include <string>
@@ -17,5 +17,9 @@ bool MakeDirectories(const std::string& path, mode_t mode);
 int MakeAndOpenFolderAt(int parent, const std::string& name, mode_t mode);
 // The same for a path, whose missing parents are made as MakeDirectories makes them.
 int MakeAndOpenFolder(const std::string& path, mode_t mode);
+
+// True when the folder at the path (the working folder for an empty one) belongs to the
+// process's effective user, who can then replace files in it by a rename.
+bool IsOwnFolder(const std::string& path);
 
 }  // namespace platform

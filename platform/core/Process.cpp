@@ -18,4 +18,6 @@ std::wstring GetModuleFileName() {
 
 long CurrentThreadId() { return static_cast<long>(syscall(SYS_gettid)); }
 
+std::uint32_t ParentProcessId() { return static_cast<std::uint32_t>(::getppid()); }
+
 }  // namespace platform

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -8,5 +9,8 @@ std::wstring GetModuleFileName();
 
 // Kernel thread id of the calling thread.
 long CurrentThreadId();
+
+// Process id of the program that started this one (as long as it runs).
+std::uint32_t ParentProcessId();
 
 }  // namespace platform

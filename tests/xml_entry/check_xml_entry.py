@@ -18,19 +18,18 @@ library directly, as an independent reader. The fuzz targets are not built here.
 
 usage: check_xml_entry.py <build folder> <source folder> <the TinyXML library>
 """
-import json
 import os
 import re
-import shlex
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from product_objects import product_units, symbols  # noqa: E402
 
 # Sources that may still read XML directly while their move onto the guarded reader is
 # under way on another branch (none now). Each entry goes once that work is merged; an
 # entry whose source no longer needs it fails the check, so none can linger.
 EXEMPT = set()
 
-NOT_PRODUCT = ("tests/", "bench/", "fuzz/")
 GUARDED = "common/"
 
 # The library's ways from text to a tree (demangled names).
@@ -43,19 +42,6 @@ TINYXML_VARIABLE = re.compile(
     r"\bTiXml(?:Document|Node|Element|Base|Text|Comment|Declaration|Unknown|Attribute)\b"
     r"(?:\s+const)?\s*[&*]*\s*(?:const\s+)?[&*]*\s*(\w+)\s*[;,)=({\[]"
 )
-
-
-def object_of(unit):
-    if "output" in unit:
-        return unit["output"]
-    words = shlex.split(unit["command"]) if "command" in unit else unit["arguments"]
-    return words[words.index("-o") + 1]
-
-
-def symbols(*nm_arguments):
-    out = subprocess.run(["nm", "-C"] + list(nm_arguments), check=True, capture_output=True, text=True).stdout
-    # "address type name" for defined symbols, "U name" for undefined ones
-    return [re.split(r"\s+[A-Za-z]\s+", " " + line, maxsplit=1)[-1].strip() for line in out.splitlines() if line.strip()]
 
 
 def source_findings(path):
@@ -80,21 +66,13 @@ def main():
         if not any(s.startswith(needed) for s in exported):
             faults.append("the symbol pattern misses %s... of %s" % (needed, library))
 
-    with open(os.path.join(build, "compile_commands.json")) as f:
-        units = json.load(f)
-
     checked = 0
     guarded_symbols = guarded_calls = False
     exempt_seen = set()
     exempt_needed = set()
-    for unit in units:
-        path = os.path.realpath(os.path.join(unit["directory"], unit["file"]))
-        rel = os.path.relpath(path, source)
-        if rel.startswith("..") or rel.startswith(NOT_PRODUCT):
-            continue
-        obj = os.path.join(unit["directory"], object_of(unit))
-        if not os.path.exists(obj):
-            faults.append("%s: no object file %s (build everything first)" % (rel, obj))
+    for path, rel, obj in product_units(build, source):
+        if obj is None:
+            faults.append("%s: no object file (build everything first)" % rel)
             continue
         undefined = symbols("--undefined-only", obj)
         hits = [s for s in undefined if PARSE_SYMBOL.match(s)] + source_findings(path)
