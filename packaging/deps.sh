@@ -1,7 +1,7 @@
 # The Debian packages the project builds, runs and tests with; sourced by the install
 # and test scripts. Add a package here, never install one by hand.
 CORVANE_BUILD_PACKAGES="build-essential cmake pkg-config clang libclang-rt-14-dev
-  libboost-filesystem-dev libboost-regex-dev libboost-thread-dev libboost-date-time-dev
+  libboost-filesystem-dev libboost-regex-dev libboost-thread-dev
   libtinyxml-dev libpcap-dev libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev
   libbenchmark-dev libxcb1-dev"
 CORVANE_RUNTIME_PACKAGES="iproute2 fonts-ipafont-gothic xdg-utils"

@@ -6,7 +6,6 @@
 #include "common/LogMessage.h"
 #include "platform/core/Shell.h"
 #include "platform/ui/GdiImages.h"
-#include "prices/LineFilePaths.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/ComparisonQuery.h"
 #include "viewer/LineUpdate.h"
@@ -207,8 +206,6 @@ void CMainWnd::OnNextMonth() {
 std::wstring CMainWnd::GetTopPageUrl() { return Common::GetTopPageUrl(); }
 std::wstring CMainWnd::GetDownloadPageUrl() { return Common::GetDownloadPageUrl(); }
 std::wstring CMainWnd::GetComparisonPageUrl() { return Common::GetComparisonPageUrl(); }
-std::wstring CMainWnd::GetLineSelectFilePath() { return Ui::GetLineSelectFilePath(); }
-std::wstring CMainWnd::GetLinePriceFilePath() { return Ui::GetLinePriceFilePath(); }
 
 void CMainWnd::OpenTopPage() { platform::ShellOpen(GetTopPageUrl()); }
 

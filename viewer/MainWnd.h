@@ -45,8 +45,6 @@ class CMainWnd : public platform::Dialog, public platform::MessageFilter, public
   static std::wstring GetTopPageUrl();
   static std::wstring GetDownloadPageUrl();
   static std::wstring GetComparisonPageUrl();
-  static std::wstring GetLineSelectFilePath();
-  static std::wstring GetLinePriceFilePath();
   // The comparison page's address with the query for today's month and the two before.
   std::wstring MakeComparisonUrl();
 
