@@ -15,6 +15,10 @@ namespace platform::ui_detail {
 
 namespace {
 
+// Left, right, top and bottom, as the window manager sets them on the framed window.
+constexpr char kFrameExtentsName[] = "_NET_FRAME_EXTENTS";
+constexpr std::uint32_t kLargestFrameSide = 4096;
+
 std::vector<xcb_window_t> WindowList(const std::string& bytes) {
   std::vector<xcb_window_t> windows(bytes.size() / sizeof(xcb_window_t));
   if (!windows.empty()) std::memcpy(windows.data(), bytes.data(), windows.size() * sizeof(xcb_window_t));
@@ -117,6 +121,22 @@ class X11WindowSystem : public DesktopWindowSystem {
     dialog.externalOwner.reset(QWindow::fromWinId(owner));
     if (!dialog.externalOwner) return false;
     native->setTransientParent(dialog.externalOwner.get());
+    return true;
+  }
+
+  bool GetFrameExtents(std::uint64_t nativeWindow, FrameExtents& extents) override {
+    if (nativeWindow == 0) return false;
+    const auto bytes =
+        x11_.Property(static_cast<xcb_window_t>(nativeWindow), x11_.Atom(kFrameExtentsName), XCB_ATOM_CARDINAL);
+    std::uint32_t values[4];
+    if (!bytes || bytes->size() != sizeof values) return false;
+    std::memcpy(values, bytes->data(), sizeof values);
+    // A side thicker than any screen is no frame but a broken property.
+    for (std::uint32_t value : values) {
+      if (value > kLargestFrameSide) return false;
+    }
+    extents = FrameExtents{static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+                           static_cast<int>(values[3])};
     return true;
   }
 
@@ -250,6 +270,21 @@ class X11WindowSystem : public DesktopWindowSystem {
 
 std::unique_ptr<DesktopWindowSystem> MakeX11WindowSystem(X11Connection connection) {
   return std::make_unique<X11WindowSystem>(std::move(connection));
+}
+
+bool IsFrameExtentsChange(const QByteArray& eventType, const void* message) {
+  if (eventType != "xcb_generic_event_t" || message == nullptr) return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+  // Atoms stay for the server's lifetime, and the toolkit talks to one server.
+  static xcb_atom_t frameExtents = XCB_ATOM_NONE;
+  if (frameExtents == XCB_ATOM_NONE) {
+    std::optional<X11Connection> toolkit = X11Connection::OfToolkit();
+    if (!toolkit) return false;
+    frameExtents = toolkit->Atom(kFrameExtentsName);
+  }
+  return frameExtents != XCB_ATOM_NONE &&
+         reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom == frameExtents;
 }
 
 }  // namespace platform::ui_detail
