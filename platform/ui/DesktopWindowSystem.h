@@ -37,6 +37,11 @@ class DesktopWindowSystem {
   // Makes the dialog's top-level widget transient for another program's window, so the
   // window manager keeps it above that window.
   virtual bool SetTransientOwner(WindowRecord& dialog, std::uint32_t owner) = 0;
+  // Has the window manager offer no resize, maximise or full screen for a dialog of a
+  // fixed size, nor minimise unless its template has a minimise box, as its title bar
+  // offers on the desktop it was made for. Called when the dialog's native window exists
+  // and before it is first mapped.
+  virtual void OfferFixedSizeActions(WindowRecord& dialog) = 0;
   // The frame the window manager has put around one of this program's top-level
   // windows; false while there is none (not framed yet, or no window manager).
   virtual bool GetFrameExtents(std::uint64_t nativeWindow, FrameExtents& extents) = 0;

@@ -71,9 +71,13 @@ bool FrameWidget::event(QEvent* event) {
       return result;
     }
     case QEvent::Show: {
-      // Once shown, the toolkit knows a frame of its own (some platforms only then).
       bool result = QWidget::event(event);
-      if (WindowRecord* record = FindRecord(WindowOfWidget(this))) ApplyPlacement(*record);
+      if (WindowRecord* record = FindRecord(WindowOfWidget(this))) {
+        // The native window exists now, and is mapped only after this event.
+        if (record->fixedSize) OpenDesktopWindowSystem(WindowsOf::ThisProgram)->OfferFixedSizeActions(*record);
+        // Once shown, the toolkit knows a frame of its own (some platforms only then).
+        ApplyPlacement(*record);
+      }
       return result;
     }
     default: return QWidget::event(event);

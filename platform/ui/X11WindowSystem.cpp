@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/core/TextCodec.h"
 
@@ -122,6 +123,31 @@ class X11WindowSystem : public DesktopWindowSystem {
     if (!dialog.externalOwner) return false;
     native->setTransientParent(dialog.externalOwner.get());
     return true;
+  }
+
+  void OfferFixedSizeActions(WindowRecord& dialog) override {
+    // A window manager decides itself what it offers (_NET_WM_ALLOWED_ACTIONS). openbox
+    // takes the fixed size (minimum = maximum in WM_NORMAL_HINTS) as no resize and no
+    // maximise, yet for a window of the normal or dialog type it still draws a
+    // maximise button (one that does nothing) and offers full screen; the Motif hints
+    // leave both alone. Only the window type takes them away: a toolbar is offered
+    // moving and closing only, a utility window keeps minimise.
+    QWindow* native = dialog.frame ? dialog.frame->windowHandle() : nullptr;
+    if (native == nullptr || dialog.frame->internalWinId() == 0) return;
+    const bool minimise = (dialog.style & WS_MINIMIZEBOX) != 0;
+    // The toolkit writes the type anew whenever the window's flags change, and takes
+    // this property in each time (its values: 0x8 toolbar, 0x20 utility).
+    native->setProperty("_q_xcb_wm_window_type", minimise ? 0x20 : 0x8);
+    std::vector<xcb_atom_t> types{x11_.Atom(minimise ? "_NET_WM_WINDOW_TYPE_UTILITY" : "_NET_WM_WINDOW_TYPE_TOOLBAR")};
+    if ((native->flags() & Qt::WindowType_Mask) == Qt::Dialog) types.push_back(x11_.Atom("_NET_WM_WINDOW_TYPE_DIALOG"));
+    types.push_back(x11_.Atom("_NET_WM_WINDOW_TYPE_NORMAL"));
+    const xcb_atom_t property = x11_.Atom("_NET_WM_WINDOW_TYPE");
+    for (xcb_atom_t atom : types) {
+      if (atom == XCB_ATOM_NONE) return;  // the toolkit makes them all at its start
+    }
+    if (property == XCB_ATOM_NONE) return;
+    xcb_change_property(x11_.Get(), XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(dialog.frame->internalWinId()),
+                        property, XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(types.size()), types.data());
   }
 
   bool GetFrameExtents(std::uint64_t nativeWindow, FrameExtents& extents) override {

@@ -92,15 +92,7 @@ class X11Probe {
   // xwininfo -frame reports it: the window's ancestor that is a child of the root, its
   // border included. Without a window manager, the window itself.
   platform::Rect FrameRect(xcb_window_t window) const {
-    xcb_window_t frame = window;
-    for (int depth = 0; depth < 64; ++depth) {
-      auto* tree = xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), frame), nullptr);
-      if (tree == nullptr) return platform::Rect{};
-      const xcb_window_t parent = tree->parent;
-      std::free(tree);
-      if (parent == root_ || parent == XCB_WINDOW_NONE) break;
-      frame = parent;
-    }
+    const xcb_window_t frame = FrameWindow(window);
     platform::Rect rect;
     auto* geometry = xcb_get_geometry_reply(connection_.get(), xcb_get_geometry(connection_.get(), frame), nullptr);
     if (geometry != nullptr) {
@@ -110,6 +102,49 @@ class X11Probe {
     }
     std::free(geometry);
     return rect;
+  }
+  // The window's ancestor that is a child of the root (the window itself unframed).
+  xcb_window_t FrameWindow(xcb_window_t window) const {
+    for (int depth = 0; depth < 64; ++depth) {
+      auto* tree = xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), window), nullptr);
+      if (tree == nullptr) return window;
+      const xcb_window_t parent = tree->parent;
+      std::free(tree);
+      if (parent == root_ || parent == XCB_WINDOW_NONE) break;
+      window = parent;
+    }
+    return window;
+  }
+  // The square pictures the window manager shows in the window's title bar (its icon and
+  // its buttons, each a window of its own in openbox's frame): the viewable square
+  // windows inside the frame above the window's own area.
+  int TitleBarSquares(xcb_window_t window) const {
+    const platform::Rect frame = FrameRect(window);
+    const platform::Rect client = Geometry(window);
+    int squares = 0;
+    std::vector<xcb_window_t> pending{FrameWindow(window)};
+    while (!pending.empty()) {
+      const xcb_window_t at = pending.back();
+      pending.pop_back();
+      auto* tree = xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), at), nullptr);
+      if (tree == nullptr) continue;
+      const xcb_window_t* children = xcb_query_tree_children(tree);
+      for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+        if (children[i] == window) continue;
+        auto* attributes = xcb_get_window_attributes_reply(
+            connection_.get(), xcb_get_window_attributes(connection_.get(), children[i]), nullptr);
+        const bool viewable = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(attributes);
+        if (!viewable) continue;
+        pending.push_back(children[i]);
+        const platform::Rect rect = Geometry(children[i]);
+        if (rect.Width() == rect.Height() && rect.Width() >= 6 && rect.top >= frame.top && rect.bottom <= client.top) {
+          ++squares;
+        }
+      }
+      std::free(tree);
+    }
+    return squares;
   }
   // The shown top-level window with the title (_NET_WM_NAME), as a pager finds it; 0
   // when there is none.
