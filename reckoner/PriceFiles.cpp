@@ -47,7 +47,8 @@ PriceFileState CPriceFiles::Check() {
   }
   Ui::CPriceLogic model;
   if (model.LoadLinePriceDocument(prices) != 1) {
-    Log::WriteLog(kCheckFunction, __LINE__, L"price files unreadable: no price_logic in " + price, Log::kError);
+    Log::WriteLog(kCheckFunction, __LINE__, L"price files unreadable: no price_logic in " + platform::ToNativePath(price),
+                  Log::kError);
     return PriceFileState::Unreadable;
   }
   return PriceFileState::Ready;

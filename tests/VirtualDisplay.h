@@ -43,16 +43,17 @@ inline std::string FindOnPath(const std::string& name) {
   return std::string();
 }
 
-// An X server (Xvfb, no window manager) on a free display, gone with the object.
+// An X server (Xvfb, no window manager) on a free display, gone with the object; its
+// one screen is 1024 x 768 unless the test asks for another size ("1280x1024").
 class VirtualDisplay {
  public:
-  bool Start() {
+  bool Start(const std::string& screenSize = "1024x768") {
     std::string xvfb = FindOnPath("Xvfb");
     if (xvfb.empty()) return false;
     // Only a server that answers counts. -noreset: a server resets when its last client
     // leaves and refuses connections meanwhile, which a program starting then would hit.
     for (int attempt = 0; attempt < 5; ++attempt) {
-      if (StartServer(xvfb, attempt) && Answers()) return true;
+      if (StartServer(xvfb, screenSize, attempt) && Answers()) return true;
       StopServer();
     }
     return false;
@@ -61,10 +62,10 @@ class VirtualDisplay {
   const std::string& Name() const { return name_; }
 
  private:
-  bool StartServer(const std::string& xvfb, int attempt) {
+  bool StartServer(const std::string& xvfb, const std::string& screenSize, int attempt) {
     fs::path numberFile = folder_.path() / ("display" + std::to_string(attempt) + ".txt");
     server_ = platform::ChildProcess::Start(
-        "/bin/sh", {"-c", "exec \"" + xvfb + "\" -displayfd 3 -noreset -nolisten tcp -screen 0 1024x768x24 3>\"" +
+        "/bin/sh", {"-c", "exec \"" + xvfb + "\" -displayfd 3 -noreset -nolisten tcp -screen 0 " + screenSize + "x24 3>\"" +
                               numberFile.string() + "\" 2>/dev/null"});
     if (!server_) return false;
     std::string number;

@@ -45,18 +45,11 @@ void PlaceTrayPopup(platform::UiWindow popup, int clientWidth, int clientHeight)
   int frameWidth = 0;
   int frameHeight = 0;
   FrameSize(popup, frameWidth, frameHeight);
-  platform::Point position = TrayPopupPosition(frameWidth + clientWidth, frameHeight + clientHeight);
-  platform::SetWindowPos(popup, platform::ZOrder::TopMost, position.x, position.y, frameWidth + clientWidth,
-                         frameHeight + clientHeight, 0);
+  platform::SetWindowPos(popup, platform::ZOrder::TopMost, 0, 0, frameWidth + clientWidth, frameHeight + clientHeight,
+                         platform::SWP_NOMOVE);
+  // The window manager's frame comes only after the show, so the place follows it.
+  platform::KeepWindowPlaced(popup, TrayPopupPosition);
   platform::ShowWindow(popup, platform::SW_SHOW);
-  // A frame may only get its real size once the window is shown; place it again then.
-  int shownWidth = 0;
-  int shownHeight = 0;
-  FrameSize(popup, shownWidth, shownHeight);
-  if (shownWidth != frameWidth || shownHeight != frameHeight) {
-    position = TrayPopupPosition(shownWidth + clientWidth, shownHeight + clientHeight);
-    platform::MoveWindow(popup, position.x, position.y, shownWidth + clientWidth, shownHeight + clientHeight, true);
-  }
 }
 
 std::wstring ToPopupText(const std::wstring& configuredText) {

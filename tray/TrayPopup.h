@@ -19,8 +19,9 @@ inline constexpr wchar_t kTrayPopupCaption[] = L"ミルカナ ソラネ/ソラ�
 int GetTrayToolbarRect(platform::Rect& rect);
 
 // Gives the popup a client area of clientWidth x clientHeight and places it topmost and
-// shown: its bottom at the work area's bottom, its right edge at the right edge of the
-// notification-area icons, or at the work area's right when they cannot be found.
+// shown, the window manager's frame included (and placed again when that frame comes or
+// changes): its bottom at the work area's bottom, its right edge at the right edge of
+// the notification-area icons, or at the work area's right when they cannot be found.
 void PlaceTrayPopup(platform::UiWindow popup, int clientWidth, int clientHeight);
 
 // config.ini carries line breaks as a backslash and the letter n.

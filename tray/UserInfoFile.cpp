@@ -55,8 +55,10 @@ std::wstring DateTimeText(const platform::DateTime& date) {
 // child of the root, lets fill add its children, saves and logs the outcome.
 void WriteRecord(const std::wstring& filePath, const wchar_t* recordName, const WriteMessages& messages,
                  const std::function<void(TiXmlElement&)>& fill) {
+  // The log names the file as the system does.
+  const std::wstring shownPath = platform::ToNativePath(Common::ExpandPath(filePath));
   try {
-    std::string nativePath = platform::ToNativePathBytes(Common::ExpandPath(filePath));
+    std::string nativePath = platform::ToNativePathBytes(shownPath);
     boost::filesystem::path path(nativePath);
     TiXmlDocument document;
     TiXmlElement* root = nullptr;
@@ -76,12 +78,12 @@ void WriteRecord(const std::wstring& filePath, const wchar_t* recordName, const 
     root->LinkEndChild(record);
     fill(*record);
     if (SaveStateFile(document, nativePath)) {
-      Log::WriteLog(messages.function, __LINE__, messages.saved + Bracketed(filePath), Log::kDebug);
+      Log::WriteLog(messages.function, __LINE__, messages.saved + Bracketed(shownPath), Log::kDebug);
     } else {
-      Log::WriteLog(messages.function, __LINE__, messages.failed + Bracketed(filePath), Log::kError);
+      Log::WriteLog(messages.function, __LINE__, messages.failed + Bracketed(shownPath), Log::kError);
     }
   } catch (const std::exception& exception) {
-    ReportException(exception, messages.function, __LINE__, messages.failed, filePath);
+    ReportException(exception, messages.function, __LINE__, messages.failed, shownPath);
   }
 }
 

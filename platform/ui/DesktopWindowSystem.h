@@ -13,6 +13,14 @@
 
 namespace platform::ui_detail {
 
+// How far a window manager's frame reaches past a top-level window on each side.
+struct FrameExtents {
+  int left = 0;
+  int right = 0;
+  int top = 0;
+  int bottom = 0;
+};
+
 class DesktopWindowSystem {
  public:
   virtual ~DesktopWindowSystem() = default;
@@ -29,6 +37,14 @@ class DesktopWindowSystem {
   // Makes the dialog's top-level widget transient for another program's window, so the
   // window manager keeps it above that window.
   virtual bool SetTransientOwner(WindowRecord& dialog, std::uint32_t owner) = 0;
+  // Has the window manager offer no resize, maximise or full screen for a dialog of a
+  // fixed size, nor minimise unless its template has a minimise box, as its title bar
+  // offers on the desktop it was made for. Called when the dialog's native window exists
+  // and before it is first mapped.
+  virtual void OfferFixedSizeActions(WindowRecord& dialog) = 0;
+  // The frame the window manager has put around one of this program's top-level
+  // windows; false while there is none (not framed yet, or no window manager).
+  virtual bool GetFrameExtents(std::uint64_t nativeWindow, FrameExtents& extents) = 0;
 
   // Names the current tray host; 0 when there is none.
   virtual std::uint64_t TrayHost() = 0;

@@ -167,7 +167,7 @@ UiWindow BuildDialog(Dialog* owner, ModuleHandle module, const DialogTemplate& d
   int clientWidth = toPixelsX(dialogTemplate.width);
   int clientHeight = toPixelsY(dialogTemplate.height);
   // Without a sizing border the user cannot resize the window, and the window manager
-  // offers no maximise.
+  // offers no maximise or full screen (the window type, given when it is first shown).
   dialog->fixedSize = (dialogTemplate.style & WS_THICKFRAME) == 0 && (dialogTemplate.style & WS_CHILD) == 0;
   SizeFrame(*dialog, clientWidth, clientHeight + frame->MenuHeight());
   frame->LayOut();

@@ -12,6 +12,8 @@ class NullWindowSystem : public DesktopWindowSystem {
   bool BringToFront(std::uint32_t) override { return false; }
   bool RequestClose(std::uint32_t) override { return false; }
   bool SetTransientOwner(WindowRecord&, std::uint32_t) override { return false; }
+  void OfferFixedSizeActions(WindowRecord&) override {}
+  bool GetFrameExtents(std::uint64_t, FrameExtents&) override { return false; }
   // No host to name: 1 stands for one while the toolkit reports a tray.
   std::uint64_t TrayHost() override { return QSystemTrayIcon::isSystemTrayAvailable() ? 1 : 0; }
   bool IsDocked(std::uint64_t) override { return false; }

@@ -193,6 +193,14 @@ bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int he
   return true;
 }
 
+bool KeepWindowPlaced(UiWindow window, std::function<Point(int width, int height)> place) {
+  WindowRecord* record = FindRecord(window);
+  if (record == nullptr || !record->frame || record->kind != WindowKind::Dialog || !place) return false;
+  record->placement = std::move(place);
+  ui_detail::ApplyPlacement(*record);
+  return true;
+}
+
 bool GetWindowRect(UiWindow window, Rect& rect) {
   WindowRecord* record = FindRecord(window);
   if (record == nullptr || !record->frame) return false;

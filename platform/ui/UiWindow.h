@@ -9,6 +9,7 @@
 // of window with their own handle type, so both sets of functions can be linked into
 // one program.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/service/WindowMessages.h"
@@ -154,6 +155,12 @@ bool MoveWindow(UiWindow window, int x, int y, int width, int height, bool repai
 // yet or not; a shown window stays as it is on the screen meanwhile.
 bool SetWindowPos(UiWindow window, ZOrder order, int x, int y, int width, int height, unsigned int flags);
 bool GetWindowRect(UiWindow window, Rect& rect);   // screen coordinates
+// Places a top-level window by its whole outer size, the window manager's frame
+// included: place gets the outer width and height and gives the outer top-left corner.
+// A window manager frames a window only after it is shown and says how thick the frame
+// is later still, so the rule is kept: the window is placed now with the frame known so
+// far (none before the first show) and again whenever its frame changes.
+bool KeepWindowPlaced(UiWindow window, std::function<Point(int width, int height)> place);
 bool GetClientRect(UiWindow window, Rect& rect);   // left and top are 0
 bool ScreenToClient(UiWindow window, Point& point);
 

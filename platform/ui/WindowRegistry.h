@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,8 @@ struct WindowRecord {
   bool topMost = false;
   // Dialogs without a sizing border keep the size the program gives them.
   bool fixedSize = false;
+  // Where the whole window goes for its outer size (see KeepWindowPlaced).
+  std::function<Point(int width, int height)> placement;
   // Another program's window this one stays above (see SetExternalOwner).
   std::unique_ptr<QWindow> externalOwner;
   IconHandle icons[2] = {nullptr, nullptr};

@@ -5,12 +5,15 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/ui/DefaultProcessing.h"
+#include "platform/ui/DesktopWindowSystem.h"
 #include "platform/ui/MessagePump.h"
+#include "platform/ui/X11WindowSystem.h"
 
 namespace platform::ui_detail {
 
@@ -67,8 +70,28 @@ bool FrameWidget::event(QEvent* event) {
       LayOut();
       return result;
     }
+    case QEvent::Show: {
+      bool result = QWidget::event(event);
+      if (WindowRecord* record = FindRecord(WindowOfWidget(this))) {
+        // The native window exists now, and is mapped only after this event.
+        if (record->fixedSize) OpenDesktopWindowSystem(WindowsOf::ThisProgram)->OfferFixedSizeActions(*record);
+        // Once shown, the toolkit knows a frame of its own (some platforms only then).
+        ApplyPlacement(*record);
+      }
+      return result;
+    }
     default: return QWidget::event(event);
   }
+}
+
+bool FrameWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  if (IsFrameExtentsChange(eventType, message)) {
+    // After the toolkit has taken the event in itself.
+    QTimer::singleShot(0, this, [this] {
+      if (WindowRecord* record = FindRecord(WindowOfWidget(this))) ApplyPlacement(*record);
+    });
+  }
+  return QWidget::nativeEvent(eventType, message, result);
 }
 
 ClientWidget::ClientWidget(QWidget* parent) : QWidget(parent) {
@@ -181,6 +204,30 @@ void SizeFrame(WindowRecord& record, int width, int height) {
   } else {
     record.frame->resize(width, height);
   }
+}
+
+void ApplyPlacement(WindowRecord& record) {
+  if (!record.placement || !record.frame) return;
+  QWidget& frame = *record.frame;
+  // The frame the window manager announces (_NET_FRAME_EXTENTS) rather than the
+  // toolkit's idea of it, which lags until the next move the toolkit sees; before the
+  // announcement, and on other platforms, the toolkit's idea is all there is. The
+  // window is placed again, not left to the window manager with a gravity that pins the
+  // frame's corner: the toolkit rewrites the size hints, gravity included, at every show
+  // and every move, so a gravity of ours would not last.
+  FrameExtents extents;
+  if (frame.internalWinId() == 0 ||
+      !OpenDesktopWindowSystem(WindowsOf::ThisProgram)->GetFrameExtents(frame.internalWinId(), extents)) {
+    const QRect outer = frame.frameGeometry();
+    const QRect inner = frame.geometry();
+    extents = FrameExtents{inner.left() - outer.left(), outer.right() - inner.right(), inner.top() - outer.top(),
+                           outer.bottom() - inner.bottom()};
+  }
+  const Point corner =
+      record.placement(frame.width() + extents.left + extents.right, frame.height() + extents.top + extents.bottom);
+  // Given without the frame, the window's own place goes to the window manager as it is
+  // (static gravity) and the frame around it, whatever the toolkit thinks of the frame.
+  frame.setGeometry(corner.x + extents.left, corner.y + extents.top, frame.width(), frame.height());
 }
 
 void ApplyCursorTo(QWidget* widget) {

@@ -13,7 +13,8 @@
 namespace platform::ui_detail {
 
 // The top-level widget: menu bar on top, client area below; close and activation
-// become messages.
+// become messages. A window kept placed by a rule is placed again when it is shown
+// and when the window manager frames it anew.
 class FrameWidget : public QWidget {
  public:
   FrameWidget() : QWidget(nullptr) {}
@@ -22,6 +23,7 @@ class FrameWidget : public QWidget {
 
  protected:
   bool event(QEvent* event) override;
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 };
 
 // The client area of a dialog: paint and mouse input become messages.
@@ -66,6 +68,10 @@ class StaticFrameWidget : public QWidget {
 // Gives a top-level window the size of its client area plus menu bar; a window of a
 // fixed size keeps it against the user and the window manager.
 void SizeFrame(WindowRecord& record, int width, int height);
+
+// Places a top-level window by its placement rule, for its size with the window
+// manager's frame as the window system knows it now; nothing without a rule.
+void ApplyPlacement(WindowRecord& record);
 
 // The cursor SetCursor chose, shown over the window that has the mouse (or the capture).
 void ApplyCursorTo(QWidget* widget);

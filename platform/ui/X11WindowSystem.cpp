@@ -8,12 +8,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/core/TextCodec.h"
 
 namespace platform::ui_detail {
 
 namespace {
+
+// Left, right, top and bottom, as the window manager sets them on the framed window.
+constexpr char kFrameExtentsName[] = "_NET_FRAME_EXTENTS";
+constexpr std::uint32_t kLargestFrameSide = 4096;
 
 std::vector<xcb_window_t> WindowList(const std::string& bytes) {
   std::vector<xcb_window_t> windows(bytes.size() / sizeof(xcb_window_t));
@@ -117,6 +122,47 @@ class X11WindowSystem : public DesktopWindowSystem {
     dialog.externalOwner.reset(QWindow::fromWinId(owner));
     if (!dialog.externalOwner) return false;
     native->setTransientParent(dialog.externalOwner.get());
+    return true;
+  }
+
+  void OfferFixedSizeActions(WindowRecord& dialog) override {
+    // A window manager decides itself what it offers (_NET_WM_ALLOWED_ACTIONS). openbox
+    // takes the fixed size (minimum = maximum in WM_NORMAL_HINTS) as no resize and no
+    // maximise, yet for a window of the normal or dialog type it still draws a
+    // maximise button (one that does nothing) and offers full screen; the Motif hints
+    // leave both alone. Only the window type takes them away: a toolbar is offered
+    // moving and closing only, a utility window keeps minimise.
+    QWindow* native = dialog.frame ? dialog.frame->windowHandle() : nullptr;
+    if (native == nullptr || dialog.frame->internalWinId() == 0) return;
+    const bool minimise = (dialog.style & WS_MINIMIZEBOX) != 0;
+    // The toolkit writes the type anew whenever the window's flags change, and takes
+    // this property in each time (its values: 0x8 toolbar, 0x20 utility).
+    native->setProperty("_q_xcb_wm_window_type", minimise ? 0x20 : 0x8);
+    std::vector<xcb_atom_t> types{x11_.Atom(minimise ? "_NET_WM_WINDOW_TYPE_UTILITY" : "_NET_WM_WINDOW_TYPE_TOOLBAR")};
+    if ((native->flags() & Qt::WindowType_Mask) == Qt::Dialog) types.push_back(x11_.Atom("_NET_WM_WINDOW_TYPE_DIALOG"));
+    types.push_back(x11_.Atom("_NET_WM_WINDOW_TYPE_NORMAL"));
+    const xcb_atom_t property = x11_.Atom("_NET_WM_WINDOW_TYPE");
+    for (xcb_atom_t atom : types) {
+      if (atom == XCB_ATOM_NONE) return;  // the toolkit makes them all at its start
+    }
+    if (property == XCB_ATOM_NONE) return;
+    xcb_change_property(x11_.Get(), XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(dialog.frame->internalWinId()),
+                        property, XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(types.size()), types.data());
+  }
+
+  bool GetFrameExtents(std::uint64_t nativeWindow, FrameExtents& extents) override {
+    if (nativeWindow == 0) return false;
+    const auto bytes =
+        x11_.Property(static_cast<xcb_window_t>(nativeWindow), x11_.Atom(kFrameExtentsName), XCB_ATOM_CARDINAL);
+    std::uint32_t values[4];
+    if (!bytes || bytes->size() != sizeof values) return false;
+    std::memcpy(values, bytes->data(), sizeof values);
+    // A side thicker than any screen is no frame but a broken property.
+    for (std::uint32_t value : values) {
+      if (value > kLargestFrameSide) return false;
+    }
+    extents = FrameExtents{static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+                           static_cast<int>(values[3])};
     return true;
   }
 
@@ -250,6 +296,21 @@ class X11WindowSystem : public DesktopWindowSystem {
 
 std::unique_ptr<DesktopWindowSystem> MakeX11WindowSystem(X11Connection connection) {
   return std::make_unique<X11WindowSystem>(std::move(connection));
+}
+
+bool IsFrameExtentsChange(const QByteArray& eventType, const void* message) {
+  if (eventType != "xcb_generic_event_t" || message == nullptr) return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+  // Atoms stay for the server's lifetime, and the toolkit talks to one server.
+  static xcb_atom_t frameExtents = XCB_ATOM_NONE;
+  if (frameExtents == XCB_ATOM_NONE) {
+    std::optional<X11Connection> toolkit = X11Connection::OfToolkit();
+    if (!toolkit) return false;
+    frameExtents = toolkit->Atom(kFrameExtentsName);
+  }
+  return frameExtents != XCB_ATOM_NONE &&
+         reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom == frameExtents;
 }
 
 }  // namespace platform::ui_detail

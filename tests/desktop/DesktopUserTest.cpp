@@ -104,7 +104,8 @@ TEST_F(DesktopUser, TheTraysLinesLandInTheUsersOwnDayFile) {
   WaitFor([&] { return corvane_test::ReadLogText(logFolder).find("Set Notification Date OK") != std::string::npos; }, 10000);
   const std::string log = corvane_test::ReadLogText(logFolder);
   EXPECT_NE(log.find("CheckUpdate Cancel! User is not Administrator"), std::string::npos) << log;
-  EXPECT_NE(log.find("Set Notification Date OK"), std::string::npos) << log;
+  EXPECT_NE(log.find("Set Notification Date OK [" + UserInfo(user).string() + "]"), std::string::npos)
+      << "the file named as the system names it: " << log;
   for (const auto& entry : fs::directory_iterator(logFolder)) {
     struct stat status {};
     ASSERT_EQ(::stat(entry.path().c_str(), &status), 0);

@@ -71,6 +71,46 @@ class UnderWindowManager : public ::testing::Test {
     return std::nullopt;
   }
 
+  // A window of a fixed size with only a close box, as the window manager treats it:
+  // it offers moving and closing, not resizing, maximising, full screen or minimising,
+  // and draws the window's icon and the close box only. (openbox takes the fixed size
+  // alone as no resize and no maximise in _NET_WM_ALLOWED_ACTIONS, but still draws a
+  // maximise button and offers full screen.) A pager's request for full screen is
+  // refused: the window stays where it is, framed.
+  void ExpectOnlyMoveAndClose(xcb_window_t window) {
+    const std::vector<std::uint32_t> hints = probe_->Values(window, "WM_NORMAL_HINTS");
+    const platform::Rect area = probe_->Geometry(window);
+    ASSERT_GE(hints.size(), 9u);
+    EXPECT_EQ(hints[0] & 0x30, 0x30u) << "minimum and maximum size given";
+    EXPECT_EQ((std::vector<std::uint32_t>{hints[5], hints[6], hints[7], hints[8]}),
+              (std::vector<std::uint32_t>{static_cast<std::uint32_t>(area.Width()), static_cast<std::uint32_t>(area.Height()),
+                                          static_cast<std::uint32_t>(area.Width()),
+                                          static_cast<std::uint32_t>(area.Height())}))
+        << "minimum and maximum are the window's size";
+    for (const char* action : {"_NET_WM_ACTION_CLOSE", "_NET_WM_ACTION_MOVE"}) {
+      EXPECT_TRUE(probe_->HasAtom(window, "_NET_WM_ALLOWED_ACTIONS", action)) << action;
+    }
+    for (const char* action : {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_FULLSCREEN",
+                               "_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MINIMIZE"}) {
+      EXPECT_FALSE(probe_->HasAtom(window, "_NET_WM_ALLOWED_ACTIONS", action)) << action;
+    }
+    EXPECT_EQ(probe_->TitleBarSquares(window), 2) << "the window's icon and the close box, no maximise button";
+    const platform::Rect frame = probe_->FrameRect(window);
+    probe_->RequestState(window, "_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_FULLSCREEN");
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_FALSE(probe_->HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN"));
+    EXPECT_EQ(probe_->FrameRect(window), frame) << "neither moved nor unframed";
+  }
+
+  // The chooser from the viewer's menu, once the window manager has taken it in.
+  void OpenChooser(std::optional<platform::TopLevelWindow>& chooser) {
+    ChooseLineFromMenu();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(WaitFor([&] { return (chooser = Find(0, platform::Utf8ToWide(kChooserTitle))).has_value(); }, 20000))
+        << "no chooser";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  }
+
   // The menu "設定" at the left end of the menu bar, then its one item.
   void ChooseLineFromMenu() {
     const platform::Rect viewer = probe_->Geometry(viewerWindow_);
@@ -92,10 +132,7 @@ class UnderWindowManager : public ::testing::Test {
 TEST_F(UnderWindowManager, TheViewerOffersNoMaximiseAndKeepsItsSize) {
   const platform::Rect before = probe_->Geometry(viewerWindow_);
   EXPECT_EQ(before.Width(), 500);
-  EXPECT_TRUE(probe_->HasAtom(viewerWindow_, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_CLOSE")) << "actions are listed";
-  for (const char* action : {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE"}) {
-    EXPECT_FALSE(probe_->HasAtom(viewerWindow_, "_NET_WM_ALLOWED_ACTIONS", action)) << action;
-  }
+  ExpectOnlyMoveAndClose(viewerWindow_);
   // A pager asks to maximise it, the program to make it larger: the size stays.
   probe_->RequestState(viewerWindow_, "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_WM_STATE_MAXIMIZED_VERT");
   probe_->RequestSize(viewerWindow_, 900, 700);
@@ -106,19 +143,22 @@ TEST_F(UnderWindowManager, TheViewerOffersNoMaximiseAndKeepsItsSize) {
   EXPECT_FALSE(probe_->HasAtom(viewerWindow_, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT"));
 }
 
+TEST_F(UnderWindowManager, TheChooserOffersNoMaximiseOrFullScreen) {
+  std::optional<platform::TopLevelWindow> chooser;
+  OpenChooser(chooser);
+  if (HasFatalFailure()) return;
+  ExpectOnlyMoveAndClose(chooser->x11Window);
+}
+
 TEST_F(UnderWindowManager, TheViewerIsTopMostFromItsFirstShowOn) {
   EXPECT_TRUE(probe_->HasAtom(viewerWindow_, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"));
   EXPECT_EQ(probe_->UnmapsSinceWatch(), 0) << "becoming top-most must not take the shown window off the screen";
 }
 
 TEST_F(UnderWindowManager, TheChooserFromTheMenuIsOnTopPaintedAndTakesAClick) {
-  ChooseLineFromMenu();
-  if (HasFatalFailure()) return;
-
   std::optional<platform::TopLevelWindow> chooser;
-  ASSERT_TRUE(WaitFor([&] { return (chooser = Find(0, platform::Utf8ToWide(kChooserTitle))).has_value(); }, 20000))
-      << "no chooser";
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  OpenChooser(chooser);
+  if (HasFatalFailure()) return;
   EXPECT_TRUE(probe_->IsTopMost(chooser->x11Window)) << "the chooser must not open behind the top-most viewer";
   const std::vector<std::uint32_t> owner = probe_->Values(chooser->x11Window, "WM_TRANSIENT_FOR");
   EXPECT_EQ(owner.empty() ? 0u : owner[0], viewerWindow_);

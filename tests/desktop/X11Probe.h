@@ -88,6 +88,99 @@ class X11Probe {
     std::free(origin);
     return rect;
   }
+  // Screen rectangle of what the window covers with the window manager's frame, as
+  // xwininfo -frame reports it: the window's ancestor that is a child of the root, its
+  // border included. Without a window manager, the window itself.
+  platform::Rect FrameRect(xcb_window_t window) const {
+    const xcb_window_t frame = FrameWindow(window);
+    platform::Rect rect;
+    auto* geometry = xcb_get_geometry_reply(connection_.get(), xcb_get_geometry(connection_.get(), frame), nullptr);
+    if (geometry != nullptr) {
+      const int border = geometry->border_width;
+      rect = platform::Rect{geometry->x, geometry->y, geometry->x + geometry->width + 2 * border,
+                            geometry->y + geometry->height + 2 * border};
+    }
+    std::free(geometry);
+    return rect;
+  }
+  // The window's ancestor that is a child of the root (the window itself unframed).
+  xcb_window_t FrameWindow(xcb_window_t window) const {
+    for (int depth = 0; depth < 64; ++depth) {
+      auto* tree = xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), window), nullptr);
+      if (tree == nullptr) return window;
+      const xcb_window_t parent = tree->parent;
+      std::free(tree);
+      if (parent == root_ || parent == XCB_WINDOW_NONE) break;
+      window = parent;
+    }
+    return window;
+  }
+  // The square pictures the window manager shows in the window's title bar (its icon and
+  // its buttons, each a window of its own in openbox's frame): the viewable square
+  // windows inside the frame above the window's own area.
+  int TitleBarSquares(xcb_window_t window) const {
+    const platform::Rect frame = FrameRect(window);
+    const platform::Rect client = Geometry(window);
+    int squares = 0;
+    std::vector<xcb_window_t> pending{FrameWindow(window)};
+    while (!pending.empty()) {
+      const xcb_window_t at = pending.back();
+      pending.pop_back();
+      auto* tree = xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), at), nullptr);
+      if (tree == nullptr) continue;
+      const xcb_window_t* children = xcb_query_tree_children(tree);
+      for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+        if (children[i] == window) continue;
+        auto* attributes = xcb_get_window_attributes_reply(
+            connection_.get(), xcb_get_window_attributes(connection_.get(), children[i]), nullptr);
+        const bool viewable = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(attributes);
+        if (!viewable) continue;
+        pending.push_back(children[i]);
+        const platform::Rect rect = Geometry(children[i]);
+        if (rect.Width() == rect.Height() && rect.Width() >= 6 && rect.top >= frame.top && rect.bottom <= client.top) {
+          ++squares;
+        }
+      }
+      std::free(tree);
+    }
+    return squares;
+  }
+  // The shown top-level window with the title (_NET_WM_NAME), as a pager finds it; 0
+  // when there is none.
+  xcb_window_t FindByTitle(const std::string& title) const {
+    std::vector<std::uint32_t> windows = Values(root_, "_NET_CLIENT_LIST");
+    if (windows.empty()) {
+      // No window manager: the mapped children of the root.
+      auto* tree = xcb_query_tree_reply(connection_.get(), xcb_query_tree(connection_.get(), root_), nullptr);
+      if (tree != nullptr) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+          auto* attributes = xcb_get_window_attributes_reply(
+              connection_.get(), xcb_get_window_attributes(connection_.get(), children[i]), nullptr);
+          if (attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE) windows.push_back(children[i]);
+          std::free(attributes);
+        }
+      }
+      std::free(tree);
+    }
+    for (std::uint32_t window : windows) {
+      if (Text(window, "_NET_WM_NAME") == title) return window;
+    }
+    return 0;
+  }
+  // A text property (UTF-8 or Latin-1 bytes as they are); empty when not set.
+  std::string Text(xcb_window_t window, const char* property) const {
+    std::string text;
+    auto* reply = xcb_get_property_reply(
+        connection_.get(), xcb_get_property(connection_.get(), 0, window, Atom(property), XCB_ATOM_ANY, 0, 4096), nullptr);
+    if (reply != nullptr && reply->format == 8) {
+      text.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                  static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+    }
+    std::free(reply);
+    return text;
+  }
   // The mapped child of the root window that is on top of all others (for a managed
   // window: its frame), and whether window lies inside it.
   bool IsTopMost(xcb_window_t window) const {

@@ -312,15 +312,17 @@ TEST_F(UserInfoFile, AFileThatCannotBeWrittenGivesTheNgEntry) {
   EXPECT_EQ(capture.Entries()[1].message, L"Set Notification Date NG [" + WidePath() + L"]");
 }
 
-TEST_F(UserInfoFile, TheUserPathIsExpandedAndShownAsGiven) {
+TEST_F(UserInfoFile, TheUserPathIsExpandedAndLoggedAsTheSystemNamesIt) {
   corvane_test::ScopedEnv dataHome("XDG_DATA_HOME", (folder.path() / "data").string());
+  // The program's own form, "\" separators after the data folder.
   std::wstring given = Velunor::Quillon::Common::GetUserInfoFilePath();
   DebugOutputCapture capture;
   CUserInfoFile file(given);
   file.SetNotificationDate(DateTime(2016, 3, 16, 8, 0), 1, 0);
-  EXPECT_TRUE(fs::is_regular_file(folder.path() / "data/Hoxa/Zembrolite/userinfo.xml"));
+  const fs::path written = folder.path() / "data/Hoxa/Zembrolite/userinfo.xml";
+  EXPECT_TRUE(fs::is_regular_file(written));
   ASSERT_EQ(capture.Entries().size(), 1u);
-  EXPECT_EQ(capture.Entries()[0].message, L"Set Notification Date OK [" + given + L"]");
+  EXPECT_EQ(capture.Entries()[0].message, L"Set Notification Date OK [" + platform::Utf8ToWide(written.string()) + L"]");
   DateTime date;
   int count = 0, show = 0;
   EXPECT_EQ(file.GetNotificationDate(date, count, show), 1);
