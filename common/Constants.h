@@ -6,8 +6,6 @@
 
 namespace Velunor::Quillon::Common {
 
-// The product web site is under the reserved .example domain, so no address of this build
-// reaches a real host.
 inline constexpr wchar_t kProductFolderName[] = L"Zembrolite";
 inline constexpr wchar_t kDataFolderName[] = L"Hoxa\\Zembrolite";
 inline constexpr wchar_t kSummaryDataFileName[] = L"summarydata.xml";
@@ -21,7 +19,6 @@ inline constexpr wchar_t kSendSizeElement[] = L"send_size";
 inline constexpr wchar_t kRecvSizeElement[] = L"recv_size";
 inline constexpr wchar_t kUnknownSizeElement[] = L"unknown_size";
 inline constexpr wchar_t kSysInfoFileName[] = L"sysinfo.xml";
-inline constexpr wchar_t kSysInfoRootElement[] = L"system_info";
 inline constexpr wchar_t kSysInfoVersionElement[] = L"version";
 inline constexpr wchar_t kUpdateCheckElement[] = L"update_chk";
 inline constexpr wchar_t kUpdateCheckDateElement[] = L"date";
@@ -50,8 +47,6 @@ inline constexpr wchar_t kKeyNicWatchIntervalSec[] = L"NicWatchIntervalSec";
 inline constexpr wchar_t kDefaultNicWatchIntervalSec[] = L"5";
 inline constexpr wchar_t kKeyExclusionListFileName[] = L"ExclusionListFileName";
 inline constexpr wchar_t kDefaultExclusionListFileName[] = L"exclusion.dat";
-inline constexpr wchar_t kKeyPeriodMonth[] = L"PeriodMonth";
-inline constexpr wchar_t kDefaultPeriodMonth[] = L"12";
 inline constexpr wchar_t kKeyBasicCharge[] = L"BasicCharge";
 inline constexpr wchar_t kDefaultBasicCharge[] = L"29400";
 inline constexpr wchar_t kKeyBasicChargeLimitSize[] = L"BasicChargeLimitSize";
@@ -69,17 +64,13 @@ inline constexpr wchar_t kDefaultGuidNotificationWndText01[] = L"";
 inline constexpr wchar_t kKeyUpdateNotificationWndText01[] = L"UpdateNotificationWndText01";
 inline constexpr wchar_t kDefaultUpdateNotificationWndText01[] = L"";
 inline constexpr wchar_t kLinePriceFileName[] = L"lineprice.xml";
-inline constexpr wchar_t kLinePriceVersionElement[] = L"version";
 inline constexpr wchar_t kPriceLogicElement[] = L"price_logic";
-inline constexpr wchar_t kLinePriceDownloadUrl[] = L"http://www.zembrolite.example/sorane/mervix_v2/lineprice.xml";
 inline constexpr wchar_t kLineSelectElement[] = L"lineselect";
-inline constexpr wchar_t kLineNameElement[] = L"name";
 inline constexpr wchar_t kZoneCountElement[] = L"zonecnt";
 inline constexpr wchar_t kLineIdElement[] = L"line_id";
 inline constexpr wchar_t kDescription1Element[] = L"description1";
 inline constexpr wchar_t kDescription2Element[] = L"description2";
 inline constexpr wchar_t kZoneElement[] = L"zone";
-inline constexpr wchar_t kZoneIndexElement[] = L"index";
 inline constexpr wchar_t kTrafficUnitElement[] = L"trafficunit";
 inline constexpr wchar_t kTrafficMinElement[] = L"trafficmin";
 inline constexpr wchar_t kTrafficMaxElement[] = L"trafficmax";
@@ -106,10 +97,6 @@ inline constexpr wchar_t kProductName[] = L"ミルカナ ソラネ/ソラネプ�
 inline constexpr wchar_t kProductName2[] = L"ミルカナ ソラネ/ソラネプラス　ノルディカ";
 inline constexpr wchar_t kMsgUpdateFailedRestart[] = L"情報の更新に失敗しました。\r\nミルカナ ソラネ/ソラネプラス　ノルディカを再起動して下さい。";
 inline constexpr wchar_t kMsgStartFailedReinstall[] = L"ミルカナ ソラネ/ソラネプラス　ノルディカの起動に失敗しました。\r\n再度インストールを実施してください。";
-inline constexpr wchar_t kMsgUpdating[] = L"最新の情報に更新します。\r\n※お客様の環境によっては、処理に暫く時間が掛かる場合があります。";
-inline constexpr wchar_t kMsgUpdateFailedRetry[] = L"情報の更新に失敗しました。\r\n次回起動時に再度更新処理を行います。";
 inline constexpr wchar_t kMsgCannotStartUpdate[] = L"更新機能を起動できません。\r\nミルカナ ソラネ/ソラネプラス　ノルディカを再起動して下さい。";
-inline constexpr wchar_t kDownloadSuffix[] = L"_DL";
-inline constexpr wchar_t kInitialVersion[] = L"0.0.0";
 
 }  // namespace Velunor::Quillon::Common
