@@ -9,15 +9,6 @@ namespace Velunor::Quillon::Common {
 inline constexpr wchar_t kProductFolderName[] = L"Zembrolite";
 inline constexpr wchar_t kDataFolderName[] = L"Hoxa\\Zembrolite";
 inline constexpr wchar_t kSummaryDataFileName[] = L"summarydata.xml";
-inline constexpr wchar_t kSummaryRootElement[] = L"xml";
-inline constexpr wchar_t kInstallDateElement[] = L"install_date";
-inline constexpr wchar_t kYearElement[] = L"year";
-inline constexpr wchar_t kMonthElement[] = L"month";
-inline constexpr wchar_t kUnitElement[] = L"unit";
-inline constexpr wchar_t kDateTimeElement[] = L"datetime";
-inline constexpr wchar_t kSendSizeElement[] = L"send_size";
-inline constexpr wchar_t kRecvSizeElement[] = L"recv_size";
-inline constexpr wchar_t kUnknownSizeElement[] = L"unknown_size";
 inline constexpr wchar_t kSysInfoFileName[] = L"sysinfo.xml";
 inline constexpr wchar_t kSysInfoVersionElement[] = L"version";
 inline constexpr wchar_t kUpdateCheckElement[] = L"update_chk";

@@ -7,6 +7,7 @@
 #include <exception>
 #include <string>
 
+#include "collector/SummaryFileFormat.h"
 #include "common/ConfigSettings.h"
 #include "common/Constants.h"
 #include "common/PathUtil.h"
@@ -108,11 +109,11 @@ int CTaskWindow::GetInstallDate(platform::DateTime& date) {
     Common::LoadXmlFile(document, path);
     const TiXmlElement* root = document.RootElement();
     if (root == nullptr) return 0;
-    const TiXmlElement* element = root->FirstChildElement(Common::ToXmlName(Common::kInstallDateElement));
+    const TiXmlElement* element = root->FirstChildElement(Common::ToXmlName(SummaryFormat::kInstallDateElement));
     if (element == nullptr) return 0;
     std::wstring text;
     Common::GetElementText(element, text);
-    if (text.size() != 8) return 0;
+    if (text.size() != SummaryFormat::kInstallDateLength) return 0;
     int year = boost::lexical_cast<int>(text.substr(0, 4));
     int month = boost::lexical_cast<int>(text.substr(4, 2));
     int day = boost::lexical_cast<int>(text.substr(6, 2));
