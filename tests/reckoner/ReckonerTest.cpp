@@ -118,6 +118,9 @@ TEST(ReckonerFiles, ChosenLineIsWrittenInPlaceKeepingTheRest) {
   ASSERT_EQ(::chown(sandbox.DataFolder().c_str(), 0, 0), 0);
   boost::filesystem::remove(path);
   ASSERT_TRUE(CPriceFiles::WriteSelectedName(L"ソラネプラス　"));
+  EXPECT_EQ(corvane_test::ReadFile(path),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<lineselect>\r\n    <version>1</version>\r\n"
+            "    <lineselect name=\"ソラネプラス　\" />\r\n</lineselect>\r\n");
   Ui::CPriceLogic price;
   EXPECT_EQ(price.LoadLineSelect(), 1);
   EXPECT_EQ(price.GetSelectedLineName(), L"ソラネプラス　");
