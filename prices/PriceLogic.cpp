@@ -11,6 +11,7 @@
 #include "common/StringUtil.h"
 #include "platform/core/TextCodec.h"
 #include "prices/LineFilePaths.h"
+#include "prices/PriceFileFormat.h"
 #include "prices/PriceNumbers.h"
 #include "prices/XmlReading.h"
 
@@ -49,7 +50,7 @@ int CPriceLogic::LoadLineSelectDocument(const TiXmlDocument& document) {
     return 0;
   }
   std::wstring name;
-  if (!FirstAttributeValue(root->FirstChildElement(ToXmlName(Common::kLineSelectElement)), name) ||
+  if (!FirstAttributeValue(root->FirstChildElement(ToXmlName(kLineSelectElement)), name) ||
       name.empty()) {
     return 0;
   }
@@ -74,11 +75,11 @@ int CPriceLogic::LoadLinePriceDocument(const TiXmlDocument& document) {
   m_lines.clear();
   const TiXmlElement* root = document.RootElement();
   const TiXmlElement* priceLogic =
-      root != nullptr ? root->FirstChildElement(ToXmlName(Common::kPriceLogicElement)) : nullptr;
+      root != nullptr ? root->FirstChildElement(ToXmlName(kPriceLogicElement)) : nullptr;
   if (priceLogic == nullptr) {
     return 0;
   }
-  const std::string entryName = ToXmlName(Common::kLineSelectElement);
+  const std::string entryName = ToXmlName(kLineSelectElement);
   for (const TiXmlElement* entry = priceLogic->FirstChildElement(entryName); entry != nullptr;
        entry = entry->NextSiblingElement(entryName)) {
     std::wstring name;
