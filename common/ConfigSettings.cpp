@@ -7,7 +7,6 @@
 #include <memory>
 #include <mutex>
 
-#include "common/Constants.h"
 #include "common/StringUtil.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/NativePath.h"

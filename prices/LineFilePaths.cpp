@@ -1,6 +1,5 @@
 #include "prices/LineFilePaths.h"
 
-#include "common/Constants.h"
 #include "common/PathUtil.h"
 
 namespace Velunor::Quillon::Ui {

@@ -7,14 +7,11 @@
 using namespace Velunor::Quillon::Common;
 
 TEST(Constants, TextsOthersRelyOn) {
-  EXPECT_EQ(std::wstring(kDefaultGuidNotificationWndText01), L"");
-  EXPECT_EQ(std::wstring(kDefaultUpdateNotificationWndText01), L"");
   EXPECT_EQ(std::wstring(kProductName), std::wstring(kProductName2));
   EXPECT_NE(std::wstring(kProductName).find(L"ミルカナ ソラネ"), std::wstring::npos);
   EXPECT_NE(std::wstring(kProductName).find(L"\u3000ノルディカ"), std::wstring::npos);
   EXPECT_EQ(std::wstring(kMsgStartFailedReinstall).find(kProductName), 0u);
   EXPECT_NE(std::wstring(kMsgStartFailedReinstall).find(L"。\r\n再度"), std::wstring::npos);
-  EXPECT_EQ(std::wstring(kDataFolderName), L"Hoxa\\Zembrolite");
 }
 
 TEST(Constants, QueryTemplateHoldsEachPlaceholderOnceInOrder) {
