@@ -9,8 +9,8 @@
 
 #include "collector/SummaryFileFormat.h"
 #include "common/ConfigSettings.h"
-#include "common/Constants.h"
 #include "common/PathUtil.h"
+#include "common/ProductName.h"
 #include "common/StringUtil.h"
 #include "common/XmlFile.h"
 #include "platform/core/DebugOutput.h"
@@ -22,6 +22,7 @@
 #include "platform/ui/NotifyIcon.h"
 #include "platform/ui/PopupMenu.h"
 #include "resources/tray/TrayResources.h"
+#include "viewer/CommandLine.h"
 
 namespace Velunor::Quillon::Resident {
 
@@ -96,7 +97,7 @@ void CTaskWindow::DeleteTrayIcon() {
 
 void CTaskWindow::ShowGraph(int previousMonth) {
   std::wstring path = Common::GetModuleFolder() + kViewerExeName;
-  platform::ShellOpen(path, previousMonth == 1 ? kPreviousMonthArgument : L"");
+  platform::ShellOpen(path, previousMonth == 1 ? Ui::kPreviousMonthArgument : L"");
 }
 
 void CTaskWindow::Uninstall() { platform::ShellOpen(Common::GetModuleFolder() + kUninstallShortcutName); }

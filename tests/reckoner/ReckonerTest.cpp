@@ -7,13 +7,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <string>
 
+#include "common/ProductName.h"
 #include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
 #include "reckoner/LineChooser.h"
+#include "reckoner/Messages.h"
 #include "reckoner/PriceFiles.h"
 #include "reckoner/Reckoner.h"
 #include "tests/OtherUserLock.h"
@@ -31,6 +34,11 @@ const bool kOffscreen = [] {
 }();
 
 const char kSelectPlus[] = "<?xml version=\"1.0\" ?><lineselect><version>7</version><lineselect name=\"ソラネプラス　\"/></lineselect>";
+
+TEST(ReckonerMessages, MissingFilesNameTheProductFirst) {
+  EXPECT_EQ(std::wstring(kMsgStartFailedReinstall).find(Common::kProductName), 0u);
+  EXPECT_NE(std::wstring(kMsgStartFailedReinstall).find(L"。\r\n再度"), std::wstring::npos);
+}
 
 TEST(ReckonerCheck, ReadyMissingOrUnreadable) {
   struct Case {
