@@ -15,8 +15,8 @@
 
 #include <boost/filesystem.hpp>
 
+#include "collector/SummaryFileFormat.h"
 #include "collector/SummaryFileStore.h"
-#include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "common/PathUtil.h"
 #include "common/Saturating.h"
@@ -53,11 +53,11 @@ struct ElementNames {
 const ElementNames& Names() {
   static const ElementNames names = [] {
     const auto utf8 = [](const wchar_t* name) { return Common::ToMultiByteString(name, Common::kUtf8CodePageFlag); };
-    return ElementNames{utf8(Common::kSummaryRootElement), utf8(Common::kInstallDateElement),
-                        utf8(Common::kYearElement),        utf8(Common::kMonthElement),
-                        utf8(Common::kUnitElement),        utf8(Common::kDateTimeElement),
-                        utf8(Common::kSendSizeElement),    utf8(Common::kRecvSizeElement),
-                        utf8(Common::kUnknownSizeElement)};
+    return ElementNames{utf8(SummaryFormat::kSummaryRootElement), utf8(SummaryFormat::kInstallDateElement),
+                        utf8(SummaryFormat::kYearElement),         utf8(SummaryFormat::kMonthElement),
+                        utf8(SummaryFormat::kUnitElement),         utf8(SummaryFormat::kDateTimeElement),
+                        utf8(SummaryFormat::kSendSizeElement),     utf8(SummaryFormat::kRecvSizeElement),
+                        utf8(SummaryFormat::kUnknownSizeElement)};
   }();
   return names;
 }
@@ -108,7 +108,7 @@ bool ReadSize(const char* text, std::uint64_t& value) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   value = 0;
   const char* digit = text;
-  for (; *digit >= '0' && *digit <= '9'; ++digit) {
+  for (; SummaryFormat::IsSizeDigit(*digit); ++digit) {
     const unsigned next = static_cast<unsigned>(*digit - '0');
     if (value > (kMax - next) / 10) return false;
     value = value * 10 + next;
@@ -333,10 +333,10 @@ bool CSummaryFile::WriteInterval(const TrafficCounts& counts) const {
                kError);
       return false;
     }
-    const std::string year = Digits("%04d", now.GetYear());
-    const std::string month = Digits("%02d", now.GetMonth());
-    const std::string stamp = Digits("%02d%02d%02d", now.GetDay(), now.GetHour(), now.GetMinute());
-    const std::string today = Digits("%04d%02d%02d", now.GetYear(), now.GetMonth(), now.GetDay());
+    const std::string year = Digits(SummaryFormat::kYearFormat, now.GetYear());
+    const std::string month = Digits(SummaryFormat::kMonthFormat, now.GetMonth());
+    const std::string stamp = Digits(SummaryFormat::kDateTimeFormat, now.GetDay(), now.GetHour(), now.GetMinute());
+    const std::string today = Digits(SummaryFormat::kInstallDateFormat, now.GetYear(), now.GetMonth(), now.GetDay());
 
     const CSummaryFileStore store(GetNativePath());
     TiXmlDocument document;

@@ -7,7 +7,6 @@
 #include <memory>
 #include <mutex>
 
-#include "common/Constants.h"
 #include "common/StringUtil.h"
 #include "platform/core/DebugOutput.h"
 #include "platform/core/NativePath.h"
@@ -22,6 +21,8 @@ constexpr std::size_t kProfileBufferChars = 255;
 constexpr std::size_t kModuleNameChars = 260;
 constexpr std::size_t kDebugUrlReadChars = 255;
 
+// The product web site is under the reserved .example domain, so no address of this build
+// reaches a real host.
 #define CORVANE_SITE L"www.zembrolite.example"
 
 ConfigSettings& Settings() {

@@ -5,6 +5,37 @@
 
 namespace Velunor::Quillon::Common {
 
+// config.ini: its name beside the program, its section, and each key with the default
+// text the ini reader is handed. Numbers are kept as text for that reason.
+inline constexpr wchar_t kConfigFileName[] = L"config.ini";
+inline constexpr wchar_t kConfigSection[] = L"Config";
+inline constexpr wchar_t kKeyLogLevel[] = L"LogLevel";
+inline constexpr wchar_t kDefaultLogLevel[] = L"0";
+inline constexpr wchar_t kKeyBufferSize[] = L"BufferSize";
+inline constexpr wchar_t kDefaultBufferSize[] = L"64";
+inline constexpr wchar_t kKeyXMLWriteIntervalSec[] = L"XMLWriteIntervalSec";
+inline constexpr wchar_t kDefaultXMLWriteIntervalSec[] = L"600";
+inline constexpr wchar_t kKeyNicWatchIntervalSec[] = L"NicWatchIntervalSec";
+inline constexpr wchar_t kDefaultNicWatchIntervalSec[] = L"5";
+inline constexpr wchar_t kKeyExclusionListFileName[] = L"ExclusionListFileName";
+inline constexpr wchar_t kDefaultExclusionListFileName[] = L"exclusion.dat";
+inline constexpr wchar_t kKeyBasicCharge[] = L"BasicCharge";
+inline constexpr wchar_t kDefaultBasicCharge[] = L"29400";
+inline constexpr wchar_t kKeyBasicChargeLimitSize[] = L"BasicChargeLimitSize";
+inline constexpr wchar_t kDefaultBasicChargeLimitSize[] = L"209715200";
+inline constexpr wchar_t kKeyPAYGUnitCharge[] = L"PAYGUnitCharge";
+inline constexpr wchar_t kDefaultPAYGUnitCharge[] = L"315";
+inline constexpr wchar_t kKeyPAYGUnitSize[] = L"PAYGUnitSize";
+inline constexpr wchar_t kDefaultPAYGUnitSize[] = L"10485760";
+inline constexpr wchar_t kKeyPAYGChargeLimitSize[] = L"PAYGChargeLimitSize";
+inline constexpr wchar_t kDefaultPAYGChargeLimitSize[] = L"1258291200";
+inline constexpr wchar_t kKeyVersionCheckIntervalDays[] = L"VersionCheckIntervalDays";
+inline constexpr wchar_t kDefaultVersionCheckIntervalDays[] = L"1";
+inline constexpr wchar_t kKeyGuidNotificationWndText01[] = L"GuidNotificationWndText01";
+inline constexpr wchar_t kDefaultGuidNotificationWndText01[] = L"";
+inline constexpr wchar_t kKeyUpdateNotificationWndText01[] = L"UpdateNotificationWndText01";
+inline constexpr wchar_t kDefaultUpdateNotificationWndText01[] = L"";
+
 struct ConfigSettings {
   int LogLevel = 0;
   int BufferSize = 64;

@@ -7,7 +7,6 @@
 #include <cwchar>
 
 #include "common/ConfigSettings.h"
-#include "common/Constants.h"
 #include "common/PathUtil.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/Clock.h"

@@ -8,6 +8,11 @@
 
 namespace Velunor::Quillon::Common::Log {
 
+// The day files' folder (Common::GetLogFolder, Common::GetUserLogFolder) and the end of
+// their names.
+inline constexpr wchar_t kLogFolderName[] = L"Log";
+inline constexpr wchar_t kLogFileExtension[] = L".log";
+
 enum LogSeverity {
   kEmergency = 0,
   kAlert = 1,

@@ -5,6 +5,15 @@
 
 namespace Velunor::Quillon::Common {
 
+// The product's data folder below the machine's and the user's data folders, and the
+// data files whose paths are built here. kProductFolderName, the folder's last part, is
+// also the agent name of the tray's HTTP requests.
+inline constexpr wchar_t kProductFolderName[] = L"Zembrolite";
+inline constexpr wchar_t kDataFolderName[] = L"Hoxa\\Zembrolite";
+inline constexpr wchar_t kSummaryDataFileName[] = L"summarydata.xml";
+inline constexpr wchar_t kSysInfoFileName[] = L"sysinfo.xml";
+inline constexpr wchar_t kUserInfoFileName[] = L"userinfo.xml";
+
 // Special-folder numbers the programs ask for.
 inline constexpr int kCsidlAppData = 26;
 inline constexpr int kCsidlCommonAppData = 35;

@@ -5,6 +5,9 @@
 
 namespace Velunor::Quillon::Ui {
 
+inline constexpr wchar_t kLineSelectFileName[] = L"lineselect.xml";
+inline constexpr wchar_t kLinePriceFileName[] = L"lineprice.xml";
+
 // GetCommonAppDataFolder() + "Hoxa\Zembrolite\lineselect.xml", not yet expanded.
 std::wstring GetLineSelectFilePath();
 // GetCommonAppDataFolder() + "Hoxa\Zembrolite\lineprice.xml", not yet expanded.

@@ -4,8 +4,8 @@
 
 #include <exception>
 
-#include "common/Constants.h"
 #include "common/StringUtil.h"
+#include "prices/PriceFileFormat.h"
 #include "prices/PriceNumbers.h"
 #include "prices/XmlReading.h"
 
@@ -32,16 +32,16 @@ int CPriceLine::Parse(const TiXmlElement* entry) {
     return 0;
   }
   std::wstring text;
-  if (!ReadChildText(entry, Common::kDescription1Element, text)) return 0;
+  if (!ReadChildText(entry, kDescription1Element, text)) return 0;
   SetDescription1(text);
-  if (!ReadChildText(entry, Common::kDescription2Element, text)) return 0;
+  if (!ReadChildText(entry, kDescription2Element, text)) return 0;
   SetDescription2(text);
-  if (!ReadChildText(entry, Common::kLineIdElement, text)) return 0;
+  if (!ReadChildText(entry, kLineIdElement, text)) return 0;
   SetLineId(text);
-  if (!ReadChildText(entry, Common::kZoneCountElement, text) || !SetZoneCount(text)) return 0;
+  if (!ReadChildText(entry, kZoneCountElement, text) || !SetZoneCount(text)) return 0;
 
-  for (const TiXmlElement* element = entry->FirstChildElement(ToXmlName(Common::kZoneElement));
-       element != nullptr; element = element->NextSiblingElement(ToXmlName(Common::kZoneElement))) {
+  for (const TiXmlElement* element = entry->FirstChildElement(ToXmlName(kZoneElement));
+       element != nullptr; element = element->NextSiblingElement(ToXmlName(kZoneElement))) {
     std::unique_ptr<CPriceZone> zone;
     try {
       zone = ReadZone(element);
@@ -75,11 +75,11 @@ int CPriceLine::ParseZone(const TiXmlElement* element, CPriceZone& zone) {
     return 0;
   }
   std::wstring text;
-  if (!ReadChildText(element, Common::kTrafficUnitElement, text) || !zone.SetTrafficUnit(text)) return 0;
-  if (!ReadChildText(element, Common::kTrafficMinElement, text) || !zone.SetTrafficMin(text)) return 0;
-  if (!ReadChildText(element, Common::kTrafficMaxElement, text) || !zone.SetTrafficMax(text)) return 0;
-  if (!ReadChildText(element, Common::kSlopeElement, text) || !zone.SetSlope(text)) return 0;
-  if (!ReadChildText(element, Common::kConstPriceElement, text) || !zone.SetConstPrice(text)) return 0;
+  if (!ReadChildText(element, kTrafficUnitElement, text) || !zone.SetTrafficUnit(text)) return 0;
+  if (!ReadChildText(element, kTrafficMinElement, text) || !zone.SetTrafficMin(text)) return 0;
+  if (!ReadChildText(element, kTrafficMaxElement, text) || !zone.SetTrafficMax(text)) return 0;
+  if (!ReadChildText(element, kSlopeElement, text) || !zone.SetSlope(text)) return 0;
+  if (!ReadChildText(element, kConstPriceElement, text) || !zone.SetConstPrice(text)) return 0;
   return 1;
 }
 

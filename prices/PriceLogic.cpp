@@ -5,12 +5,13 @@
 #include <exception>
 #include <limits>
 
-#include "common/Constants.h"
 #include "common/PathUtil.h"
 #include "common/Saturating.h"
 #include "common/StringUtil.h"
 #include "platform/core/TextCodec.h"
+#include "prices/ComparisonQueryTemplate.h"
 #include "prices/LineFilePaths.h"
+#include "prices/PriceFileFormat.h"
 #include "prices/PriceNumbers.h"
 #include "prices/XmlReading.h"
 
@@ -49,7 +50,7 @@ int CPriceLogic::LoadLineSelectDocument(const TiXmlDocument& document) {
     return 0;
   }
   std::wstring name;
-  if (!FirstAttributeValue(root->FirstChildElement(ToXmlName(Common::kLineSelectElement)), name) ||
+  if (!FirstAttributeValue(root->FirstChildElement(ToXmlName(kLineSelectElement)), name) ||
       name.empty()) {
     return 0;
   }
@@ -74,11 +75,11 @@ int CPriceLogic::LoadLinePriceDocument(const TiXmlDocument& document) {
   m_lines.clear();
   const TiXmlElement* root = document.RootElement();
   const TiXmlElement* priceLogic =
-      root != nullptr ? root->FirstChildElement(ToXmlName(Common::kPriceLogicElement)) : nullptr;
+      root != nullptr ? root->FirstChildElement(ToXmlName(kPriceLogicElement)) : nullptr;
   if (priceLogic == nullptr) {
     return 0;
   }
-  const std::string entryName = ToXmlName(Common::kLineSelectElement);
+  const std::string entryName = ToXmlName(kLineSelectElement);
   for (const TiXmlElement* entry = priceLogic->FirstChildElement(entryName); entry != nullptr;
        entry = entry->NextSiblingElement(entryName)) {
     std::wstring name;
@@ -136,7 +137,7 @@ std::wstring CPriceLogic::GetEstimatedChargeText(const CMonthTraffic& month) con
   return GroupThousands(TruncatePrice(price));
 }
 
-void CPriceLogic::ResetQuery() { m_query = Common::kComparisonQueryTemplate; }
+void CPriceLogic::ResetQuery() { m_query = kComparisonQueryTemplate; }
 
 void CPriceLogic::MakeComparisonQuery(const CMonthTraffic& month, int slot, int hasData) {
   std::uint32_t traffic = 0;
@@ -146,16 +147,15 @@ void CPriceLogic::MakeComparisonQuery(const CMonthTraffic& month, int slot, int 
     EvaluateMonth(month, price, value);
     traffic = BytesToMiB(month.GetMonthTotal());
   }
-  const wchar_t* placeholders[3] = {Common::kTraffic3Placeholder, Common::kEstTraffic3Placeholder,
-                                    Common::kPrice3Placeholder};
+  const wchar_t* placeholders[3] = {kTraffic3Placeholder, kEstTraffic3Placeholder, kPrice3Placeholder};
   if (slot == 0) {
-    placeholders[0] = Common::kTraffic1Placeholder;
-    placeholders[1] = Common::kEstTraffic1Placeholder;
-    placeholders[2] = Common::kPrice1Placeholder;
+    placeholders[0] = kTraffic1Placeholder;
+    placeholders[1] = kEstTraffic1Placeholder;
+    placeholders[2] = kPrice1Placeholder;
   } else if (slot == 1) {
-    placeholders[0] = Common::kTraffic2Placeholder;
-    placeholders[1] = Common::kEstTraffic2Placeholder;
-    placeholders[2] = Common::kPrice2Placeholder;
+    placeholders[0] = kTraffic2Placeholder;
+    placeholders[1] = kEstTraffic2Placeholder;
+    placeholders[2] = kPrice2Placeholder;
   }
   // Printed unsigned: a signed print would show a count above 2^31 as negative.
   const std::wstring values[3] = {std::to_wstring(traffic), std::to_wstring(value),
@@ -168,7 +168,7 @@ void CPriceLogic::MakeComparisonQuery(const CMonthTraffic& month, int slot, int 
 std::wstring CPriceLogic::ReplaceName() {
   const CPriceLine* line = FirstSelectedLine();
   const std::wstring name = line != nullptr ? line->GetLineId() : std::wstring();
-  m_query = Common::ReplaceString(m_query, Common::kNamePlaceholder, name, 0, -1);
+  m_query = Common::ReplaceString(m_query, kNamePlaceholder, name, 0, -1);
   return m_query;
 }
 

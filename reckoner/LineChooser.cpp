@@ -2,10 +2,11 @@
 
 #include <optional>
 
-#include "common/Constants.h"
+#include "common/ProductName.h"
 #include "platform/core/Process.h"
 #include "platform/ui/ExternalWindows.h"
 #include "platform/ui/MessageBox.h"
+#include "reckoner/Messages.h"
 
 namespace Velunor::Quillon::Reckoner {
 
@@ -96,7 +97,7 @@ void CLineChooser::Choose(int index) {
 void CLineChooser::OnOk() {
   if (m_choice < 0) return;
   if (!CPriceFiles::WriteSelectedName(m_lines[static_cast<std::size_t>(m_choice)].name)) {
-    platform::MessageBox(Handle(), Common::kMsgUpdateFailedRestart, Common::kProductName,
+    platform::MessageBox(Handle(), kMsgUpdateFailedRestart, Common::kProductName,
                          platform::MB_OK | platform::MB_ICONERROR);
     EndDialog(kCancelled);
     return;

@@ -2,13 +2,13 @@
 
 #include <tinyxml.h>
 
-#include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "common/PathUtil.h"
 #include "common/StringUtil.h"
 #include "common/XmlFile.h"
 #include "platform/core/NativePath.h"
 #include "prices/LineFilePaths.h"
+#include "prices/PriceFileFormat.h"
 #include "prices/PriceLogic.h"
 #include "prices/XmlReading.h"
 
@@ -80,16 +80,16 @@ bool CPriceFiles::WriteSelectedName(const std::wstring& name) {
     }
     document.Clear();
     document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
-    auto* root = new TiXmlElement(Common::ToXmlName(Common::kLineSelectListElement));
-    auto* version = new TiXmlElement(Common::ToXmlName(Common::kLineSelectVersionElement));
+    auto* root = new TiXmlElement(Common::ToXmlName(Ui::kLineSelectListElement));
+    auto* version = new TiXmlElement(Common::ToXmlName(Ui::kLineSelectVersionElement));
     version->LinkEndChild(new TiXmlText("1"));
     root->LinkEndChild(version);
     document.LinkEndChild(root);
   }
   TiXmlElement* root = document.RootElement();
-  TiXmlElement* entry = root->FirstChildElement(Common::ToXmlName(Common::kLineSelectElement));
+  TiXmlElement* entry = root->FirstChildElement(Common::ToXmlName(Ui::kLineSelectElement));
   if (entry == nullptr) {
-    entry = new TiXmlElement(Common::ToXmlName(Common::kLineSelectElement));
+    entry = new TiXmlElement(Common::ToXmlName(Ui::kLineSelectElement));
     root->LinkEndChild(entry);
   }
   // The viewer reads the first attribute, whatever its name.
@@ -97,7 +97,7 @@ bool CPriceFiles::WriteSelectedName(const std::wstring& name) {
   if (TiXmlAttribute* attribute = entry->FirstAttribute()) {
     attribute->SetValue(value.c_str());
   } else {
-    entry->SetAttribute(Common::ToXmlName(Common::kLineSelectNameElement).c_str(), value.c_str());
+    entry->SetAttribute(Common::ToXmlName(Ui::kLineSelectNameElement).c_str(), value.c_str());
   }
   if (!Common::SaveSharedXmlFile(document, path, error)) {
     Log::WriteLog(kWriteFunction, __LINE__, L"cannot write the chosen line: " + Wide(error), Log::kError);

@@ -2,9 +2,11 @@
 
 #include <vector>
 
-#include "common/Constants.h"
+#include "common/ProductName.h"
 #include "platform/ui/MessageBox.h"
+#include "reckoner/CommandLine.h"
 #include "reckoner/LineChooser.h"
+#include "reckoner/Messages.h"
 #include "reckoner/PriceFiles.h"
 
 namespace Velunor::Quillon::Reckoner {
@@ -23,10 +25,10 @@ int CheckFiles() {
   switch (CPriceFiles::Check()) {
     case PriceFileState::Ready: return kReady;
     case PriceFileState::Missing:
-      ShowError(Common::kMsgStartFailedReinstall);
+      ShowError(kMsgStartFailedReinstall);
       return kFilesMissing;
     case PriceFileState::Unreadable:
-      ShowError(Common::kMsgUpdateFailedRestart);
+      ShowError(kMsgUpdateFailedRestart);
       return kFilesUnreadable;
   }
   return kFilesUnreadable;
@@ -35,7 +37,7 @@ int CheckFiles() {
 int ChooseLine() {
   std::vector<LineEntry> lines;
   if (!CPriceFiles::ReadLines(lines) || lines.empty()) {
-    ShowError(Common::kMsgCannotStartUpdate);
+    ShowError(kMsgCannotStartUpdate);
     return kCancelled;
   }
   CLineChooser chooser(std::move(lines), CPriceFiles::ReadSelectedName());
@@ -45,7 +47,7 @@ int ChooseLine() {
 }  // namespace
 
 int ReckonerMain(const std::wstring& arguments) {
-  if (arguments == Common::kReckonerArgument) return ChooseLine();
+  if (arguments == kReckonerArgument) return ChooseLine();
   return CheckFiles();
 }
 

@@ -1,7 +1,7 @@
-#include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "platform/core/ChildProcess.h"
 #include "platform/ui/MessageLoop.h"
+#include "reckoner/CommandLine.h"
 #include "reckoner/Reckoner.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +9,6 @@ int main(int argc, char** argv) {
   Velunor::Quillon::Common::Log::SetLogFolderKind(Velunor::Quillon::Common::Log::LogFolderKind::kUser);
   const std::wstring arguments = platform::JoinArguments(argc, argv);
   // The chooser is a window and needs a display; the check runs without one.
-  if (arguments == Velunor::Quillon::Common::kReckonerArgument && !platform::StartUi(argc, argv)) return 1;
+  if (arguments == Velunor::Quillon::Reckoner::kReckonerArgument && !platform::StartUi(argc, argv)) return 1;
   return Velunor::Quillon::Reckoner::ReckonerMain(arguments);
 }

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "common/PathUtil.h"
 #include "platform/core/NativePath.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "common/Constants.h"
 #include "common/LogMessage.h"
+#include "common/PathUtil.h"
 #include "common/StringUtil.h"
 #include "platform/net/HttpConnection.h"
 #include "platform/net/HttpError.h"

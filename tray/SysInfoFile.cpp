@@ -6,7 +6,6 @@
 #include <boost/filesystem.hpp>
 #include <tinyxml.h>
 
-#include "common/Constants.h"
 #include "common/PathUtil.h"
 #include "common/StringUtil.h"
 #include "platform/core/DebugOutput.h"
@@ -40,7 +39,7 @@ int CSysInfoFile::GetVersion(CVersionNumber& version) {
     const TiXmlElement* root = LoadRoot(document, NativePath(m_filePath));
     if (!root) return 0;
     std::wstring text;
-    if (!ChildText(*root, Common::kSysInfoVersionElement, text)) return 0;
+    if (!ChildText(*root, kSysInfoVersionElement, text)) return 0;
     return version.Parse(text) == 1 ? 1 : 0;
   } catch (const std::exception& exception) {
     ReportException(exception);
@@ -53,12 +52,12 @@ int CSysInfoFile::GetUpdateCheck(platform::DateTime& date, CVersionNumber& versi
     TiXmlDocument document;
     const TiXmlElement* root = LoadRoot(document, NativePath(m_filePath));
     if (!root) return 0;
-    const TiXmlElement* record = root->FirstChildElement(Utf8Name(Common::kUpdateCheckElement));
+    const TiXmlElement* record = root->FirstChildElement(Utf8Name(kUpdateCheckElement));
     if (!record) return 0;
     std::wstring text;
-    if (!ChildText(*record, Common::kUpdateCheckDateElement, text) || text.size() != 8) return 0;
+    if (!ChildText(*record, kUpdateCheckDateElement, text) || text.size() != kUpdateCheckDateLength) return 0;
     if (!date.SetDate(ToInt32(text.substr(0, 4)), ToInt32(text.substr(4, 2)), ToInt32(text.substr(6, 2)))) return 0;
-    if (!ChildText(*record, Common::kUpdateCheckVersionElement, text)) return 0;
+    if (!ChildText(*record, kUpdateCheckVersionElement, text)) return 0;
     return version.Parse(text) == 1 ? 1 : 0;
   } catch (const std::exception& exception) {
     ReportException(exception);
@@ -72,14 +71,14 @@ int CSysInfoFile::SetUpdateCheck(const platform::DateTime& date, const CVersionN
     TiXmlDocument document;
     TiXmlElement* root = LoadRoot(document, nativePath);
     if (!root) return 0;
-    if (TiXmlElement* old = root->FirstChildElement(Utf8Name(Common::kUpdateCheckElement))) root->RemoveChild(old);
-    auto* record = new TiXmlElement(Utf8Name(Common::kUpdateCheckElement));
+    if (TiXmlElement* old = root->FirstChildElement(Utf8Name(kUpdateCheckElement))) root->RemoveChild(old);
+    auto* record = new TiXmlElement(Utf8Name(kUpdateCheckElement));
     root->LinkEndChild(record);
     wchar_t dateText[32];
-    std::swprintf(dateText, sizeof dateText / sizeof dateText[0], L"%04d%02d%02d", date.GetYear(), date.GetMonth(),
-                  date.GetDay());
-    AppendTextElement(*record, Common::kUpdateCheckDateElement, dateText);
-    AppendTextElement(*record, Common::kUpdateCheckVersionElement, DottedVersionText(version));
+    std::swprintf(dateText, sizeof dateText / sizeof dateText[0], kUpdateCheckDateFormat, date.GetYear(),
+                  date.GetMonth(), date.GetDay());
+    AppendTextElement(*record, kUpdateCheckDateElement, dateText);
+    AppendTextElement(*record, kUpdateCheckVersionElement, DottedVersionText(version));
     SaveStateFile(document, nativePath);
     return 1;
   } catch (const std::exception& exception) {

@@ -7,12 +7,21 @@
 //       <version>a.b.c</version>
 //       <update_chk><date>yyyyMMdd</date><version>a.b.c</version></update_chk>
 //   </system_info>
+#include <cstddef>
 #include <string>
 
 #include "platform/core/DateTime.h"
 #include "tray/VersionNumber.h"
 
 namespace Velunor::Quillon::Resident {
+
+inline constexpr wchar_t kSysInfoVersionElement[] = L"version";
+inline constexpr wchar_t kUpdateCheckElement[] = L"update_chk";
+inline constexpr wchar_t kUpdateCheckDateElement[] = L"date";
+inline constexpr wchar_t kUpdateCheckVersionElement[] = L"version";
+// update_chk's date: the day of the check, yyyyMMdd.
+inline constexpr wchar_t kUpdateCheckDateFormat[] = L"%04d%02d%02d";
+inline constexpr std::size_t kUpdateCheckDateLength = 8;
 
 class CSysInfoFile {
  public:

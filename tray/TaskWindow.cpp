@@ -7,9 +7,10 @@
 #include <exception>
 #include <string>
 
+#include "collector/SummaryFileFormat.h"
 #include "common/ConfigSettings.h"
-#include "common/Constants.h"
 #include "common/PathUtil.h"
+#include "common/ProductName.h"
 #include "common/StringUtil.h"
 #include "common/XmlFile.h"
 #include "platform/core/DebugOutput.h"
@@ -21,6 +22,7 @@
 #include "platform/ui/NotifyIcon.h"
 #include "platform/ui/PopupMenu.h"
 #include "resources/tray/TrayResources.h"
+#include "viewer/CommandLine.h"
 
 namespace Velunor::Quillon::Resident {
 
@@ -95,7 +97,7 @@ void CTaskWindow::DeleteTrayIcon() {
 
 void CTaskWindow::ShowGraph(int previousMonth) {
   std::wstring path = Common::GetModuleFolder() + kViewerExeName;
-  platform::ShellOpen(path, previousMonth == 1 ? kPreviousMonthArgument : L"");
+  platform::ShellOpen(path, previousMonth == 1 ? Ui::kPreviousMonthArgument : L"");
 }
 
 void CTaskWindow::Uninstall() { platform::ShellOpen(Common::GetModuleFolder() + kUninstallShortcutName); }
@@ -108,11 +110,11 @@ int CTaskWindow::GetInstallDate(platform::DateTime& date) {
     Common::LoadXmlFile(document, path);
     const TiXmlElement* root = document.RootElement();
     if (root == nullptr) return 0;
-    const TiXmlElement* element = root->FirstChildElement(Common::ToXmlName(Common::kInstallDateElement));
+    const TiXmlElement* element = root->FirstChildElement(Common::ToXmlName(SummaryFormat::kInstallDateElement));
     if (element == nullptr) return 0;
     std::wstring text;
     Common::GetElementText(element, text);
-    if (text.size() != 8) return 0;
+    if (text.size() != SummaryFormat::kInstallDateLength) return 0;
     int year = boost::lexical_cast<int>(text.substr(0, 4));
     int month = boost::lexical_cast<int>(text.substr(4, 2));
     int day = boost::lexical_cast<int>(text.substr(6, 2));

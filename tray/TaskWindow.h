@@ -21,7 +21,6 @@ inline constexpr unsigned int WM_TRAY_NOTIFY = platform::WM_APP + 100;
 
 // What the window opens beside the program.
 inline constexpr wchar_t kViewerExeName[] = L"CorvaneViewer.exe";
-inline constexpr wchar_t kPreviousMonthArgument[] = L"-PreviousMonth";
 inline constexpr wchar_t kUninstallShortcutName[] = L"uninstall.lnk";
 
 class CTaskWindow : public platform::Dialog {

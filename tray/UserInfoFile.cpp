@@ -7,7 +7,6 @@
 #include <boost/filesystem.hpp>
 #include <tinyxml.h>
 
-#include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "common/PathUtil.h"
 #include "common/StringUtil.h"
@@ -46,7 +45,7 @@ void ReportException(const std::exception& exception, const wchar_t* function, i
 
 std::wstring DateTimeText(const platform::DateTime& date) {
   wchar_t text[64];
-  std::swprintf(text, sizeof text / sizeof text[0], L"%04d%02d%02d%02d%02d", date.GetYear(), date.GetMonth(),
+  std::swprintf(text, sizeof text / sizeof text[0], kRecordDateFormat, date.GetYear(), date.GetMonth(),
                 date.GetDay(), date.GetHour(), date.GetMinute());
   return text;
 }
@@ -70,7 +69,7 @@ void WriteRecord(const std::wstring& filePath, const wchar_t* recordName, const 
       document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
     }
     if (!root) {
-      root = new TiXmlElement(Utf8Name(Common::kUserInfoRootElement));
+      root = new TiXmlElement(Utf8Name(kUserInfoRootElement));
       document.LinkEndChild(root);
     }
     if (TiXmlElement* old = root->FirstChildElement(Utf8Name(recordName))) root->RemoveChild(old);
@@ -100,7 +99,7 @@ const TiXmlElement* FindRecord(TiXmlDocument& document, const std::wstring& file
 // The 12-character yyyyMMddHHmm date; a piece that is not a number throws.
 bool ReadDateTime(const TiXmlElement& record, const wchar_t* name, platform::DateTime& date) {
   std::wstring text;
-  if (!ChildText(record, name, text) || text.size() != 12) return false;
+  if (!ChildText(record, name, text) || text.size() != kRecordDateLength) return false;
   return date.SetDateTime(ToInt32(text.substr(0, 4)), ToInt32(text.substr(4, 2)), ToInt32(text.substr(6, 2)),
                           ToInt32(text.substr(8, 2)), ToInt32(text.substr(10, 2)), 0);
 }
@@ -115,21 +114,21 @@ bool ReadCount(const TiXmlElement& record, const wchar_t* name, int& count) {
 }  // namespace
 
 void CUserInfoFile::SetNotificationDate(const platform::DateTime& date, int count, int show) {
-  WriteRecord(m_filePath, Common::kNotificationElement, kNotificationMessages, [&](TiXmlElement& record) {
-    AppendTextElement(record, Common::kNotificationDateElement, DateTimeText(date));
-    AppendTextElement(record, Common::kNotificationCountElement, std::to_wstring(count));
-    if (show == 1) record.LinkEndChild(new TiXmlElement(Utf8Name(Common::kNotificationShowElement)));
+  WriteRecord(m_filePath, kNotificationElement, kNotificationMessages, [&](TiXmlElement& record) {
+    AppendTextElement(record, kNotificationDateElement, DateTimeText(date));
+    AppendTextElement(record, kNotificationCountElement, std::to_wstring(count));
+    if (show == 1) record.LinkEndChild(new TiXmlElement(Utf8Name(kNotificationShowElement)));
   });
 }
 
 int CUserInfoFile::GetNotificationDate(platform::DateTime& date, int& count, int& show) {
   try {
     TiXmlDocument document;
-    const TiXmlElement* record = FindRecord(document, m_filePath, Common::kNotificationElement);
+    const TiXmlElement* record = FindRecord(document, m_filePath, kNotificationElement);
     if (!record) return 0;
-    if (!ReadDateTime(*record, Common::kNotificationDateElement, date)) return 0;
-    if (!ReadCount(*record, Common::kNotificationCountElement, count)) return 0;
-    show = record->FirstChildElement(Utf8Name(Common::kNotificationShowElement)) ? 1 : 0;
+    if (!ReadDateTime(*record, kNotificationDateElement, date)) return 0;
+    if (!ReadCount(*record, kNotificationCountElement, count)) return 0;
+    show = record->FirstChildElement(Utf8Name(kNotificationShowElement)) ? 1 : 0;
     return 1;
   } catch (const std::exception& exception) {
     ReportException(exception, L"Velunor::Quillon::Resident::CUserInfoFile::GetNotificationDate", __LINE__,
@@ -139,23 +138,23 @@ int CUserInfoFile::GetNotificationDate(platform::DateTime& date, int& count, int
 }
 
 void CUserInfoFile::SetUpdateDate(const platform::DateTime& date, const CVersionNumber& version, int count) {
-  WriteRecord(m_filePath, Common::kUpdateElement, kUpdateMessages, [&](TiXmlElement& record) {
-    AppendTextElement(record, Common::kUpdateDateElement, DateTimeText(date));
-    AppendTextElement(record, Common::kUpdateCheckVersionElement, DottedVersionText(version));
-    AppendTextElement(record, Common::kUpdateCountElement, std::to_wstring(count));
+  WriteRecord(m_filePath, kUpdateElement, kUpdateMessages, [&](TiXmlElement& record) {
+    AppendTextElement(record, kUpdateDateElement, DateTimeText(date));
+    AppendTextElement(record, kUpdateVersionElement, DottedVersionText(version));
+    AppendTextElement(record, kUpdateCountElement, std::to_wstring(count));
   });
 }
 
 int CUserInfoFile::GetUpdateDate(platform::DateTime& date, CVersionNumber& version, int& count) {
   try {
     TiXmlDocument document;
-    const TiXmlElement* record = FindRecord(document, m_filePath, Common::kUpdateElement);
+    const TiXmlElement* record = FindRecord(document, m_filePath, kUpdateElement);
     if (!record) return 0;
-    if (!ReadDateTime(*record, Common::kUpdateDateElement, date)) return 0;
+    if (!ReadDateTime(*record, kUpdateDateElement, date)) return 0;
     std::wstring versionText;
-    if (!ChildText(*record, Common::kUpdateVersionElement, versionText)) return 0;
+    if (!ChildText(*record, kUpdateVersionElement, versionText)) return 0;
     if (version.Parse(versionText) != 1) return 0;
-    if (!ReadCount(*record, Common::kUpdateCountElement, count)) return 0;
+    if (!ReadCount(*record, kUpdateCountElement, count)) return 0;
     return 1;
   } catch (const std::exception& exception) {
     ReportException(exception, L"Velunor::Quillon::Resident::CUserInfoFile::GetUpdateDate", __LINE__,

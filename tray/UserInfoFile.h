@@ -7,12 +7,26 @@
 //       <notification><date>yyyyMMddHHmm</date><count>n</count><show /></notification>
 //       <update><date>yyyyMMddHHmm</date><version>a.b.c</version><count>n</count></update>
 //   </user_info>
+#include <cstddef>
 #include <string>
 
 #include "platform/core/DateTime.h"
 #include "tray/VersionNumber.h"
 
 namespace Velunor::Quillon::Resident {
+
+inline constexpr wchar_t kUserInfoRootElement[] = L"user_info";
+inline constexpr wchar_t kNotificationElement[] = L"notification";
+inline constexpr wchar_t kNotificationDateElement[] = L"date";
+inline constexpr wchar_t kNotificationCountElement[] = L"count";
+inline constexpr wchar_t kNotificationShowElement[] = L"show";
+inline constexpr wchar_t kUpdateElement[] = L"update";
+inline constexpr wchar_t kUpdateDateElement[] = L"date";
+inline constexpr wchar_t kUpdateVersionElement[] = L"version";
+inline constexpr wchar_t kUpdateCountElement[] = L"count";
+// The date of both records: the minute of the write, yyyyMMddHHmm.
+inline constexpr wchar_t kRecordDateFormat[] = L"%04d%02d%02d%02d%02d";
+inline constexpr std::size_t kRecordDateLength = 12;
 
 class CUserInfoFile {
  public:

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "common/ConfigSettings.h"
-#include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "platform/core/ChildProcess.h"
 #include "platform/ui/ExternalWindows.h"
+#include "reckoner/CommandLine.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -34,7 +34,7 @@ void LineUpdateThreadProc() {
 }
 
 int LineUpdateThread() {
-  std::wstring commandLine = Common::GetModuleFolder() + Common::kReckonerExeName + L" " + Common::kReckonerArgument;
+  std::wstring commandLine = Common::GetModuleFolder() + Reckoner::kReckonerExeName + L" " + Reckoner::kReckonerArgument;
   std::optional<platform::ChildProcess> child = platform::ChildProcess::Start(commandLine);
   if (!child) {
     ReckonerProcessId = 0;

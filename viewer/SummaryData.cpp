@@ -5,17 +5,13 @@
 #include <exception>
 #include <string>
 
-#include "common/Constants.h"
+#include "collector/SummaryFileFormat.h"
 #include "common/PathUtil.h"
 #include "platform/core/TextCodec.h"
 #include "viewer/MonthUsage.h"
 #include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
-
-namespace {
-constexpr std::size_t kInstallDateLength = 8;  // yyyyMMdd
-}
 
 CSummaryData::CSummaryData() { Reset(); }
 
@@ -74,8 +70,9 @@ bool CSummaryData::ReadDocument(const TiXmlDocument& document) {
   std::wstring text;
   // A character outside the basic plane counts twice, so such a text never has eight
   // digits.
-  if (!GetElementText(root->FirstChildElement(ToXmlName(Common::kInstallDateElement)), text) ||
-      platform::Utf16Length(text) != kInstallDateLength || text.size() != kInstallDateLength) {
+  if (!GetElementText(root->FirstChildElement(ToXmlName(SummaryFormat::kInstallDateElement)), text) ||
+      platform::Utf16Length(text) != SummaryFormat::kInstallDateLength ||
+      text.size() != SummaryFormat::kInstallDateLength) {
     return false;
   }
   const int year = ReadDecimalInt(text.substr(0, 4));
@@ -86,7 +83,7 @@ bool CSummaryData::ReadDocument(const TiXmlDocument& document) {
     return false;
   }
   KeepFirstValidChildren(
-      root, Common::kYearElement, m_years,
+      root, SummaryFormat::kYearElement, m_years,
       [](CSummaryYear& year, const TiXmlElement* child) { return year.Parse(child); },
       &CSummaryYear::GetYear);
   return true;

@@ -2,14 +2,10 @@
 
 #include <tinyxml.h>
 
-#include "common/Constants.h"
+#include "collector/SummaryFileFormat.h"
 #include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
-
-namespace {
-constexpr std::size_t kMonthTextLength = 2;
-}
 
 void CSummaryMonth::Clear() {
   m_month = 0;
@@ -25,11 +21,11 @@ int CSummaryMonth::Parse(int year, const TiXmlElement* element) {
   return ParseGuarded([&] {
     Clear();
     m_year = year;
-    if (element == nullptr || !ReadRecordNumber(element, kMonthTextLength, 1, 12, m_month)) {
+    if (element == nullptr || !ReadRecordNumber(element, SummaryFormat::kMonthLength, 1, 12, m_month)) {
       return 0;
     }
     KeepFirstValidChildren(
-        element, Common::kUnitElement, m_units,
+        element, SummaryFormat::kUnitElement, m_units,
         [this](CSummaryUnit& unit, const TiXmlElement* child) {
           return unit.Parse(m_year, m_month, child);
         },

@@ -2,6 +2,7 @@
 
 #include <boost/lexical_cast.hpp>
 
+#include "collector/SummaryFileFormat.h"
 #include "platform/core/TextCodec.h"
 
 namespace Velunor::Quillon::Ui {
@@ -27,7 +28,7 @@ bool IsPlainDigits(const std::wstring& text) {
     return false;
   }
   for (const wchar_t ch : text) {
-    if (ch < L'0' || ch > L'9') {
+    if (!SummaryFormat::IsSizeDigit(ch)) {
       return false;
     }
   }

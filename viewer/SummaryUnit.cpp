@@ -4,15 +4,13 @@
 
 #include <string>
 
-#include "common/Constants.h"
+#include "collector/SummaryFileFormat.h"
 #include "platform/core/TextCodec.h"
 #include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
 
 namespace {
-
-constexpr std::size_t kDateTimeLength = 6;  // DDHHMM
 
 // The first child element of that name must hold plain digits that fit 64 bits.
 bool ReadSize(const TiXmlElement* unit, const wchar_t* name, std::uint64_t& value) {
@@ -46,8 +44,8 @@ int CSummaryUnit::Parse(int year, int month, const TiXmlElement* element) {
 
 int CSummaryUnit::ParseChecked(const TiXmlElement* element) {
   std::wstring stamp;
-  if (!GetElementText(element->FirstChildElement(ToXmlName(Common::kDateTimeElement)), stamp) ||
-      platform::Utf16Length(stamp) != kDateTimeLength) {
+  if (!GetElementText(element->FirstChildElement(ToXmlName(SummaryFormat::kDateTimeElement)), stamp) ||
+      platform::Utf16Length(stamp) != SummaryFormat::kDateTimeLength) {
     return 0;
   }
   // Only the day counts; hour and minute merely record the last write.
@@ -56,9 +54,9 @@ int CSummaryUnit::ParseChecked(const TiXmlElement* element) {
     return 0;
   }
   m_day = day;
-  if (!ReadSize(element, Common::kSendSizeElement, m_sent) ||
-      !ReadSize(element, Common::kRecvSizeElement, m_received) ||
-      !ReadSize(element, Common::kUnknownSizeElement, m_unknown)) {
+  if (!ReadSize(element, SummaryFormat::kSendSizeElement, m_sent) ||
+      !ReadSize(element, SummaryFormat::kRecvSizeElement, m_received) ||
+      !ReadSize(element, SummaryFormat::kUnknownSizeElement, m_unknown)) {
     return 0;
   }
   return 1;

@@ -2,13 +2,12 @@
 
 #include <tinyxml.h>
 
-#include "common/Constants.h"
+#include "collector/SummaryFileFormat.h"
 #include "viewer/SummaryReading.h"
 
 namespace Velunor::Quillon::Ui {
 
 namespace {
-constexpr std::size_t kYearTextLength = 4;
 constexpr int kFirstYear = 100;
 constexpr int kLastYear = 9999;
 }  // namespace
@@ -26,12 +25,12 @@ const CSummaryMonth* CSummaryYear::FindMonth(int month) const {
 int CSummaryYear::Parse(const TiXmlElement* element) {
   return ParseGuarded([&] {
     Clear();
-    if (element == nullptr || !ReadRecordNumber(element, kYearTextLength, kFirstYear, kLastYear, m_year)) {
+    if (element == nullptr || !ReadRecordNumber(element, SummaryFormat::kYearLength, kFirstYear, kLastYear, m_year)) {
       return 0;
     }
     // An empty year is kept.
     KeepFirstValidChildren(
-        element, Common::kMonthElement, m_months,
+        element, SummaryFormat::kMonthElement, m_months,
         [this](CSummaryMonth& month, const TiXmlElement* child) { return month.Parse(m_year, child); },
         &CSummaryMonth::GetMonth);
     return 1;

@@ -4,14 +4,16 @@
 #include <optional>
 
 #include "common/ConfigSettings.h"
-#include "common/Constants.h"
 #include "common/LogMessage.h"
+#include "common/ProductName.h"
 #include "common/SingleInstance.h"
 #include "platform/core/ChildProcess.h"
 #include "platform/service/NamedMutex.h"
 #include "platform/ui/ExternalWindows.h"
 #include "platform/ui/MessageLoop.h"
+#include "reckoner/CommandLine.h"
 #include "resources/viewer/ViewerResources.h"
+#include "viewer/CommandLine.h"
 #include "viewer/MainWnd.h"
 
 namespace Velunor::Quillon::Ui {
@@ -63,7 +65,7 @@ int RunMainWindow(const std::wstring&, int showCommand) {
 }
 
 int RunReckoner() {
-  std::wstring commandLine = Common::GetModuleFolder() + Common::kReckonerExeName;
+  std::wstring commandLine = Common::GetModuleFolder() + Reckoner::kReckonerExeName;
   std::optional<platform::ChildProcess> child = platform::ChildProcess::Start(commandLine);
   if (!child) {
     Log::WriteLog(L"Velunor::Quillon::Ui::RunReckoner", __LINE__, L"cannot start " + commandLine, Log::kError);

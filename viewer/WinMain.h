@@ -11,7 +11,6 @@ namespace Velunor::Quillon::Ui {
 extern int ShowPreviousMonth;
 
 inline constexpr wchar_t kViewerMutexName[] = L"Velunor::Quillon::Ui::WinMain";
-inline constexpr wchar_t kPreviousMonthArgument[] = L"-PreviousMonth";
 
 // The program's exit code: 0 after a normal close and when another viewer runs; 1 when
 // the mutex can be made in no folder (said on stderr); -1 when a window titled with the product name exists, when

@@ -10,4 +10,4 @@ add_library(viewer_models STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SummaryData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ComparisonQuery.cpp)
 target_link_libraries(viewer_models PUBLIC corvane_prices corvane_common platform_core PkgConfig::TINYXML
-  Boost::filesystem)
+  Boost::filesystem PRIVATE collector_summary_format)

@@ -39,6 +39,7 @@ TEST(PathUtil, DataPaths) {
   ScopedEnv root("CORVANE_ROOT", "/sandbox");
   ScopedEnv home("HOME", "/home/u");
   unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(std::wstring(kDataFolderName), L"Hoxa\\Zembrolite");
   EXPECT_EQ(GetCommonAppDataFolder(), L"/sandbox/var/lib\\");
   EXPECT_EQ(GetLogFolder(), L"/sandbox/var/lib\\Hoxa\\Zembrolite\\Log\\");
   EXPECT_EQ(GetSummaryDataFilePath(), L"/sandbox/var/lib\\Hoxa\\Zembrolite\\summarydata.xml");

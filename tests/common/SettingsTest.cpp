@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "common/ConfigSettings.h"
 #include "tests/TestSandbox.h"
 
 using corvane_test::TempFolder;
@@ -30,6 +31,11 @@ std::map<std::string, std::string> RunProbe(const TempFolder& install, const std
 }
 
 }  // namespace
+
+TEST(Settings, PopupTextsWithoutAKeyAreEmpty) {
+  EXPECT_EQ(std::wstring(Velunor::Quillon::Common::kDefaultGuidNotificationWndText01), L"");
+  EXPECT_EQ(std::wstring(Velunor::Quillon::Common::kDefaultUpdateNotificationWndText01), L"");
+}
 
 TEST(Settings, ValuesFromConfigIni) {
   struct Case {

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "common/Constants.h"
+#include "common/ProductName.h"
 #include "platform/core/TextCodec.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"

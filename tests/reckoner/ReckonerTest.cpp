@@ -7,13 +7,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <string>
 
+#include "common/ProductName.h"
 #include "platform/ui/GdiImages.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
 #include "reckoner/LineChooser.h"
+#include "reckoner/Messages.h"
 #include "reckoner/PriceFiles.h"
 #include "reckoner/Reckoner.h"
 #include "tests/OtherUserLock.h"
@@ -31,6 +34,11 @@ const bool kOffscreen = [] {
 }();
 
 const char kSelectPlus[] = "<?xml version=\"1.0\" ?><lineselect><version>7</version><lineselect name=\"ソラネプラス　\"/></lineselect>";
+
+TEST(ReckonerMessages, MissingFilesNameTheProductFirst) {
+  EXPECT_EQ(std::wstring(kMsgStartFailedReinstall).find(Common::kProductName), 0u);
+  EXPECT_NE(std::wstring(kMsgStartFailedReinstall).find(L"。\r\n再度"), std::wstring::npos);
+}
 
 TEST(ReckonerCheck, ReadyMissingOrUnreadable) {
   struct Case {
@@ -118,6 +126,9 @@ TEST(ReckonerFiles, ChosenLineIsWrittenInPlaceKeepingTheRest) {
   ASSERT_EQ(::chown(sandbox.DataFolder().c_str(), 0, 0), 0);
   boost::filesystem::remove(path);
   ASSERT_TRUE(CPriceFiles::WriteSelectedName(L"ソラネプラス　"));
+  EXPECT_EQ(corvane_test::ReadFile(path),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<lineselect>\r\n    <version>1</version>\r\n"
+            "    <lineselect name=\"ソラネプラス　\" />\r\n</lineselect>\r\n");
   Ui::CPriceLogic price;
   EXPECT_EQ(price.LoadLineSelect(), 1);
   EXPECT_EQ(price.GetSelectedLineName(), L"ソラネプラス　");

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Constants.h"
+#include "common/ProductName.h"
 #include "platform/ui/CursorPosition.h"
 #include "platform/ui/MessageLoop.h"
 #include "platform/ui/NotificationArea.h"

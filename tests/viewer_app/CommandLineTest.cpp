@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "common/Constants.h"
+#include "common/ProductName.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
 #include "platform/ui/GdiImages.h"

@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-#include "common/Constants.h"
+#include "common/ProductName.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
 #include "platform/ui/ExternalWindows.h"
 #include "tests/TestUser.h"

@@ -7,6 +7,7 @@
 #include "tests/viewer_models/ModelSandbox.h"
 #include "viewer/ComparisonQuery.h"
 #include "viewer/MonthUsage.h"
+#include "prices/ComparisonQueryTemplate.h"
 #include "prices/PriceLogic.h"
 #include "viewer/SummaryData.h"
 
@@ -16,6 +17,22 @@ namespace {
 using platform::DateTime;
 
 constexpr std::uint64_t kMiB = 1048576;
+
+TEST(ComparisonQueryTemplateTest, HoldsEachPlaceholderOnceInOrder) {
+  const std::wstring query = kComparisonQueryTemplate;
+  const wchar_t* placeholders[] = {kTraffic1Placeholder, kEstTraffic1Placeholder, kPrice1Placeholder,
+                                   kTraffic2Placeholder, kEstTraffic2Placeholder, kPrice2Placeholder,
+                                   kTraffic3Placeholder, kEstTraffic3Placeholder, kPrice3Placeholder,
+                                   kNamePlaceholder};
+  std::size_t last = 0;
+  for (const wchar_t* placeholder : placeholders) {
+    const auto at = query.find(placeholder);
+    ASSERT_NE(at, std::wstring::npos) << placeholder;
+    EXPECT_EQ(query.find(placeholder, at + 1), std::wstring::npos);
+    EXPECT_GT(at, last);
+    last = at;
+  }
+}
 
 TEST(ComparisonMonthsTest, CurrentMonthAndTheTwoBefore) {
   struct Case {
