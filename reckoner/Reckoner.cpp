@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "common/Constants.h"
-#include "platform/ui/MessageBox.h"
+#include "platform/ui/windows/MessageBox.h"
 #include "reckoner/LineChooser.h"
 #include "reckoner/PriceFiles.h"
 

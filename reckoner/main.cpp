@@ -1,7 +1,7 @@
 #include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "platform/core/ChildProcess.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "reckoner/Reckoner.h"
 
 int main(int argc, char** argv) {

@@ -16,10 +16,10 @@
 #include "platform/core/NativePath.h"
 #include "platform/core/Shell.h"
 #include "platform/service/MessageQueue.h"
-#include "platform/ui/CursorPosition.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/NotifyIcon.h"
-#include "platform/ui/PopupMenu.h"
+#include "platform/ui/desktop/NotifyIcon.h"
+#include "platform/ui/desktop/PopupMenu.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/windows/CursorPosition.h"
 #include "resources/tray/TrayResources.h"
 
 namespace Velunor::Quillon::Resident {

@@ -7,7 +7,7 @@
 #include "common/Constants.h"
 #include "common/LogMessage.h"
 #include "platform/core/ChildProcess.h"
-#include "platform/ui/ExternalWindows.h"
+#include "platform/ui/desktop/ExternalWindows.h"
 
 namespace Velunor::Quillon::Ui {
 

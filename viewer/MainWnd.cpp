@@ -5,7 +5,7 @@
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "platform/core/Shell.h"
-#include "platform/ui/GdiImages.h"
+#include "platform/ui/drawing/GdiImages.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/ComparisonQuery.h"
 #include "viewer/LineUpdate.h"

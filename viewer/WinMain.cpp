@@ -9,8 +9,8 @@
 #include "common/SingleInstance.h"
 #include "platform/core/ChildProcess.h"
 #include "platform/service/NamedMutex.h"
-#include "platform/ui/ExternalWindows.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/desktop/ExternalWindows.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"
 

@@ -3,7 +3,7 @@
 // price-file check by CorvaneReckoner, then the main window until it is closed.
 #include <string>
 
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/Resources.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -3,7 +3,7 @@
 // object's lifetime; the previous font comes back and the font is deleted at the end.
 #include <string>
 
-#include "platform/ui/GdiObjects.h"
+#include "platform/ui/drawing/GdiObjects.h"
 
 namespace Velunor::Quillon::Ui {
 

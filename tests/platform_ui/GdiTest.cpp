@@ -1,13 +1,13 @@
 // Drawing into memory bitmaps, checked at pixels.
 #include <gtest/gtest.h>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/GdiText.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/DrawnTextRecord.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/platform_ui/UiTestSupport.h"

@@ -8,17 +8,17 @@
 
 #include <chrono>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiImages.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
+#include "platform/ui/windows/MessageLoop.h"
+#include "prices/PriceLogic.h"
 #include "reckoner/LineChooser.h"
 #include "reckoner/PriceFiles.h"
 #include "reckoner/Reckoner.h"
 #include "tests/OtherUserLock.h"
 #include "tests/TestSandbox.h"
-#include "prices/PriceLogic.h"
 
 namespace Velunor::Quillon::Reckoner {
 namespace {

@@ -7,8 +7,8 @@
 
 #include <boost/filesystem.hpp>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "resources/viewer/ViewerResources.h"

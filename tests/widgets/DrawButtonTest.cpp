@@ -5,9 +5,9 @@
 #include <set>
 #include <tuple>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/testing/InputSimulation.h"
+#include "platform/ui/drawing/GdiImages.h"
 #include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
 #include "tests/widgets/WidgetTestSupport.h"

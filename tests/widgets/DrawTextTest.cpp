@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiText.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "tests/widgets/WidgetTestSupport.h"
 #include "widgets/DrawText.h"

@@ -12,13 +12,13 @@
 
 #include <boost/filesystem.hpp>
 
-#include "platform/ui/Dialog.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/MessageLoop.h"
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/drawing/Resources.h"
 #include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "widgets/DrawButton.h"
 
 namespace widget_test {
