@@ -7,7 +7,7 @@
 
 #include "platform/ui/windows/MessageLoop.h"
 #include "platform/ui/windows/WindowRegistry.h"
-#include "platform/ui/windowsystem/DesktopWindowSystem.h"
+#include "platform/ui/windowsystem/OpenWindowSystem.h"
 
 namespace platform {
 
@@ -32,8 +32,9 @@ std::vector<TopLevelWindow> OwnWindows() {
 
 std::vector<TopLevelWindow> EnumTopLevelWindows() {
   std::vector<TopLevelWindow> result = OwnWindows();
-  std::vector<TopLevelWindow> others = OpenDesktopWindowSystem(WindowsOf::OtherPrograms)->OtherProgramsWindows();
-  result.insert(result.end(), others.begin(), others.end());
+  for (ui_detail::OtherWindow& other : OpenDesktopWindowSystem(WindowsOf::OtherPrograms)->OtherProgramsWindows()) {
+    result.push_back(TopLevelWindow{UiWindow(), other.x11Window, other.processId, std::move(other.title)});
+  }
   return result;
 }
 
@@ -57,7 +58,7 @@ bool SetExternalOwner(UiWindow window, const TopLevelWindow& owner) {
   if (record == nullptr || !record->frame || record->kind != ui_detail::WindowKind::Dialog) return false;
   if (owner.own) return false;  // windows of this program have their owner from Create
   if (owner.x11Window == 0) return false;
-  return OpenDesktopWindowSystem(WindowsOf::ThisProgram)->SetTransientOwner(*record, owner.x11Window);
+  return OpenDesktopWindowSystem(WindowsOf::ThisProgram)->SetTransientOwner(*record->frame, record->externalOwner, owner.x11Window);
 }
 
 bool SetForegroundWindow(const TopLevelWindow& window) {

@@ -2,7 +2,7 @@
 
 #include "platform/ui/desktop/TrayHost.h"
 #include "platform/ui/windows/MessagePump.h"
-#include "platform/ui/windowsystem/DesktopWindowSystem.h"
+#include "platform/ui/windowsystem/OpenWindowSystem.h"
 
 namespace platform {
 

@@ -3,8 +3,8 @@
 // code.
 #include <string>
 
-#include "platform/ui/drawing/GdiObjects.h"
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/drawing/Geometry.h"
 
 namespace platform::ui_detail {
 

@@ -7,8 +7,8 @@
 #include <map>
 #include <mutex>
 
+#include "platform/ui/drawing/GdiObjects.h"
 #include "platform/ui/drawing/GdiRecords.h"
-#include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform {
 

@@ -6,7 +6,6 @@
 
 #include "platform/ui/drawing/GdiHandles.h"
 #include "platform/ui/drawing/Resources.h"
-#include "platform/ui/windows/UiWindow.h"
 
 namespace platform {
 

@@ -10,15 +10,15 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "platform/ui/display/Toolkit.h"
 #include "platform/ui/drawing/FontFaces.h"
 #include "platform/ui/drawing/GdiRecords.h"
-#include "platform/ui/windows/DefaultProcessing.h"
-#include "platform/ui/windows/MessagePump.h"
-#include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform {
 
+using ui_detail::ForgetContext;
 using ui_detail::IsLive;
+using ui_detail::NewContext;
 using ui_detail::NewObject;
 using ui_detail::StockObject;
 
@@ -58,7 +58,7 @@ int EmForCellHeight(const QFont& base, int cellHeight) {
 }
 
 QFont MakeFont(const LogFont& description) {
-  ui_detail::EnsureUi();
+  ui_detail::StartToolkit();
   std::wstring face = description.faceName.substr(0, 31);
   QFont font(QString::fromStdWString(SubstituteFontFace(face)));
   int weight = description.weight <= 0 ? FW_NORMAL : std::min(description.weight, 1000);
@@ -75,30 +75,6 @@ QFont MakeFont(const LogFont& description) {
     font.setPixelSize(12);
   }
   return font;
-}
-
-DeviceContext* NewContext() {
-  auto* dc = new DeviceContext();
-  dc->pen = StockObject(BLACK_PEN);
-  dc->brush = StockObject(WHITE_BRUSH);
-  dc->font = StockObject(SYSTEM_FONT);
-  std::lock_guard<std::mutex> lock(liveMutex);
-  liveContexts.insert(dc);
-  return dc;
-}
-
-void ForgetContext(DeviceContext* dc) {
-  {
-    std::lock_guard<std::mutex> lock(liveMutex);
-    liveContexts.erase(dc);
-  }
-  dc->painter.reset();
-  for (GdiObject* object : {dc->pen, dc->brush, dc->font, dc->bitmap}) {
-    if (object != nullptr && !object->stock && object->selections > 0) --object->selections;
-  }
-  if (dc->bitmap != nullptr) dc->bitmap->selectedInto = nullptr;
-  if (dc->defaultBitmap) SetStock(dc->defaultBitmap.get(), false);
-  delete dc;
 }
 
 void BeginOnBitmap(DeviceContext* dc, GdiObject* bitmap) {
@@ -136,6 +112,30 @@ GdiObject* NewObject(GdiKind kind) {
   return object;
 }
 
+DeviceContext* NewContext() {
+  auto* dc = new DeviceContext();
+  dc->pen = StockObject(BLACK_PEN);
+  dc->brush = StockObject(WHITE_BRUSH);
+  dc->font = StockObject(SYSTEM_FONT);
+  std::lock_guard<std::mutex> lock(liveMutex);
+  liveContexts.insert(dc);
+  return dc;
+}
+
+void ForgetContext(DeviceContext* dc) {
+  {
+    std::lock_guard<std::mutex> lock(liveMutex);
+    liveContexts.erase(dc);
+  }
+  dc->painter.reset();
+  for (GdiObject* object : {dc->pen, dc->brush, dc->font, dc->bitmap}) {
+    if (object != nullptr && !object->stock && object->selections > 0) --object->selections;
+  }
+  if (dc->bitmap != nullptr) dc->bitmap->selectedInto = nullptr;
+  if (dc->defaultBitmap) SetStock(dc->defaultBitmap.get(), false);
+  delete dc;
+}
+
 GdiObject* StockObject(int id) {
   static std::map<int, std::unique_ptr<GdiObject>> stock;
   static std::mutex stockMutex;
@@ -170,38 +170,8 @@ GdiObject* StockObject(int id) {
 
 }  // namespace ui_detail
 
-DcHandle BeginPaint(UiWindow window, PaintStruct& paint) {
-  paint = PaintStruct();
-  ui_detail::WindowRecord* record = ui_detail::FindRecord(window);
-  if (record == nullptr || !record->client) return nullptr;
-  DeviceContext* dc = NewContext();
-  dc->window = true;
-  dc->owner = window;
-  dc->width = record->client->width();
-  dc->height = record->client->height();
-  if (record->paintEvent != nullptr) {
-    dc->painter = std::make_unique<QPainter>(record->client.data());
-    dc->painter->setRenderHint(QPainter::Antialiasing, false);
-    QRect bounds = record->paintEvent->region().boundingRect();
-    paint.paint = Rect{bounds.left(), bounds.top(), bounds.left() + bounds.width(), bounds.top() + bounds.height()};
-  }
-  paint.dc = dc;
-  if (record->pendingErase) {
-    record->pendingErase = false;
-    paint.erase = ui_detail::Dispatch(window, WM_ERASEBKGND, reinterpret_cast<WParam>(dc), 0) == 0;
-  }
-  return dc;
-}
-
-bool EndPaint(UiWindow window, const PaintStruct& paint) {
-  if (!IsLive(paint.dc) || !paint.dc->window) return false;
-  if (ui_detail::WindowRecord* record = ui_detail::FindRecord(window)) record->pendingUpdate = QRegion();
-  ForgetContext(paint.dc);
-  return true;
-}
-
 DcHandle CreateCompatibleDC(DcHandle) {
-  ui_detail::EnsureUi();
+  ui_detail::StartToolkit();
   DeviceContext* dc = NewContext();
   dc->defaultBitmap = std::make_unique<GdiObject>();
   dc->defaultBitmap->kind = GdiKind::Bitmap;

@@ -9,10 +9,12 @@
 
 #include <memory>
 
-#include "platform/ui/drawing/GdiImages.h"
-#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/drawing/Geometry.h"
 
 namespace platform {
+
+struct PixelImage;
 
 enum class GdiKind { Pen, Brush, Font, Bitmap, Icon };
 
@@ -35,7 +37,6 @@ struct GdiObject {
 
 struct DeviceContext {
   bool window = false;  // a window's paint context, else a memory context
-  UiWindow owner;
   std::unique_ptr<QPainter> painter;
   GdiObject* pen = nullptr;
   GdiObject* brush = nullptr;
@@ -61,6 +62,10 @@ bool IsLive(const DeviceContext* dc);
 GdiObject* NewObject(GdiKind kind);
 // The stock object of the id (made on first use), or null for an unknown id.
 GdiObject* StockObject(int id);
+// A context with the stock pen, brush and font selected, registered as live; what it
+// draws on is up to the caller. ForgetContext unregisters and deletes it.
+DeviceContext* NewContext();
+void ForgetContext(DeviceContext* dc);
 
 inline QColor ToQColor(ColorRef color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
 inline ColorRef FromQColor(QRgb rgb) { return Rgb(qRed(rgb), qGreen(rgb), qBlue(rgb)); }

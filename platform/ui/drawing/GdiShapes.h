@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/ui/drawing/GdiHandles.h"
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/drawing/Geometry.h"
 
 namespace platform {
 

@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "platform/ui/drawing/DrawnTextObserver.h"
+#include "platform/ui/drawing/GdiObjects.h"
 #include "platform/ui/drawing/GdiRecords.h"
 
 namespace platform {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/ui/drawing/GdiHandles.h"
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/drawing/Geometry.h"
 
 namespace platform {
 

@@ -2,9 +2,13 @@
 
 #include <QPushButton>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/ui/drawing/GdiObjects.h"
 #include "platform/ui/drawing/GdiRecords.h"
 #include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform::ui_detail {
@@ -96,3 +100,38 @@ LResult Dispatch(UiWindow window, unsigned int message, WParam wParam, LParam lP
 }
 
 }  // namespace platform::ui_detail
+
+namespace platform {
+
+using ui_detail::Dispatch;
+using ui_detail::FindRecord;
+using ui_detail::RemoveRecord;
+using ui_detail::WindowKind;
+using ui_detail::WindowRecord;
+
+bool DestroyWindow(UiWindow window) {
+  WindowRecord* record = FindRecord(window);
+  if (record == nullptr) return false;
+  if (record->kind == WindowKind::Dialog) Dispatch(window, WM_DESTROY, 0, 0);
+  record = FindRecord(window);
+  if (record == nullptr) return true;
+  for (UiWindow child : std::vector<UiWindow>(record->children)) DestroyWindow(child);
+  if (GetCapture() == window) ReleaseCapture();
+  Dialog* owner = record->owner;
+  QPointer<QWidget> frame = record->frame;
+  if (record->parent) {
+    if (WindowRecord* parent = FindRecord(record->parent)) {
+      auto& siblings = parent->children;
+      siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
+    }
+  }
+  RemoveRecord(window);
+  if (frame) {
+    frame->hide();
+    frame->deleteLater();
+  }
+  if (owner != nullptr) DialogDispatch::Final(*owner, window);
+  return true;
+}
+
+}  // namespace platform

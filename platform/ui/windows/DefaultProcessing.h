@@ -2,10 +2,11 @@
 // Inside the UI layer only: the window procedure of every UI window, the owner object's
 // message map first and then the default handling of dialogs and controls. Not for
 // program code.
-#include "platform/ui/windows/Dialog.h"
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/windows/WindowHandle.h"
 
 namespace platform {
+
+class Dialog;
 
 // Lets the window layer reach a dialog object's protected message handling.
 class DialogDispatch {

@@ -7,7 +7,6 @@
 
 #include "platform/ui/windows/DefaultProcessing.h"
 #include "platform/ui/windows/DialogBuilder.h"
-#include "platform/ui/windows/MessagePump.h"
 #include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform {

@@ -11,6 +11,7 @@
 
 #include "platform/ui/drawing/FontFaces.h"
 #include "platform/ui/windows/MessagePump.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "platform/ui/windows/WindowRegistry.h"
 #include "platform/ui/windows/WindowWidgets.h"
 

@@ -2,8 +2,11 @@
 // Inside the UI layer only: a dialog template made into its widgets. Not for program
 // code.
 #include "platform/ui/drawing/Resources.h"
-#include "platform/ui/windows/Dialog.h"
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/windows/WindowHandle.h"
+
+namespace platform {
+class Dialog;
+}
 
 namespace platform::ui_detail {
 

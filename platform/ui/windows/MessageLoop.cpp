@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/ui/display/Toolkit.h"
 #include "platform/ui/windows/MessagePump.h"
 
 namespace platform {
@@ -18,12 +19,27 @@ MessageLoop* currentLoop = nullptr;
 
 bool IsIdleMessage(unsigned int message) { return message != WM_MOUSEMOVE && message != WM_PAINT && message != WM_TIMER; }
 
+// How every message the window layer delivers reaches the current loop.
+class CurrentLoopHandlers final : public ui_detail::LoopHandlers {
+ public:
+  void NoteMessage(unsigned int message) override { currentLoop->NoteMessage(message); }
+  bool RunFilters(UiMessage& message) override { return currentLoop->RunFilters(message); }
+  void RunIdleHandlers() override { currentLoop->RunIdleHandlers(); }
+};
+
+CurrentLoopHandlers currentLoopHandlers;
+
+void SetCurrentLoop(MessageLoop* loop) {
+  currentLoop = loop;
+  ui_detail::SetLoopHandlers(loop != nullptr ? &currentLoopHandlers : nullptr);
+}
+
 }  // namespace
 
-MessageLoop::MessageLoop() : previous_(currentLoop) { currentLoop = this; }
+MessageLoop::MessageLoop() : previous_(currentLoop) { SetCurrentLoop(this); }
 
 MessageLoop::~MessageLoop() {
-  if (currentLoop == this) currentLoop = previous_;
+  if (currentLoop == this) SetCurrentLoop(previous_);
 }
 
 bool MessageLoop::AddMessageFilter(MessageFilter* filter) {

@@ -3,15 +3,14 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QThread>
 
-#include <cstdlib>
-#include <cstring>
-
-#include "platform/ui/display/X11Connection.h"
+#include "platform/ui/display/Toolkit.h"
 #include "platform/ui/windows/DefaultProcessing.h"
-#include "platform/ui/windows/MessageLoop.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform::ui_detail {
@@ -39,6 +38,7 @@ class IdleWakeEvent : public QEvent {
 };
 
 std::optional<int> pendingQuit;
+LoopHandlers* loopHandlers = nullptr;
 
 unsigned int VirtualKeyOf(int key) {
   switch (key) {
@@ -130,34 +130,8 @@ MessagePump* pump = nullptr;
 
 }  // namespace
 
-bool DisplayAvailable(std::string& reason) {
-  // Another platform chosen on purpose (the tests' off-screen one, say) is trusted.
-  const char* chosen = std::getenv("QT_QPA_PLATFORM");
-  if (chosen != nullptr && *chosen != 0 && std::strncmp(chosen, "xcb", 3) != 0) return true;
-  // Otherwise the toolkit draws on X11 and aborts the process when it cannot connect.
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == 0) {
-    reason = "no display to show windows on (DISPLAY is not set)";
-    return false;
-  }
-  if (!X11Connection::Open()) {
-    reason = std::string("no display to show windows on (cannot connect to DISPLAY ") + display + ")";
-    return false;
-  }
-  return true;
-}
-
 bool EnsureUi() {
-  if (QCoreApplication::instance() == nullptr) {
-    std::string reason;
-    if (!DisplayAvailable(reason)) return false;
-    static int argc = 1;
-    static char name[] = "corvane";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return false;
-  if (QThread::currentThread() != QCoreApplication::instance()->thread()) return false;
+  if (!StartToolkit()) return false;
   if (pump == nullptr) {
     QApplication::setQuitOnLastWindowClosed(false);
     pump = new MessagePump();
@@ -165,8 +139,8 @@ bool EnsureUi() {
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread());
     if (dispatcher != nullptr) {
       QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, pump, []() {
-        if (!RunningLoops().empty() && ModalStack().empty() && MessageLoop::Current() != nullptr) {
-          MessageLoop::Current()->RunIdleHandlers();
+        if (!RunningLoops().empty() && ModalStack().empty() && loopHandlers != nullptr) {
+          loopHandlers->RunIdleHandlers();
         }
       });
     }
@@ -190,10 +164,7 @@ std::optional<int> TakePendingQuit() {
   return code;
 }
 
-std::vector<UiWindow>& ModalStack() {
-  static std::vector<UiWindow> stack;
-  return stack;
-}
+void SetLoopHandlers(LoopHandlers* handlers) { loopHandlers = handlers; }
 
 std::vector<QEventLoop*>& RunningLoops() {
   static std::vector<QEventLoop*> loops;
@@ -201,10 +172,9 @@ std::vector<QEventLoop*>& RunningLoops() {
 }
 
 bool RouteMessage(UiMessage& message) {
-  MessageLoop* loop = MessageLoop::Current();
-  if (loop != nullptr) {
-    loop->NoteMessage(message.message);
-    if (ModalStack().empty() && loop->RunFilters(message)) return true;
+  if (loopHandlers != nullptr) {
+    loopHandlers->NoteMessage(message.message);
+    if (ModalStack().empty() && loopHandlers->RunFilters(message)) return true;
   }
   if (!ModalStack().empty()) {
     UiWindow modal = ModalStack().back();
@@ -216,3 +186,32 @@ bool RouteMessage(UiMessage& message) {
 }
 
 }  // namespace platform::ui_detail
+
+namespace platform {
+
+namespace {
+
+bool OnUiThread() {
+  return QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+}  // namespace
+
+LResult SendMessage(UiWindow window, unsigned int message, WParam wParam, LParam lParam) {
+  if (!ui_detail::IsValidHandle(window)) return 0;
+  if (OnUiThread()) return ui_detail::Dispatch(window, message, wParam, lParam);
+  QObject* pump = ui_detail::Pump();
+  if (pump == nullptr) return 0;
+  LResult result = 0;
+  QMetaObject::invokeMethod(
+      pump, [&]() { result = ui_detail::Dispatch(window, message, wParam, lParam); }, Qt::BlockingQueuedConnection);
+  return result;
+}
+
+bool PostMessage(UiWindow window, unsigned int message, WParam wParam, LParam lParam) {
+  if (!ui_detail::IsValidHandle(window)) return false;
+  ui_detail::PostToPump(UiMessage{window, message, wParam, lParam});
+  return true;
+}
+
+}  // namespace platform

@@ -6,26 +6,34 @@
 #include <QObject>
 
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/windows/WindowHandle.h"
 
 namespace platform::ui_detail {
 
-// True when the toolkit can start: a platform other than X11 was chosen, or DISPLAY
-// names an X server that takes a connection. Else false with the reason.
-bool DisplayAvailable(std::string& reason);
-// Starts the toolkit if needed; false when it cannot run on this thread or there is no
-// display to run on.
+// Starts the toolkit if needed and the pump with it; false when the toolkit cannot run
+// on this thread or there is no display to run on.
 bool EnsureUi();
 
 // Input and posted messages: the loop's filters, the modal dialog's keyboard handling,
 // then Dispatch. True when something used the message up (filter or handler).
 bool RouteMessage(UiMessage& message);
 
-// Modal runs, innermost last.
-std::vector<UiWindow>& ModalStack();
+// What the road asks of the MessageLoop that runs (or was made last): to note each
+// message and run its filters, and to serve its idle handlers. The loop sets it.
+class LoopHandlers {
+ public:
+  virtual void NoteMessage(unsigned int message) = 0;
+  virtual bool RunFilters(UiMessage& message) = 0;
+  virtual void RunIdleHandlers() = 0;
+
+ protected:
+  ~LoopHandlers() = default;
+};
+// Null when no loop exists.
+void SetLoopHandlers(LoopHandlers* handlers);
+
 // Loops running MessageLoop::Run, innermost last.
 std::vector<QEventLoop*>& RunningLoops();
 

@@ -1,14 +1,14 @@
 #include "platform/ui/windows/UiWindow.h"
 
 #include <QApplication>
-#include <QMetaObject>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QWindow>
 
-#include "platform/ui/windows/DefaultProcessing.h"
-#include "platform/ui/windows/MessagePump.h"
+#include "platform/ui/display/Toolkit.h"
+#include "platform/ui/drawing/GdiRecords.h"
 #include "platform/ui/windows/WindowRegistry.h"
 #include "platform/ui/windows/WindowWidgets.h"
 
@@ -22,55 +22,9 @@ namespace {
 
 UiWindow captureWindow;
 
-bool OnUiThread() {
-  return QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
 QRect ToQRect(const Rect& rect) { return QRect(rect.left, rect.top, rect.Width(), rect.Height()); }
 
 }  // namespace
-
-LResult SendMessage(UiWindow window, unsigned int message, WParam wParam, LParam lParam) {
-  if (!ui_detail::IsValidHandle(window)) return 0;
-  if (OnUiThread()) return ui_detail::Dispatch(window, message, wParam, lParam);
-  QObject* pump = ui_detail::Pump();
-  if (pump == nullptr) return 0;
-  LResult result = 0;
-  QMetaObject::invokeMethod(
-      pump, [&]() { result = ui_detail::Dispatch(window, message, wParam, lParam); }, Qt::BlockingQueuedConnection);
-  return result;
-}
-
-bool PostMessage(UiWindow window, unsigned int message, WParam wParam, LParam lParam) {
-  if (!ui_detail::IsValidHandle(window)) return false;
-  ui_detail::PostToPump(UiMessage{window, message, wParam, lParam});
-  return true;
-}
-
-bool DestroyWindow(UiWindow window) {
-  WindowRecord* record = FindRecord(window);
-  if (record == nullptr) return false;
-  if (record->kind == WindowKind::Dialog) ui_detail::Dispatch(window, WM_DESTROY, 0, 0);
-  record = FindRecord(window);
-  if (record == nullptr) return true;
-  for (UiWindow child : std::vector<UiWindow>(record->children)) DestroyWindow(child);
-  if (captureWindow == window) ReleaseCapture();
-  Dialog* owner = record->owner;
-  QPointer<QWidget> frame = record->frame;
-  if (record->parent) {
-    if (WindowRecord* parent = FindRecord(record->parent)) {
-      auto& siblings = parent->children;
-      siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
-    }
-  }
-  ui_detail::RemoveRecord(window);
-  if (frame) {
-    frame->hide();
-    frame->deleteLater();
-  }
-  if (owner != nullptr) DialogDispatch::Final(*owner, window);
-  return true;
-}
 
 bool IsWindow(UiWindow window) { return ui_detail::IsValidHandle(window); }
 
@@ -256,6 +210,35 @@ bool RedrawWindow(UiWindow window, const Rect* rect, unsigned int flags) {
   return true;
 }
 
+DcHandle BeginPaint(UiWindow window, PaintStruct& paint) {
+  paint = PaintStruct();
+  ui_detail::WindowRecord* record = ui_detail::FindRecord(window);
+  if (record == nullptr || !record->client) return nullptr;
+  DeviceContext* dc = ui_detail::NewContext();
+  dc->window = true;
+  dc->width = record->client->width();
+  dc->height = record->client->height();
+  if (record->paintEvent != nullptr) {
+    dc->painter = std::make_unique<QPainter>(record->client.data());
+    dc->painter->setRenderHint(QPainter::Antialiasing, false);
+    QRect bounds = record->paintEvent->region().boundingRect();
+    paint.paint = Rect{bounds.left(), bounds.top(), bounds.left() + bounds.width(), bounds.top() + bounds.height()};
+  }
+  paint.dc = dc;
+  if (record->pendingErase) {
+    record->pendingErase = false;
+    paint.erase = SendMessage(window, WM_ERASEBKGND, reinterpret_cast<WParam>(dc), 0) == 0;
+  }
+  return dc;
+}
+
+bool EndPaint(UiWindow window, const PaintStruct& paint) {
+  if (!ui_detail::IsLive(paint.dc) || !paint.dc->window) return false;
+  if (ui_detail::WindowRecord* record = ui_detail::FindRecord(window)) record->pendingUpdate = QRegion();
+  ui_detail::ForgetContext(paint.dc);
+  return true;
+}
+
 UiWindow SetCapture(UiWindow window) {
   WindowRecord* record = FindRecord(window);
   if (record == nullptr || !record->client) return UiWindow();
@@ -284,7 +267,7 @@ CursorHandle LoadCursor(int cursorId) { return cursorId == IDC_ARROW || cursorId
 
 CursorHandle SetCursor(CursorHandle cursor) {
   if (cursor == 0) return ui_detail::CurrentCursor();
-  return ui_detail::SwapCursor(cursor);
+  return ui_detail::SwapCursor(cursor, GetCapture());
 }
 
 bool SetForegroundWindow(UiWindow window) {
@@ -296,13 +279,13 @@ bool SetForegroundWindow(UiWindow window) {
 }
 
 Rect GetWorkArea() {
-  if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return Rect{0, 0, 800, 600};
+  if (!ui_detail::StartToolkit() || QGuiApplication::primaryScreen() == nullptr) return Rect{0, 0, 800, 600};
   QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   return Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
 Rect GetScreenRect() {
-  if (!ui_detail::EnsureUi() || QGuiApplication::primaryScreen() == nullptr) return Rect{0, 0, 800, 600};
+  if (!ui_detail::StartToolkit() || QGuiApplication::primaryScreen() == nullptr) return Rect{0, 0, 800, 600};
   QRect area = QGuiApplication::primaryScreen()->geometry();
   return Rect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }

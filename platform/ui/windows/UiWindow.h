@@ -8,92 +8,14 @@
 // The collector's toolkit-free hidden windows (platform/service) are a different kind
 // of window with their own handle type, so both sets of functions can be linked into
 // one program.
-#include <cstdint>
 #include <functional>
 #include <string>
 
-#include "platform/service/WindowMessages.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/drawing/Geometry.h"
+#include "platform/ui/windows/WindowHandle.h"
 
 namespace platform {
-
-// Names a UI window. Handles are never reused; a handle whose window has gone is
-// invalid and every call on it fails harmlessly.
-class UiWindow {
- public:
-  constexpr UiWindow() = default;
-  constexpr explicit UiWindow(std::uint64_t value) : value_(value) {}
-  constexpr std::uint64_t Value() const { return value_; }
-  constexpr explicit operator bool() const { return value_ != 0; }
-  friend constexpr bool operator==(UiWindow a, UiWindow b) { return a.value_ == b.value_; }
-  friend constexpr bool operator!=(UiWindow a, UiWindow b) { return a.value_ != b.value_; }
-
- private:
-  std::uint64_t value_ = 0;
-};
-
-struct UiMessage {
-  UiWindow window;
-  unsigned int message = WM_NULL;
-  WParam wParam = 0;
-  LParam lParam = 0;
-};
-
-// Rectangles are (left, top, right, bottom) with right and bottom outside.
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  friend bool operator==(const Rect& a, const Rect& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-  }
-  friend bool operator!=(const Rect& a, const Rect& b) { return !(a == b); }
-};
-
-struct Point {
-  int x = 0;
-  int y = 0;
-};
-
-// Left and top inside, right and bottom outside.
-inline bool PtInRect(const Rect& rect, Point point) {
-  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
-}
-
-// WM_ACTIVATE states (low word of wParam).
-inline constexpr unsigned int WA_INACTIVE = 0;
-inline constexpr unsigned int WA_ACTIVE = 1;
-inline constexpr unsigned int WA_CLICKACTIVE = 2;
-// WM_MOUSEACTIVATE results.
-inline constexpr LResult MA_ACTIVATE = 1;
-inline constexpr LResult MA_ACTIVATEANDEAT = 2;
-inline constexpr LResult MA_NOACTIVATE = 3;
-inline constexpr LResult MA_NOACTIVATEANDEAT = 4;
-inline constexpr int HTCLIENT = 1;
-
-// Key flags in wParam of mouse messages.
-inline constexpr unsigned int MK_LBUTTON = 0x0001;
-inline constexpr unsigned int MK_RBUTTON = 0x0002;
-inline constexpr unsigned int MK_SHIFT = 0x0004;
-inline constexpr unsigned int MK_CONTROL = 0x0008;
-inline constexpr unsigned int MK_MBUTTON = 0x0010;
-
-// Virtual keys (wParam of WM_KEYDOWN) the dialogs know about.
-inline constexpr unsigned int VK_TAB = 0x09;
-inline constexpr unsigned int VK_RETURN = 0x0D;
-inline constexpr unsigned int VK_ESCAPE = 0x1B;
-inline constexpr unsigned int VK_SPACE = 0x20;
-
-// Button notification in the high word of WM_COMMAND's wParam; dialog command ids.
-inline constexpr unsigned int BN_CLICKED = 0;
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-
-// WM_SETICON selectors.
-inline constexpr WParam ICON_SMALL = 0;
-inline constexpr WParam ICON_BIG = 1;
 
 // ShowWindow commands.
 inline constexpr int SW_HIDE = 0;
@@ -114,21 +36,6 @@ inline constexpr unsigned int SWP_SHOWWINDOW = 0x0040;
 inline constexpr unsigned int RDW_INVALIDATE = 0x0001;
 inline constexpr unsigned int RDW_ERASE = 0x0004;
 inline constexpr unsigned int RDW_UPDATENOW = 0x0100;
-
-// Cursor ids.
-inline constexpr int IDC_ARROW = 32512;
-inline constexpr int IDC_HAND = 32649;
-
-constexpr WParam MakeWParam(unsigned int low, unsigned int high) {
-  return static_cast<WParam>((low & 0xFFFF) | ((high & 0xFFFF) << 16));
-}
-// Client coordinates travel as signed 16-bit halves of lParam.
-constexpr LParam MakeLParam(int x, int y) {
-  return static_cast<LParam>(static_cast<std::uint32_t>((static_cast<std::uint32_t>(x) & 0xFFFF) |
-                                                        ((static_cast<std::uint32_t>(y) & 0xFFFF) << 16)));
-}
-constexpr int XFromLParam(LParam value) { return static_cast<std::int16_t>(value & 0xFFFF); }
-constexpr int YFromLParam(LParam value) { return static_cast<std::int16_t>((value >> 16) & 0xFFFF); }
 
 // Sends to the window's procedure (and its dialog's default handling) and returns the
 // result; 0 for an invalid window. From another thread it waits for the UI thread.
@@ -171,6 +78,16 @@ bool InvalidateRect(UiWindow window, const Rect* rect, bool erase);
 bool UpdateWindow(UiWindow window);
 bool RedrawWindow(UiWindow window, const Rect* rect, unsigned int flags);
 
+struct PaintStruct {
+  DcHandle dc = nullptr;
+  bool erase = false;  // true when the background was not erased by WM_ERASEBKGND
+  Rect paint;          // bounds of the region being painted
+};
+
+// Window painting, between the two calls only (inside WM_PAINT).
+DcHandle BeginPaint(UiWindow window, PaintStruct& paint);
+bool EndPaint(UiWindow window, const PaintStruct& paint);
+
 // Mouse capture: all mouse messages of the program go to this window until released.
 UiWindow SetCapture(UiWindow window);
 bool ReleaseCapture();
@@ -179,7 +96,6 @@ UiWindow GetCapture();
 // Cursors: LoadCursor gives a handle for IDC_ARROW or IDC_HAND (0 for other ids);
 // SetCursor shows it over the window that has the mouse (or the capture) and returns
 // the previous one.
-using CursorHandle = int;
 CursorHandle LoadCursor(int cursorId);
 CursorHandle SetCursor(CursorHandle cursor);
 

@@ -71,4 +71,9 @@ UiWindow TopLevelOf(UiWindow window) {
   return record != nullptr ? window : UiWindow();
 }
 
+std::vector<UiWindow>& ModalStack() {
+  static std::vector<UiWindow> stack;
+  return stack;
+}
+
 }  // namespace platform::ui_detail

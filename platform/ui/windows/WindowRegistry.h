@@ -14,9 +14,13 @@
 #include <vector>
 
 #include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/drawing/Geometry.h"
 #include "platform/ui/drawing/Resources.h"
-#include "platform/ui/windows/Dialog.h"
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/windows/WindowHandle.h"
+
+namespace platform {
+class Dialog;
+}
 
 namespace platform::ui_detail {
 
@@ -60,5 +64,8 @@ UiWindow WindowOfWidget(const QObject* widget);
 UiWindow TopLevelOf(UiWindow window);
 // Marks a widget as belonging to the window.
 void TagWidget(QWidget* widget, UiWindow window);
+
+// Dialogs in modal runs, innermost last.
+std::vector<UiWindow>& ModalStack();
 
 }  // namespace platform::ui_detail

@@ -12,7 +12,7 @@
 
 #include "platform/ui/windows/DefaultProcessing.h"
 #include "platform/ui/windows/MessagePump.h"
-#include "platform/ui/windowsystem/DesktopWindowSystem.h"
+#include "platform/ui/windowsystem/OpenWindowSystem.h"
 #include "platform/ui/windowsystem/X11WindowSystem.h"
 
 namespace platform::ui_detail {
@@ -74,7 +74,10 @@ bool FrameWidget::event(QEvent* event) {
       bool result = QWidget::event(event);
       if (WindowRecord* record = FindRecord(WindowOfWidget(this))) {
         // The native window exists now, and is mapped only after this event.
-        if (record->fixedSize) OpenDesktopWindowSystem(WindowsOf::ThisProgram)->OfferFixedSizeActions(*record);
+        if (record->fixedSize) {
+          OpenDesktopWindowSystem(WindowsOf::ThisProgram)
+              ->OfferFixedSizeActions(record->frame.data(), (record->style & WS_MINIMIZEBOX) != 0);
+        }
         // Once shown, the toolkit knows a frame of its own (some platforms only then).
         ApplyPlacement(*record);
       }
@@ -235,10 +238,10 @@ void ApplyCursorTo(QWidget* widget) {
   widget->setCursor(currentCursor == IDC_HAND ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-CursorHandle SwapCursor(CursorHandle cursor) {
+CursorHandle SwapCursor(CursorHandle cursor, UiWindow capture) {
   CursorHandle previous = currentCursor;
   currentCursor = cursor;
-  UiWindow target = GetCapture() ? GetCapture() : mouseWindow;
+  UiWindow target = capture ? capture : mouseWindow;
   WindowRecord* record = FindRecord(target);
   if (record != nullptr) ApplyCursorTo(record->client);
   return previous;

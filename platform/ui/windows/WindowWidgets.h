@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/ui/windows/UiWindow.h"
+#include "platform/ui/windows/WindowHandle.h"
 #include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform::ui_detail {
@@ -73,9 +73,10 @@ void SizeFrame(WindowRecord& record, int width, int height);
 // manager's frame as the window system knows it now; nothing without a rule.
 void ApplyPlacement(WindowRecord& record);
 
-// The cursor SetCursor chose, shown over the window that has the mouse (or the capture).
+// The cursor SetCursor chose, shown over the window that has the mouse (or the capture,
+// when there is one).
 void ApplyCursorTo(QWidget* widget);
-CursorHandle SwapCursor(CursorHandle cursor);
+CursorHandle SwapCursor(CursorHandle cursor, UiWindow capture);
 CursorHandle CurrentCursor();
 
 }  // namespace platform::ui_detail

@@ -8,11 +8,11 @@ namespace {
 
 class NullWindowSystem : public DesktopWindowSystem {
  public:
-  std::vector<TopLevelWindow> OtherProgramsWindows() override { return {}; }
+  std::vector<OtherWindow> OtherProgramsWindows() override { return {}; }
   bool BringToFront(std::uint32_t) override { return false; }
   bool RequestClose(std::uint32_t) override { return false; }
-  bool SetTransientOwner(WindowRecord&, std::uint32_t) override { return false; }
-  void OfferFixedSizeActions(WindowRecord&) override {}
+  bool SetTransientOwner(QWidget&, std::unique_ptr<QWindow>&, std::uint32_t) override { return false; }
+  void OfferFixedSizeActions(QWidget*, bool) override {}
   bool GetFrameExtents(std::uint64_t, FrameExtents&) override { return false; }
   // No host to name: 1 stands for one while the toolkit reports a tray.
   std::uint64_t TrayHost() override { return QSystemTrayIcon::isSystemTrayAvailable() ? 1 : 0; }

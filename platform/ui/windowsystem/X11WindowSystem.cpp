@@ -30,15 +30,15 @@ class X11WindowSystem : public DesktopWindowSystem {
  public:
   explicit X11WindowSystem(X11Connection connection) : x11_(std::move(connection)) {}
 
-  std::vector<TopLevelWindow> OtherProgramsWindows() override {
-    std::vector<TopLevelWindow> result;
+  std::vector<OtherWindow> OtherProgramsWindows() override {
+    std::vector<OtherWindow> result;
     std::vector<xcb_window_t> windows = ClientWindows();
     xcb_atom_t netName = x11_.Atom("_NET_WM_NAME");
     xcb_atom_t utf8 = x11_.Atom("UTF8_STRING");
     xcb_atom_t netPid = x11_.Atom("_NET_WM_PID");
     std::uint32_t self = static_cast<std::uint32_t>(getpid());
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-      TopLevelWindow entry;
+      OtherWindow entry;
       entry.x11Window = *it;
       if (auto pid = x11_.Property(*it, netPid, XCB_ATOM_CARDINAL); pid && pid->size() >= 4) {
         std::memcpy(&entry.processId, pid->data(), 4);
@@ -111,30 +111,29 @@ class X11WindowSystem : public DesktopWindowSystem {
     return sent;
   }
 
-  bool SetTransientOwner(WindowRecord& dialog, std::uint32_t owner) override {
+  bool SetTransientOwner(QWidget& frame, std::unique_ptr<QWindow>& externalOwner, std::uint32_t owner) override {
     // The toolkit names a transient parent to the window manager only for dialogs.
-    if (!dialog.frame->testAttribute(Qt::WA_WState_Created)) {
-      dialog.frame->setWindowFlags((dialog.frame->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    if (!frame.testAttribute(Qt::WA_WState_Created)) {
+      frame.setWindowFlags((frame.windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
     }
-    dialog.frame->winId();  // the native window must exist to carry the owner
-    QWindow* native = dialog.frame->windowHandle();
+    frame.winId();  // the native window must exist to carry the owner
+    QWindow* native = frame.windowHandle();
     if (native == nullptr) return false;
-    dialog.externalOwner.reset(QWindow::fromWinId(owner));
-    if (!dialog.externalOwner) return false;
-    native->setTransientParent(dialog.externalOwner.get());
+    externalOwner.reset(QWindow::fromWinId(owner));
+    if (!externalOwner) return false;
+    native->setTransientParent(externalOwner.get());
     return true;
   }
 
-  void OfferFixedSizeActions(WindowRecord& dialog) override {
+  void OfferFixedSizeActions(QWidget* frame, bool minimise) override {
     // A window manager decides itself what it offers (_NET_WM_ALLOWED_ACTIONS). openbox
     // takes the fixed size (minimum = maximum in WM_NORMAL_HINTS) as no resize and no
     // maximise, yet for a window of the normal or dialog type it still draws a
     // maximise button (one that does nothing) and offers full screen; the Motif hints
     // leave both alone. Only the window type takes them away: a toolbar is offered
     // moving and closing only, a utility window keeps minimise.
-    QWindow* native = dialog.frame ? dialog.frame->windowHandle() : nullptr;
-    if (native == nullptr || dialog.frame->internalWinId() == 0) return;
-    const bool minimise = (dialog.style & WS_MINIMIZEBOX) != 0;
+    QWindow* native = frame != nullptr ? frame->windowHandle() : nullptr;
+    if (native == nullptr || frame->internalWinId() == 0) return;
     // The toolkit writes the type anew whenever the window's flags change, and takes
     // this property in each time (its values: 0x8 toolbar, 0x20 utility).
     native->setProperty("_q_xcb_wm_window_type", minimise ? 0x20 : 0x8);
@@ -146,7 +145,7 @@ class X11WindowSystem : public DesktopWindowSystem {
       if (atom == XCB_ATOM_NONE) return;  // the toolkit makes them all at its start
     }
     if (property == XCB_ATOM_NONE) return;
-    xcb_change_property(x11_.Get(), XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(dialog.frame->internalWinId()),
+    xcb_change_property(x11_.Get(), XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(frame->internalWinId()),
                         property, XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(types.size()), types.data());
   }
 

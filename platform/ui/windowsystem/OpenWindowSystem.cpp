@@ -1,4 +1,4 @@
-#include "platform/ui/windowsystem/DesktopWindowSystem.h"
+#include "platform/ui/windowsystem/OpenWindowSystem.h"
 
 #include "platform/ui/display/X11Connection.h"
 #include "platform/ui/windowsystem/NullWindowSystem.h"
