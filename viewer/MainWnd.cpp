@@ -9,7 +9,7 @@
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/ComparisonQuery.h"
 #include "viewer/LineUpdate.h"
-#include "viewer/WinMain.h"
+#include "viewer/ModuleInstance.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -24,7 +24,4 @@ int RunMainWindow(const std::wstring& commandLine, int showCommand);
 // 0 when the viewer may open its window, else -1, -2 or -3.
 int RunReckoner();
 
-// The module instance WinMain was given (the viewer's resources before that).
-platform::ModuleHandle GetModuleInstance();
-
 }  // namespace Velunor::Quillon::Ui
