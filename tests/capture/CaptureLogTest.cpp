@@ -8,7 +8,7 @@
 
 #include "collector/CaptureWorker.h"
 #include "collector/IpFilterHeader.h"
-#include "platform/core/DebugOutput.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/TestSandbox.h"
 #include "tests/capture/CaptureTestSupport.h"
 
@@ -31,13 +31,9 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new LogRoo
 
 class CaptureLog : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::SetDebugOutputSink([this](const std::wstring& text) { lines.push_back(text); });
-  }
-  void TearDown() override { platform::SetDebugOutputSink(nullptr); }
-
   // Index of the first log line from function with exactly this message, or -1.
   long Find(const std::wstring& function, const std::wstring& message, const wchar_t* level = L"[DEBUG]") const {
+    const std::vector<std::wstring> lines = capture.Texts();
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const std::wstring& line = lines[i];
       const std::wstring tail = L" ] " + message + L"\r\n";
@@ -49,7 +45,7 @@ class CaptureLog : public ::testing::Test {
     return -1;
   }
 
-  std::vector<std::wstring> lines;
+  corvane_test::DebugOutputCapture capture;
   corvane_test::TempFolder folder;
 };
 
@@ -103,6 +99,7 @@ TEST_F(CaptureLog, AWorkerLogsItsAdapterAroundAFailedOpen) {
   const long endLine = Find(end, L"Capture End NIC=[missing adapter]");
   const long endIPv4Line = Find(end, L"Capture End IPv4 Address=[10.0.0.1] Netmask=[255.255.255.255]");
   long errorLine = -1;
+  const std::vector<std::wstring> lines = capture.Texts();
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].find(L"[ERROR]") != std::wstring::npos &&
         lines[i].find(L"Velunor::Quillon::CaptureWorker::OpenNic") != std::wstring::npos &&
@@ -129,7 +126,7 @@ TEST_F(CaptureLog, ARetryThatFailsAgainLogsNothing) {
   worker.Start();
   worker.Stop();
   EXPECT_EQ(worker.GetState(), CaptureWorker::State::kOpenFailed);
-  for (const std::wstring& line : lines) {
+  for (const std::wstring& line : capture.Texts()) {
     EXPECT_EQ(line.find(L"Velunor::Quillon::CaptureWorker::"), std::wstring::npos) << line;
   }
 }
@@ -145,7 +142,7 @@ TEST_F(CaptureLog, AnUnsupportedLinkTypeIsRefusedWithOneErrorLine) {
   worker.Start();
   worker.Stop();
   int errors = 0;
-  for (const std::wstring& line : lines) {
+  for (const std::wstring& line : capture.Texts()) {
     errors += line.find(L"[ERROR]") != std::wstring::npos &&
               line.find(L" ] アダプタのdatalinkの種類が対応外です。[Ethernet (10Mb, 100Mb, 1000Mb, それ以上) "
                         L"もしくはPPPoE以外]\r\n") != std::wstring::npos;

@@ -8,7 +8,7 @@
 
 #include "collector/CaptureWorker.h"
 #include "collector/FrameClassifier.h"
-#include "platform/core/DebugOutput.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/TestSandbox.h"
 #include "tests/capture/CaptureTestSupport.h"
 
@@ -241,11 +241,7 @@ TEST_F(Classification, NeverReadsBeyondTheCapturedLength) {
 }
 
 TEST_F(Classification, TheEndOfTheFileEndsTheLoopAndTheCountsStayTakeable) {
-  std::vector<std::wstring> debugOutput;
-  // The settings report themselves there too; keep only the capture's own texts.
-  platform::SetDebugOutputSink([&](const std::wstring& text) {
-    if (text.rfind(L"パケット", 0) == 0) debugOutput.push_back(text);
-  });
+  corvane_test::DebugOutputCapture capture;
   const std::string path = (folder.path() / "three.pcap").string();
   WriteSavefile(path, kEthernet,
                 {{IPv4Frame("192.168.1.2", "8.8.8.8", 1000)},
@@ -253,8 +249,12 @@ TEST_F(Classification, TheEndOfTheFileEndsTheLoopAndTheCountsStayTakeable) {
                  {IPv6Frame("2001:4860::1", "2001:4860::2", 200)}});
   CaptureWorker worker(AdapterWithAddresses(), IpFilterHeader(), 1, 1000);
   ReceiveSavefile(worker, path);
-  platform::SetDebugOutputSink(nullptr);
 
+  // The settings report themselves there too; only the capture's own texts count.
+  std::vector<std::wstring> debugOutput;
+  for (const std::wstring& text : capture.Texts()) {
+    if (text.rfind(L"パケット", 0) == 0) debugOutput.push_back(text);
+  }
   ASSERT_EQ(debugOutput.size(), 1u);
   EXPECT_EQ(debugOutput[0].rfind(L"パケット受信に失敗しました。ERROR=[", 0), 0u);
   EXPECT_EQ(debugOutput[0].substr(debugOutput[0].size() - 2), L"]\n");

@@ -9,7 +9,6 @@
 
 #include "collector/SummaryFile.h"
 #include "platform/core/Clock.h"
-#include "platform/core/DebugOutput.h"
 #include "platform/core/TextCodec.h"
 #include "tests/DebugOutputCapture.h"
 #include "tests/summary_writer/SummarySandbox.h"
@@ -166,11 +165,13 @@ TEST_F(SummaryWriterTest, SumsStopAtTheLargestCount) {
 
 TEST_F(SummaryWriterTest, CreatedFileHasTheSavedLayout) {
   std::wstring debugText;
-  platform::SetDebugOutputSink([&](const std::wstring& text) { debugText += text; });
-  WriteAt(At(2016, 3, 1, 18, 35), 1048576, 52428800, 0);
-  debugText.clear();
-  WriteAt(At(2016, 3, 16, 12, 30), 734003, 9437184, 1514);
-  platform::SetDebugOutputSink(nullptr);
+  {
+    corvane_test::DebugOutputCapture capture;
+    WriteAt(At(2016, 3, 1, 18, 35), 1048576, 52428800, 0);
+    capture.Clear();
+    WriteAt(At(2016, 3, 16, 12, 30), 734003, 9437184, 1514);
+    for (const std::wstring& text : capture.Texts()) debugText += text;
+  }
 
   const std::string expected =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
