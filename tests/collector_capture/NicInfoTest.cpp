@@ -7,7 +7,7 @@
 #include <string>
 
 #include "collector/NicInfo.h"
-#include "tests/capture/CaptureTestSupport.h"
+#include "tests/collector_capture/CaptureTestSupport.h"
 
 using Velunor::Quillon::CNicInfo;
 using Velunor::Quillon::NicIPv6Entry;

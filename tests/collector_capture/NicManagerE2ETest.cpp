@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "collector/NicManager.h"
-#include "tests/capture/LiveCaptureSupport.h"
+#include "tests/collector_capture/LiveCaptureSupport.h"
 #include "tests/NetworkNamespace.h"
 
 using Velunor::Quillon::CaptureWorker;

@@ -7,7 +7,7 @@
 
 #include "collector/IpFilterHeader.h"
 #include "tests/TestSandbox.h"
-#include "tests/capture/CaptureTestSupport.h"
+#include "tests/collector_capture/CaptureTestSupport.h"
 
 using Velunor::Quillon::IpFilterHeader;
 using capture_test::IPv4;

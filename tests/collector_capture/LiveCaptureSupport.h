@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "collector/NicManager.h"
-#include "tests/capture/CaptureTestSupport.h"
+#include "tests/collector_capture/CaptureTestSupport.h"
 
 namespace capture_test {
 

@@ -1,4 +1,4 @@
-#include "tests/capture/CaptureTestSupport.h"
+#include "tests/collector_capture/CaptureTestSupport.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,7 +8,7 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "tests/capture/CaptureWorkerTestPeer.h"
+#include "tests/collector_capture/CaptureWorkerTestPeer.h"
 
 namespace Velunor::Quillon {
 

@@ -10,7 +10,7 @@
 #include "collector/FrameClassifier.h"
 #include "tests/DebugOutputCapture.h"
 #include "tests/TestSandbox.h"
-#include "tests/capture/CaptureTestSupport.h"
+#include "tests/collector_capture/CaptureTestSupport.h"
 
 using Velunor::Quillon::CaptureWorker;
 using Velunor::Quillon::CNicInfo;

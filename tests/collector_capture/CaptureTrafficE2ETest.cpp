@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "collector/NicManager.h"
-#include "tests/capture/LiveCaptureSupport.h"
+#include "tests/collector_capture/LiveCaptureSupport.h"
 #include "tests/NetworkNamespace.h"
 
 using Velunor::Quillon::CNicManager;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "collector/NicManager.h"
-#include "tests/capture/CaptureTestSupport.h"
+#include "tests/collector_capture/CaptureTestSupport.h"
 
 using Velunor::Quillon::CNicManager;
 using Velunor::Quillon::IpFilterHeader;

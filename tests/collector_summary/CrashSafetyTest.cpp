@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/summary_writer/SummarySandbox.h"
+#include "tests/collector_summary/SummarySandbox.h"
 
 extern char** environ;
 

@@ -11,7 +11,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/TextCodec.h"
 #include "tests/DebugOutputCapture.h"
-#include "tests/summary_writer/SummarySandbox.h"
+#include "tests/collector_summary/SummarySandbox.h"
 
 namespace {
 
