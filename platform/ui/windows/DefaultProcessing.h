@@ -1,7 +1,7 @@
 #pragma once
 // Inside the UI layer only: the window procedure of every UI window, the owner object's
-// message map first and then the default handling of dialogs and controls. Not for
-// program code.
+// message map first and then the default handling of dialogs and controls; DestroyWindow
+// (UiWindow.h) gives the owner its last message through it. Not for program code.
 #include "platform/ui/windows/WindowHandle.h"
 
 namespace platform {

@@ -1,7 +1,7 @@
 #pragma once
-// Inside the UI layer only: the toolkit's start on the UI thread and the road every
-// message takes there (posted messages, key presses, clicks that activate, idle time).
-// Not for program code.
+// Inside the UI layer only: the pump on the UI thread and the road every message takes
+// there (posted messages, key presses, clicks that activate, idle time); SendMessage and
+// PostMessage (UiWindow.h) go by it. Not for program code.
 #include <QEventLoop>
 #include <QObject>
 

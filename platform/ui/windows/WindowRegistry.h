@@ -1,6 +1,6 @@
 #pragma once
-// Inside the UI layer only: the records behind UiWindow handles and the way from a
-// toolkit widget back to its window. Not for program code.
+// Inside the UI layer only: the records behind UiWindow handles, the way from a toolkit
+// widget back to its window, and the dialogs in modal runs. Not for program code.
 #include <QEventLoop>
 #include <QMenuBar>
 #include <QPointer>
