@@ -16,7 +16,7 @@
 #include "bench/CaptureBenchSupport.h"
 #include "collector/CaptureWorker.h"
 #include "collector/FrameClassifier.h"
-#include "tests/capture/CaptureTestSupport.h"
+#include "tests/collector_capture/CaptureTestSupport.h"
 
 using Velunor::Quillon::CaptureWorker;
 using Velunor::Quillon::CNicInfo;

@@ -20,9 +20,9 @@
 #include <string>
 
 #include "platform/core/Clock.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiObjects.h"
 #include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"
 

@@ -1,6 +1,6 @@
 # Classification throughput and the savefile receive path against a bare pcap_dispatch loop.
 corvane_add_bench(capture_bench
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureBench.cpp ${PROJECT_SOURCE_DIR}/tests/capture/CaptureTestSupport.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureBench.cpp ${PROJECT_SOURCE_DIR}/tests/collector_capture/CaptureTestSupport.cpp
   LIBS collector_capture)
 
 # Live: the manager's workers in a network namespace while iperf3 loads the link, beside

@@ -18,7 +18,7 @@
 #include "collector/LinkType.h"
 #include "collector/NicInfo.h"
 #include "collector/TrafficCounts.h"
-#include "tests/capture/CaptureWorkerTestPeer.h"
+#include "tests/collector_capture/CaptureWorkerTestPeer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "common/ProductName.h"
 #include "platform/core/Process.h"
-#include "platform/ui/ExternalWindows.h"
-#include "platform/ui/MessageBox.h"
+#include "platform/ui/desktop/ExternalWindows.h"
+#include "platform/ui/windows/MessageBox.h"
 #include "reckoner/Messages.h"
 
 namespace Velunor::Quillon::Reckoner {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/Dialog.h"
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/Resources.h"
+#include "platform/ui/windows/Dialog.h"
 #include "reckoner/PriceFiles.h"
 
 namespace Velunor::Quillon::Reckoner {

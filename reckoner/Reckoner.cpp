@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "common/ProductName.h"
-#include "platform/ui/MessageBox.h"
+#include "platform/ui/windows/MessageBox.h"
 #include "reckoner/CommandLine.h"
 #include "reckoner/LineChooser.h"
 #include "reckoner/Messages.h"

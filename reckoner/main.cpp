@@ -1,6 +1,6 @@
 #include "common/LogMessage.h"
 #include "platform/core/ChildProcess.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "reckoner/CommandLine.h"
 #include "reckoner/Reckoner.h"
 

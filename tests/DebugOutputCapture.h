@@ -1,5 +1,6 @@
 #pragma once
 // The programs' log lines as they reach the debugger output, caught for a test.
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@ struct LogEntry {
   std::wstring message;
 };
 
-// Catches the debugger output while it lives: log lines parsed, other texts kept apart.
+// Catches the debugger output while it lives: log lines parsed, other texts kept apart,
+// and every text as it came. The output may come from any thread, and the capture may be
+// read meanwhile.
 class DebugOutputCapture {
  public:
   DebugOutputCapture() {
@@ -23,17 +26,43 @@ class DebugOutputCapture {
   DebugOutputCapture(const DebugOutputCapture&) = delete;
   DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
 
-  const std::vector<LogEntry>& Entries() const { return entries_; }
-  const std::vector<std::wstring>& OtherTexts() const { return others_; }
+  std::vector<LogEntry> Entries() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return entries_;
+  }
+  std::vector<std::wstring> OtherTexts() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return others_;
+  }
   std::vector<std::wstring> Messages() const {
     std::vector<std::wstring> messages;
-    for (const auto& entry : entries_) messages.push_back(entry.message);
+    for (const auto& entry : Entries()) messages.push_back(entry.message);
     return messages;
+  }
+  // The log lines whole, as they came.
+  std::vector<std::wstring> Lines() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return lines_;
+  }
+  // Every text, in the order it came.
+  std::vector<std::wstring> Texts() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return texts_;
+  }
+  // Forgets what was caught so far.
+  void Clear() {
+    std::lock_guard<std::mutex> guard(lock_);
+    entries_.clear();
+    others_.clear();
+    lines_.clear();
+    texts_.clear();
   }
 
  private:
   // "[date time] [SEVERITY] thread [ function, line ] message\r\n"
   void Take(const std::wstring& text) {
+    std::lock_guard<std::mutex> guard(lock_);
+    texts_.push_back(text);
     std::size_t severityStart = text.find(L"] [");
     std::size_t functionStart = text.find(L" [ ");
     std::size_t functionEnd = text.find(L", ", functionStart == std::wstring::npos ? 0 : functionStart);
@@ -54,10 +83,14 @@ class DebugOutputCapture {
       entry.message.pop_back();
     }
     entries_.push_back(entry);
+    lines_.push_back(text);
   }
 
+  mutable std::mutex lock_;
   std::vector<LogEntry> entries_;
   std::vector<std::wstring> others_;
+  std::vector<std::wstring> lines_;
+  std::vector<std::wstring> texts_;
 };
 
 }  // namespace corvane_test

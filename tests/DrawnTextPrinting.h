@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/core/TextCodec.h"
-#include "platform/ui/GdiText.h"
+#include "platform/ui/drawing/GdiText.h"
 
 namespace platform {
 

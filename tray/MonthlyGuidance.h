@@ -15,8 +15,8 @@
 #include <functional>
 
 #include "platform/core/DateTime.h"
-#include "platform/ui/Resources.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/Resources.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace Velunor::Quillon::Resident {
 

@@ -4,7 +4,7 @@
 // close box with 0; keys and commands do nothing.
 #include <cstdint>
 
-#include "platform/ui/GdiHandles.h"
+#include "platform/ui/drawing/GdiHandles.h"
 #include "tray/TrayPopup.h"
 #include "widgets/DrawBmp.h"
 #include "widgets/DrawButton.h"

@@ -8,9 +8,9 @@
 // tray/TaskWindowUpdate.cpp the group test and the update check. tray/app.cmake builds
 // all three into tray_app, which links tray_popups for the popup windows.
 #include "platform/core/DateTime.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/GdiHandles.h"
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/drawing/Resources.h"
+#include "platform/ui/windows/Dialog.h"
 #include "tray/VersionNumber.h"
 
 namespace Velunor::Quillon::Resident {

@@ -1,10 +1,10 @@
 #include "tray/TrayPopup.h"
 
 #include "common/StringUtil.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/NotificationArea.h"
+#include "platform/ui/desktop/NotificationArea.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
 #include "resources/tray/TrayResources.h"
 
 namespace Velunor::Quillon::Resident {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/ui/Dialog.h"
-#include "platform/ui/GdiHandles.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace Velunor::Quillon::Resident {
 

@@ -8,8 +8,8 @@
 // The task window runs it from its start-up:
 //   CUpdateCheck(m_hInstance, Handle()).CheckUpdate();
 #include "platform/core/DateTime.h"
-#include "platform/ui/Resources.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/Resources.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "tray/VersionNumber.h"
 
 namespace Velunor::Quillon::Resident {

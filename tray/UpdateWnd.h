@@ -3,7 +3,7 @@
 // it with 1, the caption's close box with 0.
 #include <cstdint>
 
-#include "platform/ui/GdiHandles.h"
+#include "platform/ui/drawing/GdiHandles.h"
 #include "tray/TrayPopup.h"
 #include "widgets/DrawButton.h"
 #include "widgets/DrawText.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "common/SingleInstance.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "tray/TaskWindow.h"
 
 namespace Velunor::Quillon::Resident {

@@ -3,7 +3,7 @@
 // creation runs the start-up checks) and its message loop until the window is closed.
 #include <string>
 
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/Resources.h"
 
 namespace Velunor::Quillon::Resident {
 

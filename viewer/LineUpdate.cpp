@@ -6,7 +6,7 @@
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "platform/core/ChildProcess.h"
-#include "platform/ui/ExternalWindows.h"
+#include "platform/ui/desktop/ExternalWindows.h"
 #include "reckoner/CommandLine.h"
 
 namespace Velunor::Quillon::Ui {

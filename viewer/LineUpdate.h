@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace Velunor::Quillon::Ui {
 

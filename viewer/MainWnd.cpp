@@ -5,11 +5,11 @@
 #include "common/ConfigSettings.h"
 #include "common/LogMessage.h"
 #include "platform/core/Shell.h"
-#include "platform/ui/GdiImages.h"
+#include "platform/ui/drawing/GdiImages.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/ComparisonQuery.h"
 #include "viewer/LineUpdate.h"
-#include "viewer/WinMain.h"
+#include "viewer/ModuleInstance.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ui/Dialog.h"
-#include "platform/ui/GdiHandles.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "prices/PriceLogic.h"
 #include "viewer/MonthUsage.h"
 #include "viewer/SummaryData.h"

@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "common/LogMessage.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
 #include "prices/PriceNumbers.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"

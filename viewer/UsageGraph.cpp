@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/GdiText.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {

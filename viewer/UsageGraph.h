@@ -4,8 +4,8 @@
 // drawing object lives only inside a call.
 #include <string>
 
-#include "platform/ui/GdiHandles.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "viewer/MonthUsage.h"
 
 namespace Velunor::Quillon::Ui {

@@ -9,12 +9,13 @@
 #include "common/SingleInstance.h"
 #include "platform/core/ChildProcess.h"
 #include "platform/service/NamedMutex.h"
-#include "platform/ui/ExternalWindows.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/desktop/ExternalWindows.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "reckoner/CommandLine.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/CommandLine.h"
 #include "viewer/MainWnd.h"
+#include "viewer/ModuleInstance.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -25,8 +26,6 @@ namespace {
 namespace Common = Velunor::Quillon::Common;
 namespace Log = Velunor::Quillon::Common::Log;
 
-platform::ModuleHandle moduleInstance = nullptr;
-
 // Held until the process ends, so a viewer started during any phase of this one stops.
 std::unique_ptr<platform::NamedMutex>& InstanceMutex() {
   static std::unique_ptr<platform::NamedMutex> mutex;
@@ -34,8 +33,6 @@ std::unique_ptr<platform::NamedMutex>& InstanceMutex() {
 }
 
 }  // namespace
-
-platform::ModuleHandle GetModuleInstance() { return moduleInstance != nullptr ? moduleInstance : GetViewerResources(); }
 
 int WinMain(platform::ModuleHandle instance, platform::ModuleHandle, const std::wstring& commandLine, int showCommand) {
   // Lock files carry no access list: every user who can reach the name may open it.
@@ -45,9 +42,9 @@ int WinMain(platform::ModuleHandle instance, platform::ModuleHandle, const std::
   InstanceMutex() = std::move(opened.mutex);
 
   if (commandLine == kPreviousMonthArgument) ShowPreviousMonth = 1;
-  moduleInstance = instance;
+  SetModuleInstance(instance);
   int result = RunMainWindow(commandLine, showCommand);
-  moduleInstance = nullptr;
+  SetModuleInstance(nullptr);
   return result;
 }
 

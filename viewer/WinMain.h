@@ -3,7 +3,7 @@
 // price-file check by CorvaneReckoner, then the main window until it is closed.
 #include <string>
 
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/Resources.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -22,8 +22,5 @@ int WinMain(platform::ModuleHandle instance, platform::ModuleHandle previousInst
 int RunMainWindow(const std::wstring& commandLine, int showCommand);
 // 0 when the viewer may open its window, else -1, -2 or -3.
 int RunReckoner();
-
-// The module instance WinMain was given (the viewer's resources before that).
-platform::ModuleHandle GetModuleInstance();
 
 }  // namespace Velunor::Quillon::Ui

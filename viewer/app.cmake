@@ -9,6 +9,7 @@ if(CORVANE_BUILD_UI)
     ${CMAKE_CURRENT_LIST_DIR}/LineUpdate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainWnd.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainWndLayout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ModuleInstance.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WinMain.cpp)
   target_link_libraries(viewer_app PUBLIC viewer_graph corvane_widgets viewer_models viewer_resources
     corvane_common platform_core platform_ui platform_service Threads::Threads

@@ -1,7 +1,7 @@
 #include "common/LogMessage.h"
 #include "platform/core/ChildProcess.h"
-#include "platform/ui/MessageLoop.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/MessageLoop.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/WinMain.h"
 

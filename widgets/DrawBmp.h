@@ -2,9 +2,9 @@
 // A bitmap resource drawn at a rectangle of a window's client area. The item owns no
 // window and no drawing object: it draws into whatever context it is handed and loads
 // its bitmap afresh for every draw.
-#include "platform/ui/GdiHandles.h"
-#include "platform/ui/Resources.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/drawing/Resources.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace Velunor::Quillon::Ui {
 

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiText.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "widgets/FitFontSelector.h"
 #include "widgets/FontSelector.h"
 

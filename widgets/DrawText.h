@@ -4,13 +4,14 @@
 #include <string>
 
 #include "widgets/DrawBmp.h"
+#include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {
 
 class CDrawText : public CDrawBmp {
  public:
   // Weight that stands for weight 900 with underline (fixed-height fonts only).
-  static constexpr int kBoldUnderlinedWeight = 1000;
+  static constexpr int kBoldUnderlinedWeight = CFontSelector::kBoldUnderlinedWeight;
 
   CDrawText() = default;
   ~CDrawText() override = default;

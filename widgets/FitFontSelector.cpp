@@ -1,7 +1,7 @@
 #include "widgets/FitFontSelector.h"
 
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiText.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "widgets/FontSelector.h"
 
 namespace Velunor::Quillon::Ui {

@@ -6,7 +6,7 @@
 // its own.
 #include <string>
 
-#include "platform/ui/GdiHandles.h"
+#include "platform/ui/drawing/GdiHandles.h"
 
 namespace Velunor::Quillon::Ui {
 

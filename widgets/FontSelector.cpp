@@ -1,7 +1,5 @@
 #include "widgets/FontSelector.h"
 
-#include "widgets/DrawText.h"
-
 namespace Velunor::Quillon::Ui {
 
 platform::LogFont MakeWidgetFont(const std::wstring& face, int height, int weight) {
@@ -16,7 +14,7 @@ platform::LogFont MakeWidgetFont(const std::wstring& face, int height, int weigh
 
 CFontSelector::CFontSelector(platform::DcHandle dc, const std::wstring& face, int height, int weight) : m_dc(dc) {
   platform::LogFont description = MakeWidgetFont(face, height, weight);
-  if (weight == CDrawText::kBoldUnderlinedWeight) {
+  if (weight == kBoldUnderlinedWeight) {
     description.weight = 900;
     description.underline = true;
   }

@@ -3,7 +3,7 @@
 // object's lifetime; the previous font comes back and the font is deleted at the end.
 #include <string>
 
-#include "platform/ui/GdiObjects.h"
+#include "platform/ui/drawing/GdiObjects.h"
 
 namespace Velunor::Quillon::Ui {
 
@@ -13,7 +13,11 @@ platform::LogFont MakeWidgetFont(const std::wstring& face, int height, int weigh
 
 class CFontSelector {
  public:
-  // Weight 1000 means weight 900 with underline; any other weight is used as it is.
+  // The weight that stands for weight 900 with underline.
+  static constexpr int kBoldUnderlinedWeight = 1000;
+
+  // kBoldUnderlinedWeight means weight 900 with underline; any other weight is used as
+  // it is.
   CFontSelector(platform::DcHandle dc, const std::wstring& face, int height, int weight);
   ~CFontSelector();
   CFontSelector(const CFontSelector&) = delete;

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/UiWindow.h"
 
 #define CORVANE_TRAY_IMAGE(symbol)            \
   extern const unsigned char symbol[];        \

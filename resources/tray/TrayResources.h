@@ -1,7 +1,7 @@
 #pragma once
 // CorvaneTray's built-in resources: the hidden task window, the icon's menu, the tray
 // icon, the two popups' templates and the pictures they draw.
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/Resources.h"
 
 namespace Velunor::Quillon::Resident {
 

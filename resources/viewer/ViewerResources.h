@@ -1,7 +1,7 @@
 #pragma once
 // CorvaneViewer's built-in resources: the main dialog, its menu, the window icon and
 // the pictures of the title and the two picture buttons.
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/Resources.h"
 
 namespace Velunor::Quillon::Ui {
 

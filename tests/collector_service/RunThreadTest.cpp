@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,9 +15,9 @@
 #include "collector/RunThread.h"
 #include "collector/ServiceMain.h"
 #include "platform/core/Clock.h"
-#include "platform/core/DebugOutput.h"
 #include "platform/core/TextCodec.h"
 #include "platform/service/MessageQueue.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/TestSandbox.h"
 #include "tests/collector_service/OwnNetwork.h"
 
@@ -33,10 +32,6 @@ class RunThreadTest : public ::testing::Test {
     const std::string problem = network_.Problem();
     if (!problem.empty()) GTEST_SKIP() << problem;
     sandbox_.PinClock(2016, 3, 20);
-    platform::SetDebugOutputSink([this](const std::wstring& text) {
-      std::lock_guard<std::mutex> guard(linesLock_);
-      lines_.push_back(platform::WideToUtf8(text));
-    });
     StartRunThread();
     started_ = true;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -51,24 +46,19 @@ class RunThreadTest : public ::testing::Test {
       StopRunThread();
       EXPECT_FALSE(s_runThread) << "the Run thread was joined";
     }
-    platform::SetDebugOutputSink(nullptr);
   }
 
   // Log lines whose message is exactly the text.
   int Count(const std::string& message) {
-    std::lock_guard<std::mutex> guard(linesLock_);
-    const std::string ending = " ] " + message + "\r\n";
-    return static_cast<int>(std::count_if(lines_.begin(), lines_.end(), [&](const std::string& line) {
-      return line.size() >= ending.size() && line.compare(line.size() - ending.size(), ending.size(), ending) == 0;
-    }));
+    const std::vector<std::wstring> messages = capture_.Messages();
+    return static_cast<int>(std::count(messages.begin(), messages.end(), platform::Utf8ToWide(message)));
   }
   fs::path SummaryFile() const { return sandbox_.DataFolder() / "summarydata.xml"; }
 
   corvane_test::Sandbox sandbox_;
   collector_test::OwnNetwork network_;
   platform::ManualTimerClock clock_;
-  std::mutex linesLock_;
-  std::vector<std::string> lines_;
+  corvane_test::DebugOutputCapture capture_;
   bool started_ = false;
 };
 

@@ -5,7 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -17,8 +17,8 @@
 #include "collector/RunThread.h"
 #include "collector/ServiceMutex.h"
 #include "collector/Win32Error.h"
-#include "platform/core/DebugOutput.h"
 #include "platform/service/NamedMutex.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/TestSandbox.h"
 #include "tests/collector_service/OwnNetwork.h"
 #include "tests/platform_service/NotifyListener.h"
@@ -48,10 +48,11 @@ TEST_F(ServiceHostTest, ServiceMainRunsFromReadyToAStopWithExitZeroAndHoldsTheMu
   collector_test::OwnNetwork network;
   if (!network.Problem().empty()) GTEST_SKIP() << network.Problem();
   // The Run thread's log lines (LogLevel 4 beside this program) tell when its window is up.
-  std::atomic<bool> windowUp{false};
-  platform::SetDebugOutputSink([&windowUp](const std::wstring& text) {
-    if (text.find(L" ] XML出力タイマ設定\r\n") != std::wstring::npos) windowUp = true;
-  });
+  corvane_test::DebugOutputCapture capture;
+  auto windowUp = [&capture] {
+    const std::vector<std::wstring> messages = capture.Messages();
+    return std::find(messages.begin(), messages.end(), L"XML出力タイマ設定") != messages.end();
+  };
   bool mutexExistedWhileRunning = false;
   std::string readyDatagrams;
   // The stopping side plays the manager: it waits for READY=1, looks at the mutex and
@@ -73,7 +74,7 @@ TEST_F(ServiceHostTest, ServiceMainRunsFromReadyToAStopWithExitZeroAndHoldsTheMu
       if (!mutexExistedWhileRunning) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     // A stop that comes before the window exists leaves the Run thread to the process's end.
-    for (int attempt = 0; attempt < 1000 && !windowUp; ++attempt) {
+    for (int attempt = 0; attempt < 1000 && !windowUp(); ++attempt) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     kill(getpid(), SIGTERM);
@@ -86,9 +87,8 @@ TEST_F(ServiceHostTest, ServiceMainRunsFromReadyToAStopWithExitZeroAndHoldsTheMu
   EXPECT_TRUE(mutexExistedWhileRunning);
   EXPECT_FALSE(platform::NamedMutex::Create(kServiceMutexName, false)->AlreadyExisted())
       << "released and closed at stop";
-  EXPECT_TRUE(windowUp);
+  EXPECT_TRUE(windowUp());
   EXPECT_FALSE(s_runThread) << "the Run thread was stopped and joined";
-  platform::SetDebugOutputSink(nullptr);
 }
 
 TEST_F(ServiceHostTest, WithoutAServiceManagerTheEntryGivesOne) {

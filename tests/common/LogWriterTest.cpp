@@ -6,9 +6,9 @@
 
 #include "common/LogMessage.h"
 #include "platform/core/Clock.h"
-#include "platform/core/DebugOutput.h"
 #include "platform/core/Process.h"
 #include "platform/core/TextCodec.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/TestSandbox.h"
 
 using namespace Velunor::Quillon::Common::Log;
@@ -38,18 +38,9 @@ std::string Utf16(const std::wstring& text) { return platform::WideToUtf16LeByte
 
 class LogWriter : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove_all(LogFolder());
-    // Only log lines; the settings also report the program folder there.
-    platform::SetDebugOutputSink([this](const std::wstring& text) {
-      if (!text.empty() && text[0] == L'[') debugLines.push_back(text);
-    });
-  }
-  void TearDown() override {
-    platform::SetDebugOutputSink(nullptr);
-    platform::Clock::Unpin();
-  }
-  std::vector<std::wstring> debugLines;
+  void SetUp() override { fs::remove_all(LogFolder()); }
+  void TearDown() override { platform::Clock::Unpin(); }
+  corvane_test::DebugOutputCapture capture;
 };
 
 }  // namespace
@@ -61,6 +52,8 @@ TEST_F(LogWriter, WritesTheExactLineAfterAByteOrderMark) {
                                 L" [ Velunor::Quillon::Resident::CGetHttpFile::Request, 235 ] "
                                 L"InternetReadFile ERROR code[12002]\r\n";
   EXPECT_EQ(corvane_test::ReadFile(LogFolder() / "20160316.log"), std::string("\xFF\xFE", 2) + Utf16(expected));
+  // Only log lines; the settings also report the program folder there.
+  const std::vector<std::wstring> debugLines = capture.Lines();
   ASSERT_EQ(debugLines.size(), 1u);
   EXPECT_EQ(debugLines[0], expected);
 }
@@ -69,6 +62,7 @@ TEST_F(LogWriter, GatesSeveritiesAndKeepsPercentSignsLiteral) {
   PinClock(2016, 3, 17);
   const int severities[] = {kError, kInfo, kDebug, kWarning, 8, -1};
   for (int severity : severities) WriteLog(L"F", 1, L"100% %s %d", severity);
+  const std::vector<std::wstring> debugLines = capture.Lines();
   ASSERT_EQ(debugLines.size(), 3u);  // only 3, 6 and 7 are written at all
   EXPECT_NE(debugLines[0].find(L"[ERROR]"), std::wstring::npos);
   EXPECT_NE(debugLines[1].find(L"[INFO]"), std::wstring::npos);
@@ -111,7 +105,6 @@ TEST_F(LogWriter, KeepsTodayAndTheSixDaysBefore) {
 }
 
 TEST_F(LogWriter, LinesOfConcurrentThreadsNeverInterleave) {
-  platform::SetDebugOutputSink([](const std::wstring&) {});
   PinClock(2016, 3, 19);
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "platform/core/TextCodec.h"
+#include "platform/ui/desktop/ExternalWindows.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
-#include "platform/ui/ExternalWindows.h"
 #include "tests/desktop/DesktopSandbox.h"
 #include "tests/desktop/X11Probe.h"
 #include "tests/platform_net/LoopbackHttpServer.h"

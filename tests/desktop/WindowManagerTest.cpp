@@ -6,8 +6,8 @@
 
 #include "common/ProductName.h"
 #include "platform/core/TextCodec.h"
+#include "platform/ui/desktop/ExternalWindows.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
-#include "platform/ui/ExternalWindows.h"
 #include "tests/desktop/DesktopSandbox.h"
 #include "tests/desktop/X11Probe.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/core/ChildProcess.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "tests/VirtualDisplay.h"
 
 namespace desktop_test {

@@ -2,14 +2,14 @@
 // painting.
 #include <gtest/gtest.h>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/testing/InputSimulation.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
 #include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
+#include "platform/ui/windows/UiWindow.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {

@@ -10,9 +10,9 @@
 
 #include "platform/core/ChildProcess.h"
 #include "platform/core/TextCodec.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/ExternalWindows.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/desktop/ExternalWindows.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "tests/TestSandbox.h"
 #include "tests/VirtualDisplay.h"
 

@@ -1,13 +1,14 @@
 // Drawing into memory bitmaps, checked at pixels.
 #include <gtest/gtest.h>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/GdiText.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/DrawnTextRecord.h"
+#include "platform/ui/testing/MemoryCanvas.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/platform_ui/UiTestSupport.h"
@@ -20,43 +21,6 @@ const ColorRef kWhite = Rgb(255, 255, 255);
 const ColorRef kRed = Rgb(255, 0, 0);
 const ColorRef kBlue = Rgb(0, 0, 255);
 
-// A memory context with a white bitmap of the size selected.
-class Canvas {
- public:
-  Canvas(int width, int height) : dc_(CreateCompatibleDC(nullptr)), bitmap_(CreateCompatibleBitmap(dc_, width, height)) {
-    previous_ = SelectObject(dc_, bitmap_);
-    GdiObjectHandle white = GetStockObject(WHITE_BRUSH);
-    FillRect(dc_, Rect{0, 0, width, height}, white);
-  }
-  ~Canvas() {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  DcHandle dc() const { return dc_; }
-  GdiObjectHandle bitmap() const { return bitmap_; }
-  ColorRef At(int x, int y) const { return GetPixel(dc_, x, y); }
-  // Bounds of the pixels that are not white, or an empty rect.
-  Rect Ink(const Rect& area) const {
-    Rect ink{area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) {
-        if (At(x, y) == kWhite) continue;
-        ink.left = std::min(ink.left, x);
-        ink.top = std::min(ink.top, y);
-        ink.right = std::max(ink.right, x + 1);
-        ink.bottom = std::max(ink.bottom, y + 1);
-      }
-    }
-    return ink.left < ink.right ? ink : Rect{};
-  }
-
- private:
-  DcHandle dc_;
-  GdiObjectHandle bitmap_;
-  GdiObjectHandle previous_;
-};
-
 GdiObjectHandle MakeFont(int height, int weight = FW_NORMAL, const std::wstring& face = L"ＭＳ Ｐゴシック") {
   LogFont font;
   font.height = height;
@@ -67,7 +31,7 @@ GdiObjectHandle MakeFont(int height, int weight = FW_NORMAL, const std::wstring&
 }
 
 TEST(Gdi, ShapesKeepRightAndBottomEdgesOutside) {
-  Canvas canvas(40, 40);
+  MemoryCanvas canvas(40, 40);
   GdiObjectHandle red = CreateSolidBrush(kRed);
   ASSERT_TRUE(FillRect(canvas.dc(), Rect{2, 3, 12, 8}, red));
   EXPECT_EQ(canvas.At(2, 3), kRed);
@@ -109,7 +73,7 @@ TEST(Gdi, ShapesKeepRightAndBottomEdgesOutside) {
 }
 
 TEST(Gdi, BitBltCopiesBetweenMemoryContextsAndBitmapsAreSelectedOnce) {
-  Canvas source(20, 20), target(20, 20);
+  MemoryCanvas source(20, 20), target(20, 20);
   GdiObjectHandle red = CreateSolidBrush(kRed);
   FillRect(source.dc(), Rect{0, 0, 5, 5}, red);
   DeleteObject(red);
@@ -127,7 +91,7 @@ TEST(Gdi, BitBltCopiesBetweenMemoryContextsAndBitmapsAreSelectedOnce) {
 }
 
 TEST(Gdi, FontHeightIsTheCellHeight) {
-  Canvas canvas(10, 10);
+  MemoryCanvas canvas(10, 10);
   for (int height : {10, 12, 14, 15, 18, 20, 40}) {
     GdiObjectHandle font = MakeFont(height);
     GdiObjectHandle previous = SelectObject(canvas.dc(), font);
@@ -141,7 +105,7 @@ TEST(Gdi, FontHeightIsTheCellHeight) {
 }
 
 TEST(Gdi, CalcRectMeasuresWithoutDrawing) {
-  Canvas canvas(300, 200);
+  MemoryCanvas canvas(300, 200);
   GdiObjectHandle font = MakeFont(15);
   GdiObjectHandle previous = SelectObject(canvas.dc(), font);
   TextMetrics metrics;
@@ -186,7 +150,7 @@ TEST(Gdi, CalcRectMeasuresWithoutDrawing) {
 // The record tests read a window's texts from: painted texts with their font as asked
 // for and their colour; measuring is no drawing; nothing once the record has gone.
 TEST(Gdi, ARecordKeepsWhatDrawTextPaintedWhileItLives) {
-  Canvas canvas(300, 200);
+  MemoryCanvas canvas(300, 200);
   LogFont description;
   description.height = 15;
   description.weight = 900;
@@ -229,7 +193,7 @@ TEST(Gdi, AlignmentFlagsPlaceTheTextInItsRectangle) {
       {DT_WORDBREAK, true, false, false, false},
   };
   for (const Case& c : cases) {
-    Canvas canvas(200, 60);
+    MemoryCanvas canvas(200, 60);
     GdiObjectHandle font = MakeFont(14, 900);
     GdiObjectHandle previous = SelectObject(canvas.dc(), font);
     SetBkMode(canvas.dc(), TRANSPARENT);
@@ -266,7 +230,7 @@ TEST(Gdi, AlignmentFlagsPlaceTheTextInItsRectangle) {
 TEST(Gdi, JapaneseGlyphsAreDrawn) {
   std::vector<std::vector<ColorRef>> pictures;
   for (const wchar_t* text : {L"月", L"日", L"料"}) {
-    Canvas canvas(40, 40);
+    MemoryCanvas canvas(40, 40);
     GdiObjectHandle font = MakeFont(24);
     GdiObjectHandle previous = SelectObject(canvas.dc(), font);
     SetBkMode(canvas.dc(), TRANSPARENT);
@@ -287,7 +251,7 @@ TEST(Gdi, JapaneseGlyphsAreDrawn) {
 }
 
 TEST(Gdi, OpaqueBackgroundFillsBehindTheText) {
-  Canvas canvas(100, 30);
+  MemoryCanvas canvas(100, 30);
   // On red, so the white background behind the text stands out.
   GdiObjectHandle red = CreateSolidBrush(kRed);
   FillRect(canvas.dc(), Rect{0, 0, 100, 30}, red);
@@ -318,7 +282,7 @@ TEST(Gdi, ViewerPicturesLoadAtTheirSizes) {
     EXPECT_EQ(width, c.width) << c.id;
     EXPECT_EQ(height, c.height) << c.id;
     // Drawn as the widgets draw them: selected into a memory context and copied.
-    Canvas canvas(c.width, c.height);
+    MemoryCanvas canvas(c.width, c.height);
     DcHandle memory = CreateCompatibleDC(canvas.dc());
     GdiObjectHandle old = SelectObject(memory, bitmap);
     ASSERT_TRUE(BitBlt(canvas.dc(), 0, 0, width, height, memory, 0, 0, SRCCOPY));

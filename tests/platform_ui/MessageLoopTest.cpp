@@ -6,9 +6,9 @@
 
 #include "platform/core/Process.h"
 #include "platform/ui/testing/InputSimulation.h"
-#include "platform/ui/MessageLoop.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {

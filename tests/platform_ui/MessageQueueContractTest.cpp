@@ -14,9 +14,9 @@
 #include "platform/core/Process.h"
 #include "platform/service/HiddenWindow.h"
 #include "platform/service/MessageQueue.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/MessageLoop.h"
 #include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "tests/platform_ui/UiTestSupport.h"
 
 namespace {

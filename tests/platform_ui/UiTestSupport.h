@@ -4,9 +4,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/ui/Dialog.h"
-#include "platform/ui/MessageLoop.h"
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/Resources.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 
 namespace ui_test {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "platform/core/TextCodec.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/MessageLoop.h"
 #include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 
 namespace {
 

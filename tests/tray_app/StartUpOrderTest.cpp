@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "platform/core/Clock.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
-#include "tests/tray_app/TraySandbox.h"
 #include "tests/platform_net/LoopbackHttpServer.h"
 #include "tests/platform_net/OwnNetworkNamespace.h"
+#include "tests/tray_app/TraySandbox.h"
 #include "tests/tray_popups/PopupSandbox.h"
 #include "tray/TaskWindow.h"
 

@@ -8,16 +8,16 @@
 #include <thread>
 #include <vector>
 
-#include "platform/core/DebugOutput.h"
 #include "platform/service/NamedMutex.h"
-#include "platform/ui/CursorPosition.h"
-#include "platform/ui/MessageLoop.h"
-#include "platform/ui/PopupMenu.h"
+#include "platform/ui/desktop/PopupMenu.h"
 #include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/PopupMenuControl.h"
 #include "platform/ui/testing/WindowInspection.h"
+#include "platform/ui/windows/CursorPosition.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/tray_app/TraySandbox.h"
 #include "tray/TaskWindow.h"
 #include "tray/WinMain.h"
@@ -214,15 +214,10 @@ TEST(TrayWinMainTest, AMutexThatCanBeMadeInNoFolderEndsItWithOneNotAsASecondCopy
 // summarydata.xml's install_date.
 class InstallDateTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::SetDebugOutputSink([this](const std::wstring& line) { debugLines_.push_back(line); });
-  }
-  void TearDown() override { platform::SetDebugOutputSink(nullptr); }
-
   void WriteSummary(const std::string& bytes) { sandbox_.WriteData("summarydata.xml", bytes); }
 
   corvane_test::Sandbox sandbox_;
-  std::vector<std::wstring> debugLines_;
+  corvane_test::DebugOutputCapture capture_;
 };
 
 TEST_F(InstallDateTest, ARealDayGivesThatDayAtMidnightAndEverythingElseGivesZero) {
@@ -256,12 +251,12 @@ TEST_F(InstallDateTest, ARealDayGivesThatDayAtMidnightAndEverythingElseGivesZero
     SCOPED_TRACE(c.name);
     boost::filesystem::remove(sandbox_.DataFolder() / "summarydata.xml");
     if (c.summary != nullptr) WriteSummary(c.summary);
-    debugLines_.clear();
+    capture_.Clear();
     CTaskWindow window(GetTrayResources());
     platform::DateTime date = untouched;
     EXPECT_EQ(window.GetInstallDate(date), c.result);
     EXPECT_EQ(date, c.date);
-    EXPECT_EQ(!debugLines_.empty(), c.debugLine);
+    EXPECT_EQ(!capture_.Texts().empty(), c.debugLine);
   }
 }
 

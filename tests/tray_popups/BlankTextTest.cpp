@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "common/ConfigSettings.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/tray_popups/PopupSandbox.h"
 #include "tray/MonthlyGuidance.h"

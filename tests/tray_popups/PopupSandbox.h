@@ -11,11 +11,11 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/TextCodec.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/ExternalWindows.h"
+#include "platform/ui/desktop/ExternalWindows.h"
 #include "platform/ui/testing/InputSimulation.h"
-#include "platform/ui/MessageLoop.h"
 #include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "tests/TestSandbox.h"
 #include "tray/TrayPopup.h"
 

@@ -6,16 +6,17 @@
 #include <cstdlib>
 
 #include "common/ConfigSettings.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/GdiText.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/DrawnTextRecord.h"
 #include "platform/ui/testing/InputSimulation.h"
+#include "platform/ui/testing/MemoryCanvas.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/tray_popups/PopupSandbox.h"
@@ -33,69 +34,13 @@ namespace Resident = Velunor::Quillon::Resident;
 constexpr platform::ColorRef kWhite = platform::Rgb(255, 255, 255);
 constexpr platform::ColorRef kGrey = platform::Rgb(128, 128, 128);
 
-// A white memory canvas of the popup's client size.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    dc_ = platform::CreateCompatibleDC(nullptr);
-    bitmap_ = platform::CreateCompatibleBitmap(dc_, width, height);
-    previous_ = platform::SelectObject(dc_, bitmap_);
-    platform::FillRect(dc_, platform::Rect{0, 0, width, height}, platform::GetStockObject(platform::WHITE_BRUSH));
-  }
-  ~Canvas() {
-    platform::SelectObject(dc_, previous_);
-    platform::DeleteObject(bitmap_);
-    platform::DeleteDC(dc_);
-  }
-  platform::DcHandle Dc() const { return dc_; }
-  platform::ColorRef At(int x, int y) const { return platform::GetPixel(dc_, x, y); }
-  // Whether the area at (left, top) holds exactly the module's picture.
-  bool ShowsPicture(int left, int top, int bitmapId) const {
-    platform::GdiObjectHandle picture = platform::LoadBitmap(GetTrayResources(), bitmapId);
-    int width = 0;
-    int height = 0;
-    if (picture == nullptr || !platform::GetBitmapSize(picture, width, height)) return false;
-    platform::DcHandle source = platform::CreateCompatibleDC(nullptr);
-    platform::GdiObjectHandle old = platform::SelectObject(source, picture);
-    bool same = true;
-    for (int y = 0; y < height && same; ++y) {
-      for (int x = 0; x < width && same; ++x) {
-        if (left + x < width_ && top + y < height_) same = At(left + x, top + y) == platform::GetPixel(source, x, y);
-      }
-    }
-    platform::SelectObject(source, old);
-    platform::DeleteDC(source);
-    platform::DeleteObject(picture);
-    return same;
-  }
-  // Rows (and the columns they span) that hold the colour inside the rectangle.
-  struct Ink {
-    std::vector<int> rows;
-    int left = 1 << 30;
-    int right = -1;
-  };
-  Ink InkOf(platform::ColorRef color, const platform::Rect& area) const {
-    Ink ink;
-    for (int y = area.top; y < area.bottom && y < height_; ++y) {
-      bool any = false;
-      for (int x = area.left; x < area.right; ++x) {
-        if (At(x, y) != color) continue;
-        any = true;
-        ink.left = std::min(ink.left, x);
-        ink.right = std::max(ink.right, x + 1);
-      }
-      if (any) ink.rows.push_back(y);
-    }
-    return ink;
-  }
-
- private:
-  int width_;
-  int height_;
-  platform::DcHandle dc_;
-  platform::GdiObjectHandle bitmap_;
-  platform::GdiObjectHandle previous_;
-};
+// Whether the canvas shows exactly the module's picture at (left, top).
+bool ShowsPicture(const platform::MemoryCanvas& canvas, int left, int top, int bitmapId) {
+  platform::GdiObjectHandle picture = platform::LoadBitmap(GetTrayResources(), bitmapId);
+  bool shown = canvas.Shows(picture, left, top);
+  platform::DeleteObject(picture);
+  return shown;
+}
 
 // Separate runs of rows.
 int Bands(const std::vector<int>& rows) {
@@ -163,9 +108,9 @@ TEST_F(TrayPopups, GuidancePopupSitsAtTheWorkAreaCornerWithItsParts) {
 TEST_F(TrayPopups, GuidancePopupPaintsItsPicturesAndTwoCentredLines) {
   CNotificationWnd popup(GetTrayResources());
   RunPopup(popup, owner, Answer::CloseBox, [&](platform::UiWindow window) {
-    Canvas canvas(480, 150);
+    platform::MemoryCanvas canvas(480, 150);
     platform::DrawnTextRecord record;
-    popup.DrawParts(canvas.Dc());
+    popup.DrawParts(canvas.dc());
     // The text item draws in its rectangle narrowed by 5 on either side, centred and
     // word-wrapped; the configured "\n" is a line break.
     EXPECT_EQ(record.Take(), (std::vector<platform::DrawnText>{
@@ -173,28 +118,28 @@ TEST_F(TrayPopups, GuidancePopupPaintsItsPicturesAndTwoCentredLines) {
                                   platform::DT_CENTER | platform::DT_WORDBREAK, L"ＭＳ Ｐゴシック", 18, 900, false, kGrey}}));
     EXPECT_EQ(canvas.At(0, 0), kWhite);
     EXPECT_EQ(canvas.At(479, 149), kWhite);
-    EXPECT_TRUE(canvas.ShowsPicture(224, 5, Resident::kGuidanceInfoBitmapId));
-    EXPECT_TRUE(canvas.ShowsPicture(5, 103, Resident::kShowButtonBitmapId));
-    EXPECT_TRUE(canvas.ShowsPicture(362, 103, Resident::kCloseButtonBitmapId));
+    EXPECT_TRUE(ShowsPicture(canvas, 224, 5, Resident::kGuidanceInfoBitmapId));
+    EXPECT_TRUE(ShowsPicture(canvas, 5, 103, Resident::kShowButtonBitmapId));
+    EXPECT_TRUE(ShowsPicture(canvas, 362, 103, Resident::kCloseButtonBitmapId));
     // Between the buttons only the text paints: two lines, centred on the popup.
-    Canvas::Ink ink = canvas.InkOf(kGrey, platform::Rect{120, 53, 360, 103});
+    platform::MemoryCanvas::ColorRows ink = canvas.RowsOf(kGrey, platform::Rect{120, 53, 360, 103});
     EXPECT_EQ(Bands(ink.rows), 2);
-    Canvas::Ink all = canvas.InkOf(kGrey, platform::Rect{15, 53, 465, 103});
+    platform::MemoryCanvas::ColorRows all = canvas.RowsOf(kGrey, platform::Rect{15, 53, 465, 103});
     ASSERT_GT(all.right, all.left);
     EXPECT_NEAR((all.left + all.right) / 2.0, 240.0, 6.0);
 
     // Hover shows the brighter picture, pressing the darker one.
     platform::SimulateMouse(window, platform::WM_MOUSEMOVE, 60, 124, 0);
-    Canvas hover(480, 150);
-    popup.DrawParts(hover.Dc());
-    EXPECT_TRUE(hover.ShowsPicture(5, 103, Resident::kShowButtonHoverBitmapId));
-    EXPECT_TRUE(hover.ShowsPicture(362, 103, Resident::kCloseButtonBitmapId));
+    platform::MemoryCanvas hover(480, 150);
+    popup.DrawParts(hover.dc());
+    EXPECT_TRUE(ShowsPicture(hover, 5, 103, Resident::kShowButtonHoverBitmapId));
+    EXPECT_TRUE(ShowsPicture(hover, 362, 103, Resident::kCloseButtonBitmapId));
     platform::SimulateMouse(window, platform::WM_MOUSEMOVE, 418, 124, 0);
     platform::SimulateMouse(window, platform::WM_MOUSEMOVE, 418, 124, platform::MK_LBUTTON);
-    Canvas pressed(480, 150);
-    popup.DrawParts(pressed.Dc());
-    EXPECT_TRUE(pressed.ShowsPicture(5, 103, Resident::kShowButtonBitmapId));
-    EXPECT_TRUE(pressed.ShowsPicture(362, 103, Resident::kCloseButtonPressedBitmapId));
+    platform::MemoryCanvas pressed(480, 150);
+    popup.DrawParts(pressed.dc());
+    EXPECT_TRUE(ShowsPicture(pressed, 5, 103, Resident::kShowButtonBitmapId));
+    EXPECT_TRUE(ShowsPicture(pressed, 362, 103, Resident::kCloseButtonPressedBitmapId));
     platform::SimulateMouse(window, platform::WM_MOUSEMOVE, 240, 20, 0);
   });
 }
@@ -254,23 +199,23 @@ TEST_F(TrayPopups, UpdatePopupSitsAtTheCornerAndPaintsTextAndLink) {
     EXPECT_EQ(popup.GetText().GetFontHeight(), 13);
     EXPECT_EQ(popup.GetLinkButton().GetRect(), (platform::Rect{50, 50, 400, 65}));
 
-    Canvas canvas(450, 70);
+    platform::MemoryCanvas canvas(450, 70);
     platform::DrawnTextRecord record;
-    popup.DrawParts(canvas.Dc());
+    popup.DrawParts(canvas.dc());
     EXPECT_EQ(record.Take(), (std::vector<platform::DrawnText>{
                                  {L"新しいバージョンを公開しました。", platform::Rect{30, 10, 420, 40},
                                   platform::DT_CENTER | platform::DT_WORDBREAK, L"ＭＳ Ｐゴシック", 13, 900, false,
                                   platform::Rgb(0, 0, 0)}}));
     EXPECT_EQ(canvas.At(0, 0), kWhite);
-    EXPECT_TRUE(canvas.ShowsPicture(50, 50, Resident::kUpdateLinkBitmapId));
-    Canvas::Ink ink = canvas.InkOf(platform::Rgb(0, 0, 0), platform::Rect{25, 10, 425, 40});
+    EXPECT_TRUE(ShowsPicture(canvas, 50, 50, Resident::kUpdateLinkBitmapId));
+    platform::MemoryCanvas::ColorRows ink = canvas.RowsOf(platform::Rgb(0, 0, 0), platform::Rect{25, 10, 425, 40});
     ASSERT_FALSE(ink.rows.empty());
     EXPECT_NEAR((ink.left + ink.right) / 2.0, 225.0, 6.0);
     // Hover and pressed keep the normal picture.
     platform::SimulateMouse(window, platform::WM_MOUSEMOVE, 225, 57, platform::MK_LBUTTON);
-    Canvas pressed(450, 70);
-    popup.DrawParts(pressed.Dc());
-    EXPECT_TRUE(pressed.ShowsPicture(50, 50, Resident::kUpdateLinkBitmapId));
+    platform::MemoryCanvas pressed(450, 70);
+    popup.DrawParts(pressed.dc());
+    EXPECT_TRUE(ShowsPicture(pressed, 50, 50, Resident::kUpdateLinkBitmapId));
     platform::SimulateMouse(window, platform::WM_MOUSEMOVE, 10, 5, 0);
   });
   EXPECT_EQ(result, 0);

@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/MessageLoop.h"
-#include "platform/ui/NotifyIcon.h"
-#include "platform/ui/testing/MessageProcessing.h"
 #include "platform/core/TextCodec.h"
+#include "platform/ui/desktop/NotifyIcon.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/testing/MessageProcessing.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/VirtualDisplay.h"
 #include "tests/desktop/X11Probe.h"

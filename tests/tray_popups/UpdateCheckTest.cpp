@@ -13,7 +13,7 @@
 #include <mutex>
 
 #include "common/ConfigSettings.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/tray/TrayResources.h"
 #include "tests/platform_net/LoopbackHttpServer.h"
 #include "tests/platform_net/OwnNetworkNamespace.h"

@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "common/ProductName.h"
+#include "platform/ui/desktop/ExternalWindows.h"
+#include "platform/ui/drawing/GdiImages.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
-#include "platform/ui/ExternalWindows.h"
-#include "platform/ui/GdiImages.h"
 #include "platform/ui/testing/WindowInspection.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"

@@ -5,8 +5,8 @@
 // test (ReckonerStandIn.cpp), or hands over to the real CorvaneReckoner.
 #include <gtest/gtest.h>
 
+#include "platform/ui/desktop/ExternalWindows.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
-#include "platform/ui/ExternalWindows.h"
 #include "platform/ui/testing/InputSimulation.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 #include "tests/viewer_app/ViewerWindow.h"

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/core/TextCodec.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiText.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "platform/ui/testing/DrawnTextRecord.h"
 #include "tests/DrawnTextPrinting.h"
 #include "tests/viewer_app/ViewerSandbox.h"

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/TextCodec.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
 #include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/testing/WindowInspection.h"
 #include "tests/viewer_app/ViewerSandbox.h"

@@ -10,8 +10,8 @@
 
 #include "platform/core/ChildProcess.h"
 #include "platform/core/TextCodec.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 
 namespace {
 

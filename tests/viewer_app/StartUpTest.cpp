@@ -7,8 +7,8 @@
 #include <csignal>
 
 #include "common/ProductName.h"
+#include "platform/ui/desktop/ExternalWindows.h"
 #include "platform/ui/testing/ExternalWindowClose.h"
-#include "platform/ui/ExternalWindows.h"
 #include "tests/TestUser.h"
 #include "tests/viewer_app/ViewerSandbox.h"
 

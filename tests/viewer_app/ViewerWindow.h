@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/testing/InputSimulation.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiImages.h"
 #include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "resources/viewer/ViewerResources.h"
 #include "viewer/MainWnd.h"
 

@@ -7,8 +7,8 @@
 
 #include <boost/filesystem.hpp>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "resources/viewer/ViewerResources.h"
@@ -116,7 +116,7 @@ class UsageGraphTest : public ::testing::Test {
 
   // The graph as Draw puts it into a 500 x 520 paint context, cut out of it.
   platform::PixelImage Paint(const CMonthUsage& month) {
-    Canvas window(500, 520);
+    platform::MemoryCanvas window(500, 520);
     CUsageGraph graph(&month);
     graph.Draw(host_.Handle(), window.dc());
     platform::PixelImage whole = window.Pixels();
@@ -155,7 +155,7 @@ TEST(UsageGraphGeometry, FollowsTheClientRectangle) {
 
 TEST_F(UsageGraphTest, CopiesIntoTheFramesPlaceOnly) {
   CMonthUsage month = PartialJuly();
-  Canvas window(500, 520);
+  platform::MemoryCanvas window(500, 520);
   window.Fill(kBlue);
   CUsageGraph(&month).Draw(host_.Handle(), window.dc());
   EXPECT_EQ(window.Ink(Rect{0, 0, 500, 520}), (Rect{0, 0, 500, 520}));
@@ -296,7 +296,7 @@ TEST_F(UsageGraphTest, LabelsFollowTheAxis) {
   };
   for (const Case& c : cases) {
     platform::PixelImage graph = Paint(c.month);
-    Canvas expected(490, 180);
+    platform::MemoryCanvas expected(490, 180);
     {
       Velunor::Quillon::Ui::CFontSelector font(expected.dc(), L"ＭＳ Ｐゴシック", 10, 400);
       platform::SetBkMode(expected.dc(), platform::TRANSPARENT);
@@ -361,7 +361,7 @@ TEST_F(UsageGraphTest, TinyFramesDegenerate) {
   CMonthUsage month = ClippedFebruary();
   for (Rect place : {Rect{5, 65, 45, 85}, Rect{5, 65, 5, 65}}) {
     host_.MoveGraph(place);
-    Canvas window(500, 520);
+    platform::MemoryCanvas window(500, 520);
     window.Fill(kBlue);
     CUsageGraph(&month).Draw(host_.Handle(), window.dc());
     for (int y = 0; y < 520; y += 3) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/DebugOutput.h"
+#include "tests/DebugOutputCapture.h"
 #include "tests/viewer_models/ModelSandbox.h"
 #include "viewer/MonthUsage.h"
 #include "viewer/SummaryData.h"
@@ -106,10 +106,12 @@ TEST_F(SummaryDataTest, MonthRules) {
 TEST_F(SummaryDataTest, UnitRules) {
   CopyFixture("summary_units.xml", kSummaryFile);
   std::vector<std::wstring> messages;
-  platform::SetDebugOutputSink([&messages](const std::wstring& text) { messages.push_back(text); });
   CSummaryData data;
-  data.Load();
-  platform::SetDebugOutputSink(nullptr);
+  {
+    corvane_test::DebugOutputCapture capture;
+    data.Load();
+    messages = capture.Texts();
+  }
   ASSERT_EQ(data.IsLoaded(), 1);
 
   struct Case {

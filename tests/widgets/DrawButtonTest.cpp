@@ -5,9 +5,9 @@
 #include <set>
 #include <tuple>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/testing/InputSimulation.h"
+#include "platform/ui/drawing/GdiImages.h"
 #include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/InputSimulation.h"
 #include "platform/ui/testing/MessageProcessing.h"
 #include "platform/ui/testing/WindowInspection.h"
 #include "tests/widgets/WidgetTestSupport.h"
@@ -137,7 +137,7 @@ TEST_F(DrawButtonTest, EachStateDrawsItsPicture) {
     for (int state = 0; state < 3; ++state) {
       if (state > 0) button.OnMouse(host_.Handle(), 20, 20, keys[state]);
       ASSERT_EQ(button.GetMouseState(), state);
-      Canvas canvas(100, 40);
+      platform::MemoryCanvas canvas(100, 40);
       button.Draw(TestModule(), host_.Handle(), canvas.dc());
       EXPECT_EQ(canvas.At(10, 10), expected[state]) << "normal " << c.normal << " state " << state;
       EXPECT_EQ(canvas.At(49, 29), expected[state]) << "normal " << c.normal << " state " << state;

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiText.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiText.h"
 #include "platform/ui/testing/DrawingInspection.h"
 #include "tests/widgets/WidgetTestSupport.h"
 #include "widgets/DrawText.h"
@@ -30,7 +30,7 @@ class DrawTextTest : public ::testing::Test {
 };
 
 TEST_F(DrawTextTest, BitmapIsCopiedUnstretchedAndCutToTheRectangle) {
-  Canvas canvas(100, 60);
+  platform::MemoryCanvas canvas(100, 60);
   CDrawBmp item;
   EXPECT_EQ(&item.SetBitmapRect(10, 10, 40, 30, kHalvesPicture), &item);
   item.Draw(TestModule(), platform::UiWindow(), canvas.dc());
@@ -41,7 +41,7 @@ TEST_F(DrawTextTest, BitmapIsCopiedUnstretchedAndCutToTheRectangle) {
 
   // No bitmap, or one the module lacks, draws nothing.
   for (int id : {0, 4711}) {
-    Canvas empty(100, 60);
+    platform::MemoryCanvas empty(100, 60);
     CDrawBmp none;
     none.SetBitmapRect(0, 0, 100, 60, id);
     none.Draw(TestModule(), platform::UiWindow(), empty.dc());
@@ -84,7 +84,7 @@ TEST_F(DrawTextTest, DrawOperationsAlignTheText) {
   };
   const Rect area{20, 10, 280, 70};
   for (const Case& c : cases) {
-    Canvas canvas(300, 80);
+    platform::MemoryCanvas canvas(300, 80);
     CDrawText text;
     text.SetText(L"通信料", kBlack, kFace, 14, 400, area, 0);
     c.draw(text, canvas.dc(), c.multiLine);
@@ -110,7 +110,7 @@ TEST_F(DrawTextTest, DrawOperationsAlignTheText) {
 
   // Only 1 wraps a text that is too long for the rectangle.
   for (int multiLine : {1, 2}) {
-    Canvas canvas(100, 80);
+    platform::MemoryCanvas canvas(100, 80);
     CDrawText text;
     text.SetText(L"回線品目の設定を行います", kBlack, kFace, 14, 400, Rect{0, 0, 70, 80}, 0);
     text.DrawLeft(TestModule(), {}, canvas.dc(), multiLine);
@@ -125,7 +125,7 @@ TEST_F(DrawTextTest, DrawOperationsAlignTheText) {
 }
 
 TEST_F(DrawTextTest, TextIsDrawnInItsColourOverItsBitmap) {
-  Canvas canvas(100, 60);
+  platform::MemoryCanvas canvas(100, 60);
   CDrawText title;
   title.SetText(L"月", kWhite, kFace, 20, 900, Rect{10, 10, 70, 40}, kHalvesPicture);
   title.DrawCenter(TestModule(), {}, canvas.dc(), 0);
@@ -133,7 +133,7 @@ TEST_F(DrawTextTest, TextIsDrawnInItsColourOverItsBitmap) {
   EXPECT_EQ(canvas.At(69, 39), kMagenta);
   EXPECT_TRUE(canvas.HasPixel(Rect{25, 12, 55, 38}, kWhite)) << "white text on the picture";
 
-  Canvas plain(100, 60);
+  platform::MemoryCanvas plain(100, 60);
   CDrawText text;
   text.SetText(L"月", kBlue, kFace, 20, 900, Rect{10, 10, 70, 40}, 0);
   text.DrawCenter(TestModule(), {}, plain.dc(), 0);
@@ -147,7 +147,7 @@ TEST_F(DrawTextTest, TextIsDrawnInItsColourOverItsBitmap) {
 
 // Spaces leave no ink of their own, so any ink under them is the underline.
 bool DrawsUnderline(int height, int weight) {
-  Canvas canvas(200, 60);
+  platform::MemoryCanvas canvas(200, 60);
   CDrawText text;
   text.SetText(L"        ", kBlack, kFace, height, weight, Rect{0, 0, 200, 60}, 0);
   text.DrawLeft(TestModule(), {}, canvas.dc(), 0);
@@ -160,7 +160,7 @@ TEST_F(DrawTextTest, WeightThousandUnderlinesOnlyAFixedHeightFont) {
   EXPECT_FALSE(DrawsUnderline(0, 1000)) << "a fitted font takes the weight as it is";
 
   // The fixed selector gives the underlined font while it lives and puts the old one back.
-  Canvas canvas(10, 10);
+  platform::MemoryCanvas canvas(10, 10);
   platform::TextMetrics before, during, after;
   platform::GetTextMetrics(canvas.dc(), before);
   {
@@ -194,7 +194,7 @@ TEST_F(DrawTextTest, FittedFontIsTheFirstHeightThatFits) {
       {L"A", Rect{5, 50, 405, 50}, 0},
   };
   for (const Case& c : cases) {
-    Canvas canvas(10, 10);
+    platform::MemoryCanvas canvas(10, 10);
     platform::TextMetrics before, during, after;
     platform::GetTextMetrics(canvas.dc(), before);
     {
@@ -217,7 +217,7 @@ TEST_F(DrawTextTest, FittedFontIsTheFirstHeightThatFits) {
 
 // Height 0 in a text item fits the font to the narrowed rectangle.
 TEST_F(DrawTextTest, FittedTextFillsItsRectangle) {
-  Canvas canvas(200, 40);
+  platform::MemoryCanvas canvas(200, 40);
   CDrawText text;
   text.SetText(L"通信料", kBlack, kFace, 0, 400, Rect{0, 0, 200, 40}, 0);
   text.DrawCenter(TestModule(), {}, canvas.dc(), 0);
@@ -225,7 +225,7 @@ TEST_F(DrawTextTest, FittedTextFillsItsRectangle) {
   EXPECT_GT(ink.Height(), 28) << "a font of 40 pixels";
   EXPECT_LE(ink.bottom, 40);
 
-  Canvas narrow(200, 40);
+  platform::MemoryCanvas narrow(200, 40);
   text.SetText(L"通信料", kBlack, kFace, 0, 400, Rect{0, 0, 50, 40}, 0);
   text.DrawCenter(TestModule(), {}, narrow.dc(), 0);
   Rect small = narrow.Ink(Rect{0, 0, 200, 40});

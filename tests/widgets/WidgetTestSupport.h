@@ -1,6 +1,5 @@
 #pragma once
-// What the widget and graph tests share: the toolkit started off screen, a white memory
-// canvas, a module of plain-coloured test pictures and a window that hosts buttons the
+// What the widget and graph tests share: the toolkit started off screen, a module of plain-coloured test pictures and a window that hosts buttons the
 // way the programs' windows do.
 #include <gtest/gtest.h>
 
@@ -12,13 +11,14 @@
 
 #include <boost/filesystem.hpp>
 
-#include "platform/ui/Dialog.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/MessageLoop.h"
-#include "platform/ui/Resources.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/drawing/Resources.h"
 #include "platform/ui/testing/DrawingInspection.h"
+#include "platform/ui/testing/MemoryCanvas.h"
+#include "platform/ui/windows/Dialog.h"
+#include "platform/ui/windows/MessageLoop.h"
 #include "widgets/DrawButton.h"
 
 namespace widget_test {
@@ -50,63 +50,6 @@ inline void StartToolkit() {
   }();
   (void)started;
 }
-
-// A memory context with a white bitmap selected.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    StartToolkit();
-    dc_ = platform::CreateCompatibleDC(nullptr);
-    bitmap_ = platform::CreateCompatibleBitmap(dc_, width, height);
-    previous_ = platform::SelectObject(dc_, bitmap_);
-    Fill(kWhite);
-  }
-  ~Canvas() {
-    platform::SelectObject(dc_, previous_);
-    platform::DeleteObject(bitmap_);
-    platform::DeleteDC(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-
-  platform::DcHandle dc() const { return dc_; }
-  void Fill(platform::ColorRef color) {
-    platform::GdiObjectHandle brush = platform::CreateSolidBrush(color);
-    platform::FillRect(dc_, platform::Rect{0, 0, width_, height_}, brush);
-    platform::DeleteObject(brush);
-  }
-  platform::ColorRef At(int x, int y) const { return platform::GetPixel(dc_, x, y); }
-  platform::PixelImage Pixels() const { return *platform::GetBitmapPixels(bitmap_); }
-  // Bounds of the pixels in the area that are not white; empty when there are none.
-  platform::Rect Ink(const platform::Rect& area) const {
-    platform::Rect ink{area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) {
-        if (At(x, y) == kWhite) continue;
-        ink.left = std::min(ink.left, x);
-        ink.top = std::min(ink.top, y);
-        ink.right = std::max(ink.right, x + 1);
-        ink.bottom = std::max(ink.bottom, y + 1);
-      }
-    }
-    return ink.left < ink.right ? ink : platform::Rect{};
-  }
-  bool HasPixel(const platform::Rect& area, platform::ColorRef color) const {
-    for (int y = area.top; y < area.bottom; ++y) {
-      for (int x = area.left; x < area.right; ++x) {
-        if (At(x, y) == color) return true;
-      }
-    }
-    return false;
-  }
-
- private:
-  int width_;
-  int height_;
-  platform::DcHandle dc_ = nullptr;
-  platform::GdiObjectHandle bitmap_ = nullptr;
-  platform::GdiObjectHandle previous_ = nullptr;
-};
 
 inline std::vector<unsigned char> EncodePng(const platform::PixelImage& image) {
   boost::filesystem::path file =

@@ -4,8 +4,8 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "platform/ui/GdiRecords.h"
-#include "platform/ui/WindowRegistry.h"
+#include "platform/ui/drawing/GdiRecords.h"
+#include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/GdiHandles.h"
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace platform {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/DrawnTextObserver.h"
-#include "platform/ui/GdiHandles.h"
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/drawing/DrawnTextObserver.h"
+#include "platform/ui/drawing/GdiHandles.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #include "platform/ui/testing/ExternalWindowClose.h"
 
-#include "platform/ui/DesktopWindowSystem.h"
+#include "platform/ui/windowsystem/OpenWindowSystem.h"
 
 namespace platform {
 

@@ -10,10 +10,10 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "platform/ui/MessagePump.h"
-#include "platform/ui/TrayHost.h"
-#include "platform/ui/WindowRegistry.h"
+#include "platform/ui/desktop/TrayHost.h"
 #include "platform/ui/testing/NotifyIconInspection.h"
+#include "platform/ui/windows/MessagePump.h"
+#include "platform/ui/windows/WindowRegistry.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 // activation, message filters).
 #include <string>
 
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "platform/ui/MessagePump.h"
+#include "platform/ui/windows/MessagePump.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-#include "platform/ui/TrayHost.h"
+#include "platform/ui/desktop/TrayHost.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 // runs at all.
 #include <string>
 
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace platform {
 

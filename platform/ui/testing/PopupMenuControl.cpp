@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-#include "platform/ui/ShownPopupMenu.h"
+#include "platform/ui/desktop/ShownPopupMenu.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace platform {
 

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QPushButton>
 
-#include "platform/ui/MessagePump.h"
-#include "platform/ui/WindowRegistry.h"
-#include "platform/ui/WindowWidgets.h"
+#include "platform/ui/windows/MessagePump.h"
+#include "platform/ui/windows/WindowRegistry.h"
+#include "platform/ui/windows/WindowWidgets.h"
 
 namespace platform {
 

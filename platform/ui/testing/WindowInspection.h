@@ -3,7 +3,7 @@
 // stacking, place on the screen, parent and id), and which window is active.
 #include <string>
 
-#include "platform/ui/UiWindow.h"
+#include "platform/ui/windows/UiWindow.h"
 
 namespace platform {
 

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/ui/GdiImages.h"
-#include "platform/ui/GdiObjects.h"
-#include "platform/ui/GdiShapes.h"
-#include "platform/ui/GdiText.h"
-#include "platform/ui/MessageLoop.h"
+#include "platform/ui/drawing/GdiImages.h"
+#include "platform/ui/drawing/GdiObjects.h"
+#include "platform/ui/drawing/GdiShapes.h"
+#include "platform/ui/drawing/GdiText.h"
+#include "platform/ui/windows/MessageLoop.h"
 
 namespace {
 
