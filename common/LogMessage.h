@@ -8,9 +8,8 @@
 
 namespace Velunor::Quillon::Common::Log {
 
-// The day files' folder (Common::GetLogFolder, Common::GetUserLogFolder) and the end of
-// their names.
-inline constexpr wchar_t kLogFolderName[] = L"Log";
+// The end of the day files' names (their folder: Common::GetLogFolder,
+// Common::GetUserLogFolder).
 inline constexpr wchar_t kLogFileExtension[] = L".log";
 
 enum LogSeverity {

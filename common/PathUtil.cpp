@@ -5,7 +5,6 @@
 #include <cwctype>
 #include <map>
 
-#include "common/LogMessage.h"
 #include "common/StringUtil.h"
 #include "platform/core/Environment.h"
 #include "platform/core/SpecialFolders.h"
@@ -55,10 +54,10 @@ std::wstring GetAppDataFolder() { return FolderWithSeparator(kCsidlAppData); }
 std::wstring GetCommonAppDataFolder() { return FolderWithSeparator(kCsidlCommonAppData); }
 
 std::wstring GetLogFolder() {
-  return GetCommonAppDataFolder() + kDataFolderName + L"\\" + Log::kLogFolderName + L"\\";
+  return GetCommonAppDataFolder() + kDataFolderName + L"\\" + kLogFolderName + L"\\";
 }
 std::wstring GetUserLogFolder() {
-  return FolderWithSeparator(kCsidlLocalAppData) + kDataFolderName + L"\\" + Log::kLogFolderName + L"\\";
+  return FolderWithSeparator(kCsidlLocalAppData) + kDataFolderName + L"\\" + kLogFolderName + L"\\";
 }
 std::wstring GetUserInfoFilePath() { return GetAppDataFolder() + kDataFolderName + L"\\" + kUserInfoFileName; }
 std::wstring GetSysInfoFilePath() { return GetCommonAppDataFolder() + kDataFolderName + L"\\" + kSysInfoFileName; }

@@ -13,6 +13,8 @@ inline constexpr wchar_t kDataFolderName[] = L"Hoxa\\Zembrolite";
 inline constexpr wchar_t kSummaryDataFileName[] = L"summarydata.xml";
 inline constexpr wchar_t kSysInfoFileName[] = L"sysinfo.xml";
 inline constexpr wchar_t kUserInfoFileName[] = L"userinfo.xml";
+// The day log files' folder inside the data folder.
+inline constexpr wchar_t kLogFolderName[] = L"Log";
 
 // Special-folder numbers the programs ask for.
 inline constexpr int kCsidlAppData = 26;

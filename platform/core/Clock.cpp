@@ -5,7 +5,6 @@
 #include <ctime>
 #include <mutex>
 
-#include "platform/core/DateTime.h"
 
 namespace platform {
 namespace {

@@ -17,33 +17,18 @@
 //   <name>.notify    the notify socket while the service runs
 //   <name>.messages  every notify line the service sent, in order
 //   <name>.output    the service's standard output and error
-#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "platform/service/runner/ServiceStartOptions.h"
 
 namespace platform {
 
 class ServiceRunner {
  public:
-  // What the unit file's User=, AmbientCapabilities=, RuntimeDirectory=, LimitNICE= and
-  // RestartSec= give a service under systemd.
-  struct StartOptions {
-    int startTimeoutSeconds = 90;
-    int stopTimeoutSeconds = 90;
-    std::chrono::milliseconds restartDelay{5000};
-    bool acceptNotifyFromAnyProcess = false;  // else only from the started process
-    // Runs the service as this user, with its groups, no new privileges and, of all the
-    // capabilities, only those listed (bounding, permitted, effective and ambient set).
-    // Empty: as the runner's own user.
-    std::string user;
-    std::vector<int> capabilities;
-    // A folder <CORVANE_ROOT>/run/<name>, mode 0755, the service user's.
-    std::string runtimeDirectory;
-    // The lowest nice value the service may take (RLIMIT_NICE); none when unset.
-    bool limitNice = false;
-    int niceLimit = 0;
-  };
+  // What the unit file gives a service under systemd (ServiceStartOptions.h).
+  using StartOptions = ServiceStartOptions;
 
   // Exit codes of the commands.
   static constexpr int kSuccess = 0;

@@ -41,7 +41,7 @@ void LimitNice(int niceLimit) {
 }
 
 // In the service's process before the exec.
-int SetUpService(const ServiceRunner::StartOptions& options, const ServiceUser& user, int lastCapability,
+int SetUpService(const ServiceStartOptions& options, const ServiceUser& user, int lastCapability,
                  std::string& failure) {
   // The signals the supervisor blocks or ignores are its own, not the service's.
   sigset_t none;
@@ -59,7 +59,7 @@ int SetUpService(const ServiceRunner::StartOptions& options, const ServiceUser& 
 }  // namespace
 
 ServiceSupervisor::ServiceSupervisor(Files files, std::vector<std::string> command,
-                                     ServiceRunner::StartOptions options, int report)
+                                     ServiceStartOptions options, int report)
     : m_files(std::move(files)),
       m_command(std::move(command)),
       m_options(std::move(options)),

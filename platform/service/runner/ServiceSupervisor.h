@@ -11,7 +11,7 @@
 
 #include "platform/core/ChildProcess.h"
 #include "platform/service/runner/NotifySocket.h"
-#include "platform/service/runner/ServiceRunner.h"
+#include "platform/service/runner/ServiceStartOptions.h"
 #include "platform/service/runner/ServiceUser.h"
 #include "platform/service/runner/StartLimit.h"
 #include "platform/service/runner/StateFile.h"
@@ -30,7 +30,7 @@ class ServiceSupervisor {
 
   // report is the pipe to the starter; it gets "ready <pid>" or "failed <reason>", one
   // line, and is closed.
-  ServiceSupervisor(Files files, std::vector<std::string> command, ServiceRunner::StartOptions options, int report);
+  ServiceSupervisor(Files files, std::vector<std::string> command, ServiceStartOptions options, int report);
 
   // In the supervisor's own process, with signals not yet blocked: runs the service to
   // its end, records it and ends the process.
@@ -62,7 +62,7 @@ class ServiceSupervisor {
 
   Files m_files;
   std::vector<std::string> m_command;
-  ServiceRunner::StartOptions m_options;
+  ServiceStartOptions m_options;
   int m_report;
   bool m_reported = false;
   StateFile m_record;
