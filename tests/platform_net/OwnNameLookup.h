@@ -40,7 +40,9 @@ inline bool EnterOwnMountNamespace(std::string& reason) {
 }
 
 // resolv.conf and hosts of the test's own while the object lives (the calling thread
-// must be in its own mount namespace).
+// must be in its own mount namespace). Each is laid over the machine's file; where the
+// machine has none (a bare root without /etc/hosts) there is nothing to lay a file over,
+// so an overlay of /etc takes both instead.
 class ResolverFiles {
  public:
   ResolverFiles() = default;
@@ -48,16 +50,42 @@ class ResolverFiles {
     for (const char* target : {"/etc/resolv.conf", "/etc/hosts"}) {
       if (mounted_.count(target) != 0) umount2(target, MNT_DETACH);
     }
+    if (overlaid_) umount2("/etc", MNT_DETACH);
   }
   ResolverFiles(const ResolverFiles&) = delete;
   ResolverFiles& operator=(const ResolverFiles&) = delete;
 
   bool Use(const std::string& resolvConf, const std::string& hosts, std::string& reason) {
+    if (!overlaid_ && mounted_.empty() && (access("/etc/resolv.conf", F_OK) != 0 || access("/etc/hosts", F_OK) != 0) &&
+        !OverlayEtc(reason)) {
+      return false;
+    }
     return Lay(resolvConf, "resolv.conf", "/etc/resolv.conf", reason) && Lay(hosts, "hosts", "/etc/hosts", reason);
   }
 
  private:
+  bool OverlayEtc(std::string& reason) {
+    const boost::filesystem::path upper = folder_.path() / "etc-upper";
+    const boost::filesystem::path work = folder_.path() / "etc-work";
+    boost::filesystem::create_directories(upper);
+    boost::filesystem::create_directories(work);
+    const std::string options = "lowerdir=/etc,upperdir=" + upper.string() + ",workdir=" + work.string();
+    if (mount("overlay", "/etc", "overlay", 0, options.c_str()) != 0) {
+      reason = std::string("an overlay of /etc for the missing resolver files: ") + std::strerror(errno);
+      return false;
+    }
+    overlaid_ = true;
+    return true;
+  }
+
   bool Lay(const std::string& text, const char* name, const char* target, std::string& reason) {
+    if (overlaid_) {
+      // A link there (to the machine's resolver's file, say) goes from the overlay only,
+      // so that nothing is written through it.
+      unlink(target);
+      WriteFile(target, text);
+      return true;
+    }
     const boost::filesystem::path file = folder_.path() / name;
     WriteFile(file, text);
     if (mounted_.count(target) != 0) return true;  // the file below was rewritten in place
@@ -71,6 +99,7 @@ class ResolverFiles {
 
   TempFolder folder_;
   std::set<std::string> mounted_;
+  bool overlaid_ = false;
 };
 
 // Takes every UDP datagram to port 53 of any address in the network namespace and never
