@@ -14,6 +14,10 @@
 //   0 size to the argument (a hole when larger), 1 the same in 4 KiB units (to 16 TB),
 //   2 append argument % 65536 bytes, 3 flip the byte at argument % size,
 //   4 rewrite the whole file with another byte, the same size.
+// Every change is made as a writer makes it, its lock file's count odd meanwhile and one
+// more after: two changes before one read can leave the size as it was, and the file's
+// times alone show that only where the kernel's time stamps are fine enough (not on
+// every file system a fuzzer runs on).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,10 +84,19 @@ off_t SizeOf(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0 ? status.st_size : -1;
 }
 
+std::string LockOf(const std::string& path) { return path + platform::kWriterLockSuffix; }
+
+// Moves the writers' count on by one.
+void Count(const std::string& path) {
+  const off_t count = SizeOf(LockOf(path));
+  if (count >= 0) (void)!::truncate(LockOf(path).c_str(), count + 1);
+}
+
 void Apply(const std::string& path, const Change& change) {
   const int file = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (file < 0) return;
   const off_t size = SizeOf(path);
+  Count(path);
   switch (change.kind) {
     case 0:
       (void)!::ftruncate(file, static_cast<off_t>(change.argument));
@@ -115,6 +128,7 @@ void Apply(const std::string& path, const Change& change) {
       break;
   }
   ::close(file);
+  Count(path);
 }
 
 #ifdef CORVANE_FUZZ_MALLOC_HOOKS
@@ -146,7 +160,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string initial(initialSize, '\0');
   for (std::size_t i = 0; !body.empty() && i < initialSize; ++i) initial[i] = body[i % body.size()];
   ::unlink(path.c_str());
+  ::unlink(LockOf(path).c_str());
   {
+    const int lock = ::open(LockOf(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (lock < 0) return 0;
+    ::close(lock);
     const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0) return 0;
     const bool written = ::write(file, initial.data(), initial.size()) == static_cast<ssize_t>(initial.size());
@@ -208,5 +226,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(bytes.empty(), "bytes.empty()");
   }
   ::unlink(path.c_str());
+  ::unlink(LockOf(path).c_str());
   return 0;
 }

@@ -40,7 +40,13 @@ constexpr off_t kTwentyGigabytes = 20LL * 1024 * 1024 * 1024;
 // Sizes the file without writing a byte: growth is a hole, and costs no disk.
 void SizeTo(const fs::path& path, off_t size) { ASSERT_EQ(::truncate(path.c_str(), size), 0) << path; }
 
+// Rewrites the file in place with another byte, the same size, as a writer does: its
+// lock file's count odd while the bytes change and one more after (the file's own times
+// show it only where the kernel's time stamps are fine enough).
 void Overwrite(const fs::path& path, char byte) {
+  const fs::path lock = path.string() + platform::kWriterLockSuffix;
+  const auto count = static_cast<off_t>(fs::file_size(lock));
+  SizeTo(lock, count + (count % 2 == 0 ? 1 : 2));
   const int file = ::open(path.c_str(), O_WRONLY);
   ASSERT_GE(file, 0);
   struct stat status {};
@@ -48,6 +54,7 @@ void Overwrite(const fs::path& path, char byte) {
   const std::string bytes(static_cast<std::size_t>(status.st_size), byte);
   EXPECT_EQ(::pwrite(file, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
   ::close(file);
+  SizeTo(lock, static_cast<off_t>(fs::file_size(lock)) + 1);
 }
 
 void Append(const fs::path& path, const std::string& bytes) {
@@ -104,6 +111,7 @@ TEST(BoundedRead, NeverPastTheCapAndNeverAChangingFileTakenWhole) {
     std::string initial(c.size, 'a');
     for (std::size_t i = 0; i < initial.size(); i += 1000) initial[i] = static_cast<char>('0' + i / 1000 % 10);
     WriteFile(path, initial);
+    WriteFile(path.string() + platform::kWriterLockSuffix, "");
     if (c.holeTo != 0) SizeTo(path, c.holeTo);
     FileReadWatch watch(path.string(), [&](int reads) {
       if (c.beforeRead) c.beforeRead(path, reads);
