@@ -3,6 +3,8 @@
 // counted traffic of neither direction (unknown).
 #include <cstdint>
 
+#include "common/Saturating.h"
+
 namespace Velunor::Quillon {
 
 struct TrafficCounts {
@@ -12,10 +14,11 @@ struct TrafficCounts {
 
   std::uint64_t Total() const { return sent + received + unknown; }
 
+  // Stops at the largest count, as the summary file's sums do.
   TrafficCounts& operator+=(const TrafficCounts& other) {
-    sent += other.sent;
-    received += other.received;
-    unknown += other.unknown;
+    sent = Common::AddSaturated(sent, other.sent);
+    received = Common::AddSaturated(received, other.received);
+    unknown = Common::AddSaturated(unknown, other.unknown);
     return *this;
   }
   bool operator==(const TrafficCounts& other) const {

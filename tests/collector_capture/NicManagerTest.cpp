@@ -1,4 +1,5 @@
-// The adapter manager's buffer share and the collection of counts without adapters.
+// The adapter manager's buffer share and the collection of counts without adapters or
+// put back after a failed write.
 #include <gtest/gtest.h>
 
 #include "collector/NicManager.h"
@@ -28,6 +29,18 @@ TEST(NicManager, CollectingWithoutWorkersGivesZeros) {
   CNicManager manager(64, 1000, filter);
   EXPECT_EQ(manager.CollectCounts(), TrafficCounts{});
   EXPECT_TRUE(manager.GetWorkers().empty());
+}
+
+// Counts put back after failed writes pile up for the next one and stop at the largest
+// count rather than wrapping round to a small one.
+TEST(NicManager, CountsPutBackAddUpAndStopAtTheLargestCount) {
+  constexpr std::uint64_t kLargest = 18446744073709551615u;
+  IpFilterHeader filter;
+  CNicManager manager(64, 1000, filter);
+  manager.PutBackCounts({18446744073709551000u, 5, 7});
+  manager.PutBackCounts({10420, 6, kLargest});
+  EXPECT_EQ(manager.CollectCounts(), (TrafficCounts{kLargest, 11, kLargest}));
+  EXPECT_EQ(manager.CollectCounts(), TrafficCounts{}) << "a collection hands them over once";
 }
 
 }  // namespace
