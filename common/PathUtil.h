@@ -3,6 +3,8 @@
 // into Linux paths with platform::ToNativePath only when a file is opened.
 #include <string>
 
+#include "platform/core/SpecialFolders.h"
+
 namespace Velunor::Quillon::Common {
 
 // The product's data folder below the machine's and the user's data folders, and the
@@ -17,9 +19,9 @@ inline constexpr wchar_t kUserInfoFileName[] = L"userinfo.xml";
 inline constexpr wchar_t kLogFolderName[] = L"Log";
 
 // Special-folder numbers the programs ask for.
-inline constexpr int kCsidlAppData = 26;
-inline constexpr int kCsidlCommonAppData = 35;
-inline constexpr int kCsidlLocalAppData = 28;
+inline constexpr int kCsidlAppData = platform::kAppDataFolder;
+inline constexpr int kCsidlCommonAppData = platform::kCommonAppDataFolder;
+inline constexpr int kCsidlLocalAppData = platform::kLocalAppDataFolder;
 
 // Per-user application data folder + "\" (just "\" when it cannot be found).
 std::wstring GetAppDataFolder();

@@ -28,6 +28,11 @@
 
 namespace platform {
 
+// The numbers asked for by name (the table above).
+inline constexpr int kAppDataFolder = 26;
+inline constexpr int kLocalAppDataFolder = 28;
+inline constexpr int kCommonAppDataFolder = 35;
+
 // The folder for a special-folder number, or nothing for an unknown number or when the
 // folder cannot be determined (no HOME for a per-user folder).
 std::optional<std::wstring> GetSpecialFolderPath(int number);

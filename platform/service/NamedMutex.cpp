@@ -21,7 +21,6 @@ namespace {
 const std::wstring kGlobalPrefix = L"Global\\";
 const std::wstring kLocalPrefix = L"Local\\";
 constexpr std::size_t kLongestEncodedName = 200;
-constexpr int kLocalAppDataFolder = 28;
 
 // Byte 0 is held shared by every open handle, so a process that can lock it exclusively
 // knows nobody else has the mutex open. Byte 1 is the ownership.
