@@ -1,5 +1,4 @@
 #include "platform/core/AtomicFile.h"
-#include "platform/core/Folders.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,8 +9,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <utility>
+
+#include "platform/core/Folders.h"
+#include "platform/core/LockedFile.h"
 
 namespace platform {
 namespace {
@@ -65,15 +68,6 @@ bool WriteNewFile(const std::string& path, const std::string& bytes, int& error)
 }
 
 }  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) return false;
-  char chunk[65536];
-  std::size_t count = 0;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
-  return std::ferror(file.get()) == 0;
-}
 
 bool WriteAll(int descriptor, const std::string& bytes) {
   std::size_t done = 0;
@@ -148,8 +142,10 @@ bool KeepFileAs(const std::string& path, const std::string& newPath, bool& nameT
   if (errno == ENOENT) return true;  // gone meanwhile: nothing to keep
   // A filesystem without hard links: copy instead.
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) {
-    error = ErrorText("cannot read " + path + " to keep it", errno);
+  std::string why;
+  if (ReadWholeFileAtMost(path, std::numeric_limits<std::size_t>::max() - 1, LinkRule::kFollow, bytes, why) !=
+      FileReadResult::kWhole) {
+    error = "cannot read " + path + " to keep it: " + why;
     return false;
   }
   int code = 0;

@@ -5,9 +5,6 @@
 
 namespace platform {
 
-// Reads the whole regular file. False (errno set) when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
-
 // Writes all the bytes through interruptions and short writes. False (errno set) on an
 // error.
 bool WriteAll(int descriptor, const std::string& bytes);

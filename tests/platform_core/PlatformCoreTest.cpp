@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "platform/core/AtomicFile.h"
 #include "platform/core/Clock.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/Environment.h"
@@ -143,4 +150,37 @@ TEST(Clock, PinnedTimeAdvancesAcrossMonthAndYear) {
   EXPECT_EQ(platform::DateTime::Now(), platform::DateTime(2017, 3, 1, 0, 0, 15));
   platform::Clock::Unpin();
   EXPECT_GE(platform::DateTime::Now().GetYear(), 2024);
+}
+
+// Where the file system makes no hard link (here: the kernel's protected links refuse a
+// link to another user's file), the old file is kept by a copy of its bytes.
+TEST(KeepFileAs, WhereNoLinkCanBeMadeTheBytesAreCopied) {
+  std::ifstream protectedLinks("/proc/sys/fs/protected_hardlinks");
+  int protection = 0;
+  if (geteuid() != 0 || !(protectedLinks >> protection) || protection != 1) {
+    GTEST_SKIP() << "needs root and protected hard links to make a link fail";
+  }
+  TempFolder folder;
+  const std::string file = (folder.path() / "summary.xml").string();
+  const std::string kept = file + ".kept";
+  WriteFile(file, "kept bytes");
+  ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+  ASSERT_EQ(::chown(folder.path().c_str(), 65534, 65534), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) _exit(2);
+    bool nameTaken = false;
+    std::string error;
+    _exit(platform::KeepFileAs(file, kept, nameTaken, error) && !nameTaken ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  std::ifstream copy(kept, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(copy)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes, "kept bytes");
+  struct stat original {};
+  ASSERT_EQ(::stat(file.c_str(), &original), 0);
+  EXPECT_EQ(original.st_nlink, 1u) << "linked, not copied";
 }
