@@ -75,9 +75,6 @@ void ServiceSupervisor::Run() {
   Prepare();
   m_startLimit.Allow(Clock::now());
   StartService();
-  m_record.Set("pid", std::to_string(ServicePid()));
-  m_record.Save();
-  SetDeadline(m_options.startTimeoutSeconds);
 
   while (!m_finished) {
     pollfd waits[2] = {{m_signals, POLLIN, 0}, {m_socket.Descriptor(), POLLIN, 0}};
@@ -128,6 +125,9 @@ void ServiceSupervisor::StartService() {
   m_service = ChildProcess::Start(m_command.front(), std::vector<std::string>(m_command.begin() + 1, m_command.end()),
                                   start, failure);
   if (!m_service) Fail(failure.childMade ? "spawn-failed" : "resources", failure.reason);
+  m_record.Set("pid", std::to_string(ServicePid()));
+  m_record.Save();
+  SetDeadline(m_options.startTimeoutSeconds);
 }
 
 void ServiceSupervisor::Fail(const std::string& result, const std::string& reason) {
@@ -271,9 +271,6 @@ void ServiceSupervisor::Restart() {
   m_killSent = false;
   SetState(ServiceState::kStarting);
   StartService();
-  m_record.Set("pid", std::to_string(ServicePid()));
-  m_record.Save();
-  SetDeadline(m_options.startTimeoutSeconds);
 }
 
 void ServiceSupervisor::BeginStop(const char* result) {

@@ -40,6 +40,8 @@ class ServiceSupervisor {
   using Clock = std::chrono::steady_clock;
 
   void Prepare();
+  // Starts the service (a failure ends the supervisor), records its pid and gives it the
+  // start timeout to be ready.
   void StartService();
   [[noreturn]] void Fail(const std::string& result, const std::string& reason);
   void ReportToStarter(const std::string& text);
