@@ -123,10 +123,6 @@ void CLogMessage::Write(int severity, const std::wstring& text) {
     if (!m_logFolder.empty()) {
       const std::wstring date = DateText(now.year, now.month, now.day);
       const std::wstring path = m_logFolder + date + kLogFileExtension;
-      if (date != m_lastDate) {
-        m_lastDate = date;
-        platform::CreateFileWith(platform::ToNativePathBytes(path), kByteOrderMark);
-      }
       AppendLine(path, platform::WideToUtf16LeBytes(line));
       wroteFile = true;
     }

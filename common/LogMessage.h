@@ -78,7 +78,6 @@ class CLogMessage {
   std::wstring m_logFolder;
   int m_keepDays = 0;
   std::mutex m_lock;
-  std::wstring m_lastDate;
 };
 
 }  // namespace Velunor::Quillon::Common::Log

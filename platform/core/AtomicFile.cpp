@@ -205,9 +205,4 @@ bool AppendToFile(const std::string& path, const std::string& bytes, const std::
   return descriptor >= 0 && WriteAndClose(descriptor, bytes);
 }
 
-bool CreateFileWith(const std::string& path, const std::string& bytes) {
-  const int descriptor = CreateNew(path);
-  return descriptor >= 0 && WriteAndClose(descriptor, bytes);
-}
-
 }  // namespace platform

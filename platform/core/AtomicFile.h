@@ -15,10 +15,6 @@ bool WriteAll(int descriptor, const std::string& bytes);
 // be written.
 bool AppendToFile(const std::string& path, const std::string& bytes, const std::string& startOfNewFile);
 
-// Makes the file (and its missing folders) holding the bytes when nothing is at the path;
-// an existing file stays as it is. False when it could not be made.
-bool CreateFileWith(const std::string& path, const std::string& bytes);
-
 // What the descriptor gives up to its end; for a pipe, until every writer has closed it.
 // A read error ends it early.
 std::string ReadToEnd(int descriptor);
