@@ -12,7 +12,6 @@ namespace Velunor::Quillon::Ui {
 using Common::GetElementText;
 using Common::kMaxXmlDepth;
 using Common::kMaxXmlFileBytes;
-using Common::NestsDeeperThan;
 using Common::ParseXmlBytes;
 using Common::ToXmlName;
 
